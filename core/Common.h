@@ -1,0 +1,23 @@
+#pragma once
+#include "MyType.h"
+
+class TADODB;
+
+// Reference data into the context. LoadBaseInfo reads the row with the lowest id and never
+// raises; LoadCarTypes and LoadModels raise EDatabaseError.
+bool LoadBaseInfo(TADODB& database, TBaseInfo& record);
+void LoadCarTypes(TADODB& database, QStringList& list);
+void LoadModels(TADODB& database, TModelList& list);
+
+// The login password; the initial one when it cannot be read or no row holds one.
+bool LoadPassword(QString& password);
+bool SavePassword(const QString& newPassword);
+
+// The current invoice of this invoicing point (opens the oldest received roll when no opened
+// roll has copies left). False with the record untouched when there is none.
+bool GetCurInvoice(TCurFPInfo& record);
+
+// Records that number of code has been used: the roll of this point that holds it moves to
+// the next number (never past its last) and loses one copy. Returns the number of rolls
+// changed; raises EConvertError or EDatabaseError.
+int AdvanceInvoiceNo(const QString& number, const QString& code);

@@ -1,0 +1,153 @@
+#include "Globals.h"
+
+#include "Common.h"
+#include "Errors.h"
+#include "Settings.h"
+#include "TADODB.h"
+#include "TLog.h"
+#include "TextCodec.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+QString AppPath;
+int PrtOffX = 0;
+int PrtOffY = 0;
+std::unique_ptr<TADODB> DataBase;
+std::unique_ptr<TLog> SysLog;
+std::shared_ptr<TPrintTemplate> PrintTpl;
+TBaseInfo CorpInfo;
+QStringList CarTypeList;
+TModelList ModelList;
+QString UserPassword;
+
+namespace {
+TPrintTemplateStore& Store()
+{
+    static TPrintTemplateStore store;
+    return store;
+}
+
+QString& FolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+}  // namespace
+
+void SetPrintTemplateStore(const TPrintTemplateStore& store) { Store() = store; }
+
+void SetProgramFolder(const QString& folder) { FolderOverride() = folder; }
+
+QString ProgramFolder()
+{
+    QString folder = FolderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : FolderOverride();
+    folder = QDir::cleanPath(QDir(folder).absolutePath());
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+bool InitGlobals()
+{
+    bool result = true;
+    AppPath = ProgramFolder();
+    PrtOffX = ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffX"), 0);
+    PrtOffY = ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffY"), 0);
+    CarTypeList.clear();
+    ModelList.clear();
+    const QString dbFile = AppPath + QString::fromLatin1(kDatabaseFile);
+    DataBase = std::make_unique<TADODB>(dbFile, QString(), QString(), QStringLiteral("418.2075396"));
+
+    const QString logFolder = AppPath + QStringLiteral("log/");
+    if (!QFileInfo(logFolder).isDir())
+        throw EStartupError(QStringLiteral("日志文件夹不存在：%1").arg(QDir::toNativeSeparators(logFolder)));
+    try {
+        SysLog = std::make_unique<TLog>(logFolder);
+    } catch (const EInOutError& e) {
+        throw EStartupError(QStringLiteral("日志文件夹不可写：%1\n%2").arg(QDir::toNativeSeparators(logFolder), e.Text()));
+    }
+
+    if (Store().Create)
+        PrintTpl = Store().Create();
+
+    // Running on without a database would let the clerk work with nothing stored.
+    if (!DataBase->Connect())
+        throw EStartupError(QStringLiteral("无法打开数据库文件：%1").arg(QDir::toNativeSeparators(dbFile)));
+
+    if (QFileInfo::exists(AppPath + QStringLiteral("update.sql")))
+        ApplyUpdateSQL();
+    if (QFileInfo::exists(AppPath + QStringLiteral("PrintTemplate.xml")))
+        ImportTemplateXML();
+    if (PrintTpl && Store().LoadFromDB)
+        Store().LoadFromDB(*PrintTpl, *DataBase);
+    LoadPassword(UserPassword);
+
+    LoadBaseInfo(*DataBase, CorpInfo);
+    try {
+        LoadCarTypes(*DataBase, CarTypeList);
+        LoadModels(*DataBase, ModelList);
+    } catch (const ETallyraError&) {
+        result = false;
+    }
+    return result;
+}
+
+bool ApplyUpdateSQL()
+{
+    const QString fileName = AppPath + QStringLiteral("update.sql");
+    if (!QFileInfo::exists(fileName))
+        return false;
+    // Without a connection every line would fail and be lost: keep the file for the next start.
+    if (!DataBase || !DataBase->Connected())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInOutError(QStringLiteral("无法读取 %1：%2").arg(fileName, file.errorString()));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    file.close();
+    {
+        QSqlQuery q(DataBase->Connection());
+        for (const QString& line : lines) {
+            const QString statement = TrimBlanks(line);
+            if (statement.isEmpty())
+                continue;
+            q.finish();
+            q.exec(statement);  // a failing line is skipped; the next one runs
+        }
+    }
+    // A file that stays would be run again when the main window shows and at every start.
+    if (!QFile::remove(fileName)) {
+        QFile::remove(fileName + QStringLiteral(".done"));
+        QFile::rename(fileName, fileName + QStringLiteral(".done"));
+    }
+    return true;
+}
+
+bool ImportTemplateXML()
+{
+    const QString fileName = AppPath + QStringLiteral("PrintTemplate.xml");
+    if (!QFileInfo::exists(fileName))
+        return false;
+    if (!PrintTpl || !Store().LoadFromXML || !Store().SaveToDB || !DataBase)
+        return false;
+    if (!Store().LoadFromXML(*PrintTpl, fileName))
+        return false;
+    if (!Store().SaveToDB(*PrintTpl, *DataBase))
+        return false;
+    QFile::remove(fileName);
+    return true;
+}
+
+void FreeGlobals()
+{
+    if (DataBase) {
+        DataBase->Close();
+        DataBase.reset();
+    }
+    SysLog.reset();
+    PrintTpl.reset();
+    CarTypeList.clear();
+    ModelList.clear();
+}

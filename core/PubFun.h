@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+
+QString IfThenStr(bool condition, const QString& a, const QString& b);
+
+// The amount in Chinese capital numerals as printed on the invoice.
+QString MoneyToChinese(double amount);
+
+// number advanced by step, keeping the width of its last nine characters; raises
+// EConvertError when that tail is not a decimal integer.
+QString IncInvoiceNo(const QString& number, int step);
+
+// Invoices from first to last inclusive (last twelve characters each), -1 when either is
+// empty; raises EConvertError when a tail is not a decimal integer.
+qint32 InvoiceCount(const QString& first, const QString& last);
+
+// Q(x): x between single quotes with inner quotes doubled. Only for text shown to people
+// (log lines); statements bind their values.
+QString QuotedStr(const QString& text);

@@ -1,0 +1,86 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSqlTableModel;
+
+// Named values bound into a statement (":name" -> value). Values never go into the text.
+using TParams = QVariantMap;
+// Result rows of OpenSQL: one inner vector per row, field values in field order; Null stays Null.
+using TRows = std::vector<std::vector<QVariant>>;
+
+// The program's one database connection with its shared query and table.
+class TADODB {
+public:
+    static constexpr int kWrongKind = -8008;  // not a statement of the kind the call runs
+    static constexpr int kFailed = -8009;     // executed and failed, or no connection
+
+    // The user name and the passwords are kept in the connection text only: SQLite has none.
+    TADODB(const QString& databaseFile, const QString& userName, const QString& password,
+           const QString& databasePassword);
+    ~TADODB();
+    TADODB(const TADODB&) = delete;
+    TADODB& operator=(const TADODB&) = delete;
+
+    // Opens the connection when it is closed (never creates a missing file) and resets the
+    // shared query and table. False when the file is missing or is not a database.
+    bool Connect();
+    bool Close();
+    bool Connected() const;
+
+    // Transactions on the connection; failures raise EDatabaseError.
+    int BeginTrans();  // returns the nesting level (1)
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const;
+
+    // INSERT/UPDATE/DELETE: rows affected, kWrongKind or kFailed.
+    int ExecSQL(const QString& statement, const TParams& params = {});
+    // SELECT: row count (rows untouched when 0), kWrongKind or kFailed. The shared query stays
+    // open on the result.
+    int OpenSQL(const QString& statement, TRows& rows, const TParams& params = {});
+
+    // A new query of its own on the shared connection, prepared with the statement and bound
+    // and executed; raises EDatabaseError when preparing or executing fails.
+    QSqlQuery Run(const QString& statement, const TParams& params = {});
+    // The first field of the first row of Run(statement), Null when there is no row.
+    QVariant Scalar(const QString& statement, const TParams& params = {});
+
+    QSqlDatabase& Connection() { return m_db; }
+    QSqlQuery& Query() { return *m_query; }
+    QSqlTableModel& Table() { return *m_table; }
+
+    QString DatabaseFile() const { return m_file; }
+    QString ConnectionString() const { return m_connectionString; }
+    // Text of the last error that ExecSQL/OpenSQL dropped (for log lines of callers).
+    QString LastErrorText() const { return m_lastError; }
+
+    // Tests only: called just before COMMIT; throwing from it makes CommitTrans fail.
+    void SetBeforeCommitHook(std::function<void()> hook) { m_beforeCommit = std::move(hook); }
+
+    // Prepares, binds and executes q; false on failure with the error in LastErrorText().
+    bool Execute(QSqlQuery& q, const QString& statement, const TParams& params);
+
+private:
+    void ResetComponents();
+    void* Handle() const;  // sqlite3*
+
+    QString m_file;
+    QString m_connectionString;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+    std::unique_ptr<QSqlQuery> m_query;
+    std::unique_ptr<QSqlTableModel> m_table;
+    QString m_lastError;
+    std::function<void()> m_beforeCommit;
+};
+
+// The statement-kind test of ExecSQL/OpenSQL: the first six characters of the trimmed,
+// upper-cased statement.
+QString StatementKind(const QString& statement);

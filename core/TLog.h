@@ -1,0 +1,30 @@
+#pragma once
+#include <QFile>
+#include <QString>
+
+// The activity log: one file per day of the month, "Log" + dd + ".Log" in the log folder,
+// every line "date time:message" ended CR LF and on disk when WriteLog returns.
+class TLog {
+public:
+    // Opens today's file; raises EInOutError when the folder is missing or not writable.
+    explicit TLog(const QString& folder);
+    ~TLog();  // writes "file closed!"
+    TLog(const TLog&) = delete;
+    TLog& operator=(const TLog&) = delete;
+
+    // Raises EInOutError when the line cannot be written.
+    void WriteLog(const QString& message);
+
+    QString FileName() const { return m_fileName; }
+    static QString FileNameFor(const QString& folder, const QDate& day);
+
+private:
+    void OpenLogFile();
+    bool IsToday(const QString& name) const;
+    void WriteLine(const QString& message);
+    void CloseLog();
+
+    QString m_folder;
+    QString m_fileName;
+    QFile m_file;
+};

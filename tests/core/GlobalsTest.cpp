@@ -1,0 +1,199 @@
+#include "ProgramFolder.h"
+#include "ScriptedDialogs.h"
+#include "core/Entry.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/TADODB.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+QString Count(const char* sql) { return DataBase->Scalar(QString::fromUtf8(sql)).toString(); }
+}  // namespace
+
+TEST(InitGlobals, ReadsOffsetsWithDefaultsAndLoadsTheReferenceData)
+{
+    TTestProgramFolder folder;
+    {
+        TTestContext context(folder);
+        EXPECT_TRUE(context.InitResult());
+        EXPECT_EQ(PrtOffX, 0);
+        EXPECT_EQ(PrtOffY, 0);
+        EXPECT_EQ(AppPath, folder.Path());
+        EXPECT_EQ(UserPassword, QStringLiteral("740291"));
+        EXPECT_TRUE(CorpInfo.corpName.isEmpty());
+    }
+    folder.WriteFile(QStringLiteral("Corvane.ini"), "[Print]\nprtOffX=-3\nprtOffY=abc\n");
+    folder.Sql(QStringLiteral("insert into CLLX(cllx) values('轿车');"
+                              "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某公司','123','总部','是');"));
+    {
+        TTestContext context(folder);
+        EXPECT_EQ(PrtOffX, -3);
+        EXPECT_EQ(PrtOffY, 0);
+        EXPECT_EQ(CarTypeList, QStringList{QStringLiteral("轿车")});
+        EXPECT_EQ(CorpInfo.kpdName, QStringLiteral("总部"));
+    }
+    EXPECT_FALSE(DataBase);
+    EXPECT_FALSE(SysLog);
+    EXPECT_EQ(folder.LogMessages(), (QStringList{"Log file Create", "file closed!", "Log file Opened", "file closed!"}));
+}
+
+TEST(InitGlobals, ReportsAMissingDatabaseByNameAndCreatesNothing)
+{
+    TTestProgramFolder folder(false);
+    try {
+        InitGlobals();
+        FAIL() << "expected a start-up error";
+    } catch (const EStartupError& e) {
+        EXPECT_TRUE(e.Text().contains(QStringLiteral("db/Corvane.db"))) << e.what();
+    }
+    FreeGlobals();
+    EXPECT_FALSE(QFileInfo::exists(folder.DatabaseFile()));
+    EXPECT_EQ(folder.LogMessages(), (QStringList{"Log file Create", "file closed!"}));
+}
+
+TEST(InitGlobals, ReportsAMissingLogFolderByName)
+{
+    TTestProgramFolder folder(true, false);
+    try {
+        InitGlobals();
+        FAIL() << "expected a start-up error";
+    } catch (const EStartupError& e) {
+        EXPECT_TRUE(e.Text().contains(folder.Path() + QStringLiteral("log/"))) << e.what();
+    }
+    FreeGlobals();
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("log"))));
+}
+
+TEST(ApplyUpdateSQL, RunsEachLineSkipsFailuresAndDeletesTheFile)
+{
+    TTestProgramFolder folder;
+    folder.Sql(QStringLiteral("insert into baseinfo(corpName) values('旧名');"));
+    folder.WriteFile(QStringLiteral("update.sql"),
+                     QStringLiteral("\r\n  update nosuchtable set a=1\r\n\t update baseinfo set corpName='新名称' \r\n"
+                                    "insert into CLLX(cllx) values('x'); insert into CLLX(cllx) values('y')\r\n")
+                         .toUtf8());
+    TScriptedDialogs dialogs;
+    TTestContext context(folder);
+    EXPECT_EQ(CorpInfo.corpName, QStringLiteral("新名称"));
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("update.sql"))));
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_FALSE(ApplyUpdateSQL());  // nothing left to run
+}
+
+TEST(ApplyUpdateSQL, KeepsTheFileWhileThereIsNoConnection)
+{
+    TTestProgramFolder folder;
+    TTestContext context(folder);
+    folder.WriteFile(QStringLiteral("update.sql"), "update baseinfo set corpName='x'\n");
+    DataBase->Close();
+    EXPECT_FALSE(ApplyUpdateSQL());
+    EXPECT_TRUE(QFileInfo::exists(folder.File(QStringLiteral("update.sql"))));
+    ASSERT_TRUE(DataBase->Connect());
+    EXPECT_TRUE(ApplyUpdateSQL());
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("update.sql"))));
+}
+
+namespace {
+// A template store that records what start-up asks of it.
+struct FakeStore {
+    bool loadOk = true;
+    bool saveOk = true;
+    QStringList calls;
+    void Install()
+    {
+        TPrintTemplateStore s;
+        s.Create = [] { return std::shared_ptr<TPrintTemplate>(reinterpret_cast<TPrintTemplate*>(new int(0)),
+                                                                [](TPrintTemplate* p) { delete reinterpret_cast<int*>(p); }); };
+        s.LoadFromXML = [this](TPrintTemplate&, const QString& f) { calls << "xml:" + QFileInfo(f).fileName(); return loadOk; };
+        s.SaveToDB = [this](TPrintTemplate&, TADODB&) { calls << "save"; return saveOk; };
+        s.LoadFromDB = [this](TPrintTemplate&, TADODB&) { calls << "load"; return true; };
+        SetPrintTemplateStore(s);
+    }
+    ~FakeStore() { SetPrintTemplateStore({}); }
+};
+}  // namespace
+
+TEST(ImportTemplateXML, DeletesTheFileOnlyOnceItIsStored)
+{
+    TTestProgramFolder folder;
+    FakeStore store;
+    store.Install();
+    folder.WriteFile(QStringLiteral("PrintTemplate.xml"), "<x/>");
+    store.saveOk = false;
+    {
+        TTestContext context(folder);
+        EXPECT_EQ(store.calls, (QStringList{"xml:PrintTemplate.xml", "save", "load"}));
+        EXPECT_TRUE(PrintTpl);
+    }
+    EXPECT_TRUE(QFileInfo::exists(folder.File(QStringLiteral("PrintTemplate.xml"))));
+    EXPECT_FALSE(PrintTpl);
+    store.saveOk = true;
+    store.calls.clear();
+    {
+        TTestContext context(folder);
+        EXPECT_EQ(store.calls, (QStringList{"xml:PrintTemplate.xml", "save", "load"}));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("PrintTemplate.xml"))));
+}
+
+TEST(ProgramEntry, ASecondCopyEndsWithItsMessageAndTouchesNothing)
+{
+    TTestProgramFolder folder;
+    QTemporaryDir lockDir;
+    TSingleInstance first(lockDir.path());
+    ASSERT_TRUE(first.Acquired());
+    TScriptedDialogs dialogs;
+    bool loginShown = false;
+    const int code = ProgramEntry({nullptr, [&] { return loginShown = true; }, nullptr}, lockDir.path());
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(loginShown);
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown()[0].text, QStringLiteral("Tallyra已运行！！"));
+    EXPECT_EQ(dialogs.Shown()[0].caption, QStringLiteral("提示"));
+    EXPECT_TRUE(folder.LogMessages().isEmpty());
+}
+
+TEST(ProgramEntry, ShowsTheAgreementOnlyWhileTheTaxpayerNumberIsEmpty)
+{
+    TTestProgramFolder folder;
+    QTemporaryDir lockDir;
+    QStringList shown;
+    TEntryWindows w{[&] { shown << "agreement"; return false; }, [&] { shown << "login"; return true; },
+                    [&] { shown << "main"; FreeGlobals(); return 0; }};
+    EXPECT_EQ(ProgramEntry(w, lockDir.path()), 0);
+    EXPECT_EQ(shown, QStringList{"agreement"});
+    EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("file closed!"));
+
+    folder.Sql(QStringLiteral("insert into baseinfo(corpTaxID) values('4401')"));
+    shown.clear();
+    EXPECT_EQ(ProgramEntry(w, lockDir.path()), 0);
+    EXPECT_EQ(shown, (QStringList{"login", "main"}));
+}
+
+TEST(ProgramEntry, AStartUpFailureIsShownAsAnErrorAndEndsTheProgram)
+{
+    TTestProgramFolder folder(false);
+    QTemporaryDir lockDir;
+    TScriptedDialogs dialogs;
+    bool loginShown = false;
+    EXPECT_EQ(ProgramEntry({nullptr, [&] { return loginShown = true; }, nullptr}, lockDir.path()), 1);
+    EXPECT_FALSE(loginShown);
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, TMsgKind::Error);
+    EXPECT_TRUE(dialogs.Shown()[0].text.contains(QStringLiteral("Corvane.db")));
+}
+
+TEST(SingleInstance, ALockOfADeadProcessIsTakenOver)
+{
+    QTemporaryDir lockDir;
+    // A lock file naming a process that does not exist, as a killed copy leaves it.
+    QFile stale(lockDir.filePath(QStringLiteral("Corvane.lock")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("999999999\ntallyra\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.close();
+    TSingleInstance guard(lockDir.path());
+    EXPECT_TRUE(guard.Acquired());
+}

@@ -1,0 +1,97 @@
+#include "shell/QtDialogs.h"
+#include "shell/TfrmInput.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+// Runs action on the modal window once it is up.
+void WhenModal(std::function<void(QWidget*)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w) {
+            WhenModal(action);
+            return;
+        }
+        action(w);
+    });
+}
+}  // namespace
+
+TEST(TfrmInput, TypingStopsAtTheMaximumAndEnterConfirms)
+{
+    TQtDialogs dialogs;
+    QString value = QStringLiteral("before");
+    QString caption, prompt;
+    WhenModal([&](QWidget* w) {
+        auto* form = qobject_cast<TfrmInput*>(w);
+        ASSERT_NE(form, nullptr);
+        caption = form->windowTitle();
+        prompt = form->stPrompt->text();
+        EXPECT_TRUE(form->edtInput->text().isEmpty());
+        QTest::keyClicks(form->edtInput, QStringLiteral("123456789"));
+        QTest::keyClick(form->edtInput, Qt::Key_Return);
+    });
+    EXPECT_TRUE(dialogs.InputBox(QStringLiteral("提示"), QStringLiteral("请输入要打印的纸质发票号码"), value, 8));
+    EXPECT_EQ(value, QStringLiteral("12345678"));
+    EXPECT_EQ(caption, QStringLiteral("提示"));
+    EXPECT_EQ(prompt, QStringLiteral("请输入要打印的纸质发票号码"));
+}
+
+TEST(TfrmInput, EscapeCancelsAndKeepsTheValueWhileOkOnEmptyGivesEmpty)
+{
+    TQtDialogs dialogs;
+    QString value = QStringLiteral("kept");
+    WhenModal([](QWidget* w) {
+        QTest::keyClicks(static_cast<TfrmInput*>(w)->edtInput, QStringLiteral("abc"));
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(dialogs.InputBox(QStringLiteral("提示"), QStringLiteral("p"), value, 12));
+    EXPECT_EQ(value, QStringLiteral("kept"));
+
+    WhenModal([](QWidget* w) { static_cast<TfrmInput*>(w)->BitBtn1->click(); });
+    EXPECT_TRUE(dialogs.InputBox(QStringLiteral("提示"), QStringLiteral("p"), value, 0));
+    EXPECT_EQ(value, QString());
+}
+
+TEST(TfrmInput, ZeroMeansNoLimit)
+{
+    TfrmInput form;
+    form.SetMaxLength(0);
+    QTest::keyClicks(form.edtInput, QStringLiteral("0123456789012345"));
+    EXPECT_EQ(form.edtInput->text().size(), 16);
+}
+
+TEST(TQtDialogs, BoxesCarryTheProgramsCaptionsAndButtons)
+{
+    TQtDialogs dialogs;
+    QString title;
+    QStringList buttons;
+    WhenModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QStringLiteral("否"))
+                b->click();
+    });
+    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation),
+                                 QStringLiteral("是否继续开票？"), mbYes | mbNo),
+              mbNo);
+    EXPECT_EQ(title, QStringLiteral("确定"));
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{"否", "是"}));
+
+    WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Warning, CaptionOf(TMsgKind::Warning), QStringLiteral("x"), mbYes | mbNo), mbNo);
+}

@@ -1,0 +1,100 @@
+#include "ProgramFolder.h"
+
+#include "core/Clock.h"
+#include "core/Globals.h"
+#include "core/TLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+#include <sqlite3.h>
+#include <stdexcept>
+
+#ifndef TALLYRA_SCHEMA_FILE
+#error "TALLYRA_SCHEMA_FILE must name resources/schema.sql"
+#endif
+
+bool CreateSchemaDatabase(const QString& file)
+{
+    QFile schema(QStringLiteral(TALLYRA_SCHEMA_FILE));
+    if (!schema.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray sql = schema.readAll();
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK)
+        return false;
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK)
+        std::fprintf(stderr, "schema: %s\n", error ? error : "?");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+QDateTime FixedNow() { return QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9)); }
+
+TTestProgramFolder::TTestProgramFolder(bool withDatabase, bool withLog)
+{
+    QDir root(m_dir.path());
+    root.mkpath(QStringLiteral("db"));
+    root.mkpath(QStringLiteral("template"));
+    root.mkpath(QStringLiteral("报表"));
+    if (withLog)
+        root.mkpath(QStringLiteral("log"));
+    if (withDatabase && !CreateSchemaDatabase(DatabaseFile()))
+        throw std::runtime_error("cannot create the test database");
+    SetProgramFolder(m_dir.path());
+}
+
+TTestProgramFolder::~TTestProgramFolder() { SetProgramFolder(QString()); }
+
+QString TTestProgramFolder::Path() const { return QDir(m_dir.path()).absolutePath() + u'/'; }
+
+void TTestProgramFolder::WriteFile(const QString& relative, const QByteArray& bytes) const
+{
+    QFile f(File(relative));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write a test file");
+}
+
+QByteArray TTestProgramFolder::ReadFile(const QString& relative) const
+{
+    QFile f(File(relative));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList TTestProgramFolder::LogMessages() const
+{
+    const QString name = TLog::FileNameFor(Path() + QStringLiteral("log/"), Now().date());
+    QStringList messages;
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        return messages;
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    for (const QString& line : lines)
+        messages << line.mid(20);  // "yyyy-MM-dd HH:mm:ss:" is 20 characters
+    return messages;
+}
+
+void TTestProgramFolder::Sql(const QString& statements) const
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(DatabaseFile().toUtf8().constData(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot open the test database");
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, &error);
+    const std::string message = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("test SQL failed: " + message);
+}
+
+TTestContext::TTestContext(const TTestProgramFolder& folder)
+{
+    SetProgramFolder(folder.Path());
+    m_result = InitGlobals();
+}
+
+TTestContext::~TTestContext() { FreeGlobals(); }

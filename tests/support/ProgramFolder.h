@@ -1,0 +1,43 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh program folder for one test: db/Corvane.db made from resources/schema.sql, and the
+// folders log/, template/ and 报表/. The context's program folder points at it while it lives.
+class TTestProgramFolder {
+public:
+    explicit TTestProgramFolder(bool withDatabase = true, bool withLog = true);
+    ~TTestProgramFolder();
+
+    QString Path() const;  // ends in "/"
+    QString File(const QString& relative) const { return Path() + relative; }
+    QString DatabaseFile() const { return File(QStringLiteral("db/Corvane.db")); }
+    void WriteFile(const QString& relative, const QByteArray& bytes) const;
+    QByteArray ReadFile(const QString& relative) const;
+    // Lines of today's log file (by the program's clock), without their time stamps.
+    QStringList LogMessages() const;
+
+    // Runs SQL directly on the database file, outside the program's connection.
+    void Sql(const QString& statements) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Creates a database file from the schema; false with a message on stderr when it fails.
+bool CreateSchemaDatabase(const QString& file);
+
+// The fixed time every test starts with: 2026-03-05 14:07:09.
+QDateTime FixedNow();
+
+// Builds the context on the folder (InitGlobals) and frees it when it goes (FreeGlobals).
+class TTestContext {
+public:
+    explicit TTestContext(const TTestProgramFolder& folder);
+    ~TTestContext();
+    bool InitResult() const { return m_result; }
+
+private:
+    bool m_result = false;
+};
