@@ -1,0 +1,21 @@
+#pragma once
+#include <QPoint>
+#include <QString>
+
+class TPrintTemplate;
+
+// Prints every item with a value at its position plus the offsets (mm), as one job on the
+// default printer, or into the PDF named by TALLYRA_PRINT_PDF. False when the job could not be
+// started or failed on the way (no printer, painter not started, printer error); a started
+// job is then aborted. error receives a short reason.
+bool PrintInvoice(const TPrintTemplate& tpl, int offX, int offY, QString* error = nullptr);
+// The same with every item's display name in place of its value.
+bool PrintTestPage(const TPrintTemplate& tpl, int offX, int offY, QString* error = nullptr);
+// The printable page of the printer in device pixels.
+// The printable page of the default printer in device pixels; raises EPrintError (Errors.h
+// style, declared in printing) when there is no printer.
+QPoint GetPrinterPageSize();
+
+// Start-up wiring: the template store the core's start-up uses, and the font substitutions.
+void InstallPrintTemplateStore();
+void InstallFontSubstitutions();
