@@ -1,0 +1,42 @@
+#pragma once
+#include <QObject>
+#include <QRegularExpression>
+#include <QValidator>
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+// Limits what the clerk types into an edit: at most maxBytes GBK bytes (0 = no limit) and,
+// when allowed is valid, only characters it matches. Text the program sets is never cut
+// (QLineEdit::setMaxLength would cut it).
+class TTypedTextValidator : public QValidator {
+    Q_OBJECT
+public:
+    TTypedTextValidator(int maxBytes, const QRegularExpression& allowed, QObject* parent);
+    State validate(QString& input, int& pos) const override;
+
+private:
+    int m_maxBytes;
+    QRegularExpression m_allowed;  // one character
+};
+
+// Installs a TTypedTextValidator on edit; allowedChar is a pattern for one character, e.g.
+// "[0-9]" (empty: any character).
+void LimitTyped(QLineEdit* edit, int maxBytes, const QString& allowedChar = {});
+
+// Enter (Return or the keypad's Enter) in a field of the chain moves the focus to the next
+// field that can take it; in the last field it calls onLast (when given).
+class TEnterChain : public QObject {
+    Q_OBJECT
+public:
+    TEnterChain(QList<QWidget*> fields, std::function<void()> onLast, QObject* parent);
+    void SetFields(QList<QWidget*> fields) { m_fields = std::move(fields); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QList<QWidget*> m_fields;
+    std::function<void()> m_onLast;
+};

@@ -1,0 +1,1 @@
+// The shell library; its windows come with the main window.

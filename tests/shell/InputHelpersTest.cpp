@@ -1,0 +1,45 @@
+#include "Typing.h"
+#include "shell/InputHelpers.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(LimitTyped, CountsGbkBytesForTypingButNeverCutsWhatTheProgramSets)
+{
+    QLineEdit edit;
+    LimitTyped(&edit, 5);
+    TypeText(&edit, QStringLiteral("机动车"));  // 6 bytes: the third character is refused
+    EXPECT_EQ(edit.text(), QStringLiteral("机动"));
+    TypeText(&edit, QStringLiteral("ab"));
+    EXPECT_EQ(edit.text(), QStringLiteral("机动a"));
+    edit.setText(QStringLiteral("-1234567.89"));
+    EXPECT_EQ(edit.text(), QStringLiteral("-1234567.89"));
+}
+
+TEST(LimitTyped, RefusesCharactersOutsideTheAllowedSet)
+{
+    QLineEdit edit;
+    LimitTyped(&edit, 8, QStringLiteral("[0-9]"));
+    TypeText(&edit, QStringLiteral("12a3 4"));
+    EXPECT_EQ(edit.text(), QStringLiteral("1234"));
+}
+
+TEST(TEnterChain, MovesToTheNextEnabledFieldAndRunsTheLastStep)
+{
+    QWidget form;
+    auto* a = new QLineEdit(&form);
+    auto* b = new QLineEdit(&form);
+    auto* c = new QLineEdit(&form);
+    int finished = 0;
+    new TEnterChain({a, b, c}, [&] { ++finished; }, &form);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    b->setEnabled(false);
+    a->setFocus();
+    QTest::keyClick(a, Qt::Key_Return);
+    EXPECT_TRUE(c->hasFocus());
+    EXPECT_EQ(finished, 0);
+    QTest::keyClick(c, Qt::Key_Enter);
+    EXPECT_EQ(finished, 1);
+}

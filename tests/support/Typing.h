@@ -1,0 +1,8 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+// Types text into a widget key by key, as the clerk would; unlike QTest::keyClicks it also
+// types characters outside ASCII (each as one key press carrying that text).
+void TypeText(QWidget* widget, const QString& text);
