@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QVariant>
+
+class QWidget;
+class TTestProgramFolder;
+class TframeInput;
+
+inline const char* const kCode = "144001900111";
+
+// Company "某汽车销售公司" at invoicing point point, two car types, two models and one
+// received roll of 50 invoices, 00001001 to 00001050, of code kCode.
+void SeedIssuing(const TTestProgramFolder& folder, const QString& point = QStringLiteral("总部"));
+// A received roll as the stock receipt books it.
+void AddRoll(const TTestProgramFolder& folder, const QString& code, const QString& first, const QString& last,
+             const QString& day = QStringLiteral("2026-03-01"), const QString& point = QStringLiteral("总部"));
+
+// A valid normal invoice for car n (its own engine and frame numbers).
+void FillValidInvoice(TframeInput& frame, int car = 1);
+
+// Shows w and makes it the active window, so that focus moves as for the clerk.
+void ShowActive(QWidget& w);
+
+// A statement on the program's connection (another connection would not be seen by the
+// read the shared query may still hold open).
+void DbExec(const QString& sql);
+// One value through the program's connection.
+QVariant DbValue(const QString& sql);
+int DbCount(const QString& sql);
