@@ -64,13 +64,14 @@ QComboBox* NewCombo(QWidget* parent, const char* name, bool editable)
     return c;
 }
 
-// A field of the invoice image: the widget inside a ruled cell.
-QFrame* Cell(QWidget* content, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+// A field of the invoice image: the widget inside a ruled cell, filling it unless aligned.
+QFrame* Cell(QWidget* content, Qt::Alignment align = {})
 {
     auto* cell = new QFrame;
     cell->setObjectName(QStringLiteral("cell"));
+    cell->setMinimumHeight(30);
     auto* l = new QHBoxLayout(cell);
-    l->setContentsMargins(3, 1, 3, 1);
+    l->setContentsMargins(3, 2, 3, 2);
     l->addWidget(content, 1, align);
     return cell;
 }
@@ -218,6 +219,18 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
     m_amountKeyFilter = [this](QLineEdit* e, QKeyEvent* k) { return ConfirmInput(e, k); };
     m_enterChain = new TEnterChain(EntryControls(), nullptr, this);
 
+    // Room for the texts the program sets, so that the image keeps its size.
+    auto reserve = [](QLabel* l, const QString& sample) {
+        l->setMinimumWidth(l->fontMetrics().horizontalAdvance(sample) + 2);
+    };
+    reserve(stYear, QStringLiteral("0000"));
+    reserve(stMonth, QStringLiteral("00"));
+    reserve(stDay, QStringLiteral("00"));
+    reserve(stFPDM, QStringLiteral("000000000000"));
+    reserve(stFPHM, QStringLiteral("00000000"));
+    reserve(stSYFS, QStringLiteral("当前卷剩余份数:000000"));
+    reserve(stJFJE, QStringLiteral("-000000000.00"));
+
     BuildLayout();
     CalcTotal();
 }
@@ -327,20 +340,18 @@ void TframeInput::BuildLayout()
     tl->addWidget(stJFJE, 1);
     put(Cell(total), r, 8, 4);
     ++r;
-    put(CaptionCell(QStringLiteral("销货单位名称")), r, 0, 2);
-    put(Cell(stXHDW), r, 2, 5);
-    put(CaptionCell(QStringLiteral("纳税人识别号")), r, 7, 2);
-    put(Cell(stSH), r, 9, 3);
-    ++r;
-    put(CaptionCell(QStringLiteral("地址")), r, 0, 2);
-    put(Cell(stDZ), r, 2, 3);
-    put(CaptionCell(QStringLiteral("电话")), r, 5);
-    put(Cell(stDH), r, 6);
-    put(CaptionCell(QStringLiteral("开户银行")), r, 7);
-    put(Cell(stBank), r, 8, 2);
-    put(CaptionCell(QStringLiteral("帐号")), r, 10);
-    put(Cell(stZH), r, 11);
-    ++r;
+    const std::pair<const char*, QLabel*> seller[][2] = {
+        {{"销货单位名称", stXHDW}, {"电话", stDH}},
+        {{"纳税人识别号", stSH}, {"帐号", stZH}},
+        {{"地址", stDZ}, {"开户银行", stBank}},
+    };
+    for (const auto& line : seller) {
+        put(CaptionCell(QString::fromUtf8(line[0].first)), r, 0, 2);
+        put(Cell(line[0].second), r, 2, 5);
+        put(CaptionCell(QString::fromUtf8(line[1].first)), r, 7, 2);
+        put(Cell(line[1].second), r, 9, 3);
+        ++r;
+    }
     put(CaptionCell(QStringLiteral("备注")), r, 0, 2);
     put(Cell(new QLabel(QStringLiteral("一车一票，机用发票手开无效"))), r, 2, 5);
     put(CaptionCell(QStringLiteral("审核单位")), r, 7, 2);

@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,6 +40,52 @@ void AddRoll(const TTestProgramFolder& folder, const QString& code, const QStrin
                    .arg(day, code, first, last)
                    .arg(count)
                    .arg(p));
+}
+
+void UseDefaultTemplate(const TTestProgramFolder& folder)
+{
+    QFile source(QStringLiteral(TALLYRA_RESOURCES_DIR "/PrintTemplate.xml"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << "resources/PrintTemplate.xml";
+    folder.WriteFile(QStringLiteral("PrintTemplate.xml"), source.readAll());
+}
+
+void PrintInto(const QString& file) { qputenv("TALLYRA_PRINT_PDF", file.toUtf8()); }
+
+namespace {
+QString PdfBbox(const QString& file)
+{
+    if (!QFileInfo::exists(file))
+        return {};
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+}  // namespace
+
+QStringList PdfWords(const QString& file)
+{
+    static const QRegularExpression word(QStringLiteral("<word [^>]*>([^<]*)</word>"));
+    QStringList words;
+    const QString xml = PdfBbox(file);
+    for (auto it = word.globalMatch(xml); it.hasNext();) {
+        QString w = it.next().captured(1);
+        w.replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+            .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
+            .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
+            .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        words << w;
+    }
+    return words;
+}
+
+int PdfPages(const QString& file)
+{
+    const QString xml = PdfBbox(file);
+    return xml.isEmpty() ? -1 : static_cast<int>(xml.count(QStringLiteral("<page ")));
 }
 
 void FillValidInvoice(TframeInput& f, int car)

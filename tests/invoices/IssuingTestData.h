@@ -1,8 +1,15 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
+#include <ostream>
+
 class QWidget;
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(u'|').toStdString() << ']'; }
 class TTestProgramFolder;
 class TframeInput;
 
@@ -14,6 +21,14 @@ void SeedIssuing(const TTestProgramFolder& folder, const QString& point = QStrin
 // A received roll as the stock receipt books it.
 void AddRoll(const TTestProgramFolder& folder, const QString& code, const QString& first, const QString& last,
              const QString& day = QStringLiteral("2026-03-01"), const QString& point = QStringLiteral("总部"));
+
+// Puts the default template file into the program folder: the context imports it.
+void UseDefaultTemplate(const TTestProgramFolder& folder);
+// Prints into file from now on (the printing layer reads TALLYRA_PRINT_PDF).
+void PrintInto(const QString& file);
+// The words of a printed PDF, in reading order, and its number of pages (-1: no readable file).
+QStringList PdfWords(const QString& file);
+int PdfPages(const QString& file);
 
 // A valid normal invoice for car n (its own engine and frame numbers).
 void FillValidInvoice(TframeInput& frame, int car = 1);

@@ -1,0 +1,142 @@
+#include "TIssueWindow.h"
+
+#include "TframeInput.h"
+#include "core/Dialogs.h"
+#include "core/Globals.h"
+#include "core/MyType.h"
+#include "printing/TPrintTemplate.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+#include <functional>
+
+namespace {
+// No error may leave an event handler: it is shown and the window stays usable.
+void Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
+}
+}  // namespace
+
+TIssueWindow::TIssueWindow(const TKind& kind, QWidget* parent) : QWidget(parent), m_kind(kind)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(kind.caption);
+    setMinimumSize(kind.minimumSize);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    frameInput1 = new TframeInput(Panel1);
+    Panel2 = new QWidget(Panel1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    btnAdd = new QPushButton(QStringLiteral("清空发票"), Panel2);
+    btnAdd->setObjectName(QStringLiteral("btnAdd"));
+    btnPrt = new QPushButton(QStringLiteral("存盘打印"), Panel2);
+    btnPrt->setObjectName(QStringLiteral("btnPrt"));
+    btnClose = new QPushButton(QStringLiteral("放弃退出"), Panel2);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    auto* buttons = new QHBoxLayout(Panel2);
+    buttons->addStretch();
+    for (QPushButton* b : {btnAdd, btnPrt, btnClose}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+        buttons->addSpacing(24);
+    }
+    buttons->addStretch();
+    setTabOrder(btnAdd, btnPrt);
+    setTabOrder(btnPrt, btnClose);
+    auto* panel = new QVBoxLayout(Panel1);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->addWidget(frameInput1);
+    panel->addWidget(Panel2);
+
+    connect(btnAdd, &QPushButton::clicked, this, [this] { Guarded([this] { btnAddClick(); }); });
+    connect(btnPrt, &QPushButton::clicked, this, [this] { Guarded([this] { btnPrtClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    frameInput1->edtSKR->installEventFilter(this);
+}
+
+void TIssueWindow::FormShow()
+{
+    frameInput1->InitInvoice();
+    FormResize();
+    // The batch window turns to keeping the shared fields only once its first invoice is
+    // issued: before that there is nothing to keep, and locking empty fields would leave the
+    // clerk no way to fill them in.
+    frameInput1->FMode = 0;
+}
+
+void TIssueWindow::btnAddClick()
+{
+    frameInput1->InitInvoice();
+    FormResize();
+}
+
+void TIssueWindow::btnPrtClick()
+{
+    if (!frameInput1->CheckInput(InvoiceState::Normal))
+        return;
+    if (!frameInput1->SaveAndPrint(InvoiceState::Normal))
+        return;
+    WriteInvoiceLog(m_kind.logPrefix + (PrintTpl ? PrintTpl->GetValueString() : QString()));
+    if (m_kind.batch)
+        frameInput1->FMode = 1;
+    if (!AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")) || !frameInput1->InitInvoice())
+        close();
+    else
+        FormResize();
+}
+
+void TIssueWindow::btnCloseClick() { close(); }
+
+void TIssueWindow::FormResize()
+{
+    // The panel takes the size its contents ask for (the texts shown may have changed).
+    Panel1->resize(Panel1->sizeHint());
+    Panel1->move((width() - Panel1->width()) / 2, (height() - Panel1->height()) / 2);
+}
+
+bool TIssueWindow::frameInput1edtSKRKeyDown(QKeyEvent* key)
+{
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    Guarded([this] { btnPrtClick(); });
+    return true;
+}
+
+void TIssueWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    Guarded([this] { FormShow(); });
+}
+
+void TIssueWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TIssueWindow::closeEvent(QCloseEvent* event)
+{
+    WriteInvoiceLog(m_kind.closeLine);
+    event->accept();
+}
+
+bool TIssueWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == frameInput1->edtSKR && event->type() == QEvent::KeyPress)
+        return frameInput1edtSKRKeyDown(static_cast<QKeyEvent*>(event));
+    return QWidget::eventFilter(watched, event);
+}

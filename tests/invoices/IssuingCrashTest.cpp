@@ -1,0 +1,141 @@
+// A child process issues invoices in a loop and is killed at random moments; after every kill
+// the stock must still agree with the invoices stored.
+#include "IssuingTestData.h"
+#include "ProgramFolder.h"
+#include "ScriptedDialogs.h"
+#include "core/Globals.h"
+#include "invoices/TframeInput.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
+
+// The child: the program folder is given; it issues until it runs out of blanks or is killed.
+[[noreturn]] void IssueUntilKilled(const QString& folder)
+{
+    SetProgramFolder(folder);
+    InitGlobals();
+    PrintInto(folder + QStringLiteral("/invoice.pdf"));
+    TScriptedDialogs dialogs;
+    TframeInput frame;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    while (frame.InitInvoice()) {
+        FillValidInvoice(frame, frame.stFPHM->text().toInt());
+        dialogs.Clear();
+        dialogs.AnswerInput(frame.stFPHM->text());
+        if (!frame.CheckInput(QStringLiteral("0")) || !frame.SaveAndPrint(QStringLiteral("0"))) {
+            std::fprintf(stderr, "issue failed: %s\n", dialogs.Texts().join(u'|').toUtf8().constData());
+            std::_Exit(3);
+        }
+    }
+    std::_Exit(0);
+}
+
+struct TStock {
+    int rolls = 0;
+    int issued = 0;
+    QStringList faults;
+};
+
+int Int(sqlite3* db, const QString& sql)
+{
+    sqlite3_stmt* st = nullptr;
+    int v = -1;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        v = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+// For every roll: copies left plus numbers used equal copies received, the numbers used are
+// the first ones of the roll without a gap, and the current number is the next one. No
+// number is stored twice.
+TStock CheckStock(const QString& file)
+{
+    TStock s;
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK) {
+        s.faults << QStringLiteral("cannot open the database");
+        return s;
+    }
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "select fpdm,fphmq,fphmz,dqhm,lyfs,syfs from fpkcxx order by fpdm", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const QString code = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        const QString first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        const QString last = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+        const QString current = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+        const int received = sqlite3_column_int(st, 4);
+        const int left = sqlite3_column_int(st, 5);
+        const QString inRoll = QStringLiteral("from SaleDetail where fpdm='%1' and fphm between '%2' and '%3'").arg(code, first, last);
+        const int used = Int(db, QStringLiteral("select count(*) ") + inRoll);
+        const int below = Int(db, QStringLiteral("select count(*) %1 and fphm < '%2'").arg(inRoll, current));
+        ++s.rolls;
+        s.issued += used;
+        if (left + used != received)
+            s.faults << QStringLiteral("%1: %2 left + %3 used != %4").arg(code).arg(left).arg(used).arg(received);
+        const int next = first.toInt() + used;
+        const QString expected = left > 0 ? QString::number(next).rightJustified(8, u'0') : last;
+        if (current != expected)
+            s.faults << QStringLiteral("%1: current %2, expected %3").arg(code, current, expected);
+        if (below != (left > 0 ? used : used - 1))
+            s.faults << QStringLiteral("%1: a gap before %2").arg(code, current);
+    }
+    sqlite3_finalize(st);
+    if (Int(db, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) != 0)
+        s.faults << QStringLiteral("a number stored twice");
+    sqlite3_close(db);
+    return s;
+}
+
+TEST(IssuingCrash, StockHoldsAfterEveryKill)
+{
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        IssueUntilKilled(qEnvironmentVariable(kChildVariable));
+
+    TTestProgramFolder folder;
+    SeedIssuing(folder);
+    AddRoll(folder, QStringLiteral("144001900222"), QStringLiteral("00000001"), QStringLiteral("00005000"),
+            QStringLiteral("2026-03-02"));
+    UseDefaultTemplate(folder);
+    QRandomGenerator random(20260305);
+    int killed = 0;
+    int lastIssued = 0;
+    for (int run = 0; run < 30; ++run) {
+        SCOPED_TRACE(run);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=IssuingCrash.StockHoldsAfterEveryKill")});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
+        QThread::msleep(random.bounded(5, 250));
+        if (child.state() == QProcess::Running) {
+            child.kill();  // SIGKILL
+            ++killed;
+        }
+        ASSERT_TRUE(child.waitForFinished(10000));
+        EXPECT_NE(child.exitCode(), 3) << child.readAllStandardError().toStdString();
+        const TStock stock = CheckStock(folder.DatabaseFile());
+        ASSERT_TRUE(stock.faults.isEmpty()) << stock.faults.join(u'\n').toStdString();
+        EXPECT_EQ(stock.rolls, 2);
+        EXPECT_GE(stock.issued, lastIssued);
+        lastIssued = stock.issued;
+    }
+    // The runs did issue, and were cut off rather than running out.
+    EXPECT_GT(lastIssued, 30);
+    EXPECT_LT(lastIssued, 5050);
+    EXPECT_EQ(killed, 30);
+}
+}  // namespace
