@@ -559,27 +559,34 @@ bool Clashes(const QString& column, const QString& value, const QString& kind)
     return false;
 }
 
-// The SaleDetail rows of a number (and code, when given) on the shared query, left on the
-// first row.
-bool OpenSaleRows(const QString& no, const QString& code, const QString* state)
+// The condition on SaleDetail rows of a number, of a code when one is given and of a state
+// when one is given.
+QString SaleRowsWhere(const QString& no, const QString& code, const QString* state, TParams& p)
 {
-    QString sql = QStringLiteral("select * from SaleDetail where ");
-    TParams p{{QStringLiteral("no"), Bound(no)}};
+    QString where = QStringLiteral(" from SaleDetail where ");
+    p.insert(QStringLiteral("no"), Bound(no));
     if (state) {
-        sql += QStringLiteral("fpzt=:state and ");
-        p.insert(QStringLiteral("state"), *state);
+        where += QStringLiteral("fpzt=:state and ");
+        p.insert(QStringLiteral("state"), Bound(*state));
     }
-    sql += QStringLiteral("fphm=:no");
+    where += QStringLiteral("fphm=:no");
     if (!code.isEmpty()) {
-        sql += QStringLiteral(" and fpdm=:code");
+        where += QStringLiteral(" and fpdm=:code");
         p.insert(QStringLiteral("code"), code);
     }
+    return where;
+}
+
+// Opens the rows on the shared query and leaves it on the first one.
+bool OpenSaleRows(const QString& no, const QString& code, const QString* state)
+{
+    TParams p;
+    const QString sql = QStringLiteral("select *") + SaleRowsWhere(no, code, state, p);
     QSqlQuery& q = DataBase->Query();
     q.finish();
-    q.setForwardOnly(false);
     if (!DataBase->Execute(q, sql, p))
         throw EDatabaseError(DataBase->LastErrorText());
-    return q.first();
+    return q.next();
 }
 }  // namespace
 
@@ -605,13 +612,9 @@ int TframeInput::CountInvoices(const QString& No, const QString& Code)
     if (!DataBase)
         return -1;
     try {
-        if (!OpenSaleRows(No, Code, nullptr))
-            return 0;
-        QSqlQuery& q = DataBase->Query();
-        int n = 1;
-        while (q.next())
-            ++n;
-        q.first();  // the caller loads the row from here
+        TParams p;
+        const int n = DataBase->Scalar(QStringLiteral("select count(*)") + SaleRowsWhere(No, Code, nullptr, p), p).toInt();
+        OpenSaleRows(No, Code, nullptr);  // the caller loads the row from the shared query
         return n;
     } catch (const ETallyraError&) {
         return -1;
