@@ -212,10 +212,12 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
         edtCJHM->setCursorPosition(pos);
     });
     connect(cmbCPXH, &QComboBox::activated, this, [this] { cmbCPXHChange(); });
-    for (QLineEdit* e : {edtDJ, edtJWJE1, edtJWJE2, edtJWJE3}) {
-        connect(e, &QLineEdit::textChanged, this, [this] { CalcTotal(); });
+    connect(edtDJ, &QLineEdit::textChanged, this, &TframeInput::edtDJChange);
+    connect(edtJWJE1, &QLineEdit::textChanged, this, &TframeInput::edtJWJE1Change);
+    connect(edtJWJE2, &QLineEdit::textChanged, this, &TframeInput::edtJWJE2Change);
+    connect(edtJWJE3, &QLineEdit::textChanged, this, &TframeInput::edtJWJE3Change);
+    for (QLineEdit* e : {edtDJ, edtJWJE1, edtJWJE2, edtJWJE3})
         e->installEventFilter(this);
-    }
     m_amountKeyFilter = [this](QLineEdit* e, QKeyEvent* k) { return ConfirmInput(e, k); };
     m_enterChain = new TEnterChain(EntryControls(), nullptr, this);
 
@@ -812,6 +814,11 @@ void TframeInput::ReformatAmount(QLineEdit* edit)
     if (const auto v = ParseAmount(edit->text()))
         edit->setText(TrimBlanks(FormatAmount(*v)));
 }
+
+void TframeInput::edtDJChange() { CalcTotal(); }
+void TframeInput::edtJWJE1Change() { CalcTotal(); }
+void TframeInput::edtJWJE2Change() { CalcTotal(); }
+void TframeInput::edtJWJE3Change() { CalcTotal(); }
 
 void TframeInput::edtDJExit() { ReformatAmount(edtDJ); }
 void TframeInput::edtJWJE1Exit() { ReformatAmount(edtJWJE1); }

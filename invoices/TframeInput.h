@@ -115,6 +115,10 @@ public:
     // Key filter of the four amount edits; true discards the key. A host may replace it.
     bool ConfirmInput(QLineEdit* edit, QKeyEvent* key);
     void SetAmountKeyFilter(std::function<bool(QLineEdit*, QKeyEvent*)> filter);
+    void edtDJChange();
+    void edtJWJE1Change();
+    void edtJWJE2Change();
+    void edtJWJE3Change();
     void edtDJExit();
     void edtJWJE1Exit();
     void edtJWJE2Exit();
@@ -140,6 +144,6 @@ private:
     bool IsAmountEdit(QObject* o) const;
     bool Fail(const QString& message, QWidget* focus);
 
-    TEnterChain* m_enterChain = nullptr;
+    TEnterChain* m_enterChain = nullptr;  // Enter moves to the next entry control
     std::function<bool(QLineEdit*, QKeyEvent*)> m_amountKeyFilter;
 };
