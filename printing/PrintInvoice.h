@@ -1,8 +1,16 @@
 #pragma once
+#include "core/Errors.h"
+
 #include <QPoint>
 #include <QString>
 
 class TPrintTemplate;
+
+// The printer cannot be used (none installed, or it refused the job).
+class EPrintError : public ETallyraError {
+public:
+    using ETallyraError::ETallyraError;
+};
 
 // Prints every item with a value at its position plus the offsets (mm), as one job on the
 // default printer, or into the PDF named by TALLYRA_PRINT_PDF. False when the job could not be
@@ -11,9 +19,8 @@ class TPrintTemplate;
 bool PrintInvoice(const TPrintTemplate& tpl, int offX, int offY, QString* error = nullptr);
 // The same with every item's display name in place of its value.
 bool PrintTestPage(const TPrintTemplate& tpl, int offX, int offY, QString* error = nullptr);
-// The printable page of the printer in device pixels.
-// The printable page of the default printer in device pixels; raises EPrintError (Errors.h
-// style, declared in printing) when there is no printer.
+// The printable page of the default printer in device pixels; raises EPrintError when there
+// is no printer.
 QPoint GetPrinterPageSize();
 
 // Start-up wiring: the template store the core's start-up uses, and the font substitutions.

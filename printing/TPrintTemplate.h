@@ -48,12 +48,15 @@ public:
     // Replaces both template tables by this template in one transaction.
     bool SaveToDB(TADODB& db);
 
-    // The template file "PrintTemplate.xml" (GBK). The file versions never raise.
+    // The template file "PrintTemplate.xml" (GBK). None of them raises. A failed read leaves
+    // the template without items and its header as it was; a document with a DOCTYPE is refused.
     bool LoadFromXML(const QString& fileName);
     bool SaveToXML(const QString& fileName) const;
     bool LoadFromXML(QIODevice& device);
     bool SaveToXML(QIODevice& device) const;
 
 private:
+    void AssignFrom(TPrintTemplate&& other);
+
     std::deque<TPrintDateItem> m_items;
 };
