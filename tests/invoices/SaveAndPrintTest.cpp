@@ -80,6 +80,7 @@ TEST_F(SaveAndPrintTest, StoresAdvancesAndPrintsOneInvoice)
 {
     frame->edtJWFY1->setText(QStringLiteral("上牌费用"));
     frame->edtJWJE1->setText(QStringLiteral("100.50"));
+    const QPoint page = GetPrinterPageSize();  // as the printer stands before this job
     ASSERT_TRUE(Issue());
 
     ASSERT_EQ(dialogs.Shown().size(), 2u);
@@ -130,7 +131,6 @@ TEST_F(SaveAndPrintTest, StoresAdvancesAndPrintsOneInvoice)
         EXPECT_TRUE(words.contains(QString::fromUtf8(printed))) << printed << " in " << words.join(u' ').toStdString();
     EXPECT_FALSE(words.contains(QString::fromLatin1(kCode)));  // the paper carries its own code
 
-    const QPoint page = GetPrinterPageSize();
     const QStringList log = folder.LogMessages();
     EXPECT_TRUE(log.contains(QStringLiteral("打印机的可打印区域为：%1,%2").arg(page.x()).arg(page.y())))
         << log.join(u'\n').toStdString();
