@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
@@ -91,12 +92,21 @@ void TIssueWindow::btnPrtClick()
     if (m_kind.batch)
         frameInput1->FMode = 1;
     if (!AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")) || !frameInput1->InitInvoice())
-        close();
+        CloseWindow();
     else
         FormResize();
 }
 
-void TIssueWindow::btnCloseClick() { close(); }
+void TIssueWindow::btnCloseClick() { CloseWindow(); }
+
+void TIssueWindow::CloseWindow()
+{
+    // Inside the main window the frame around the window goes too; it closes this one first.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
 
 void TIssueWindow::FormResize()
 {

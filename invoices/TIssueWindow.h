@@ -41,6 +41,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CloseWindow();
+
     TKind m_kind;
     bool m_shown = false;
 };
