@@ -289,6 +289,15 @@ TEST_F(SaveAndPrintTest, NegativeInvoiceStoresNegatedAmountsAndTheReversedInvoic
     EXPECT_EQ(PrintValue("dj"), QStringLiteral("-12345.00"));
     EXPECT_TRUE(PdfWords(pdf).contains(QStringLiteral("-12345.00")));
     EXPECT_EQ(Roll(), QStringLiteral("00001002/49/101"));
+
+    // A price of the full ten characters is stored and printed whole once made negative.
+    ASSERT_TRUE(frame->InitInvoice());
+    FillValidInvoice(*frame, 2);
+    frame->edtDJ->setText(QStringLiteral("1234567.89"));
+    ASSERT_TRUE(frame->CheckInput(QStringLiteral("2")));
+    ASSERT_TRUE(Issue(QStringLiteral("2")));
+    EXPECT_EQ(DbValue(QStringLiteral("select dj from SaleDetail where fphm='00001002'")).toDouble(), -1234567.89);
+    EXPECT_TRUE(PdfWords(pdf).contains(QStringLiteral("-1234567.89")));
 }
 
 TEST_F(SaveAndPrintTest, AnInvoiceWithoutChargesOrEngineNumber)
