@@ -276,8 +276,8 @@ void TfrmLYFP::btnAddClick()
 {
     try {
         AddRange();
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()));
     }
 }
 
