@@ -1,14 +1,13 @@
 #include "QtDialogs.h"
-#include "core/Entry.h"
-
-#include <QApplication>
+#include "ShellEntry.h"
+#include "TApplication.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     TQtDialogs dialogs;
     SetDialogs(&dialogs);
-    const int code = ProgramEntry(TEntryWindows{});
+    const int code = ProgramEntry(ShellEntryWindows());
     SetDialogs(nullptr);
     return code;
 }

@@ -1,0 +1,32 @@
+#include "ShellEntry.h"
+
+#include "TfrmLogin.h"
+#include "TfrmMain.h"
+#include "TfrmUserAccept.h"
+
+#include <QApplication>
+#include <memory>
+
+bool RunUserAccept()
+{
+    TfrmUserAccept frmUserAccept;
+    return frmUserAccept.exec() == QDialog::Accepted;
+}
+
+bool RunLogin()
+{
+    TfrmLogin frmLogin;
+    return frmLogin.exec() == QDialog::Accepted;
+}
+
+int RunMainWindow()
+{
+    // Freed after the message loop: its destruction frees the context.
+    auto main = std::make_unique<TfrmMain>();
+    main->show();
+    const int code = QApplication::exec();
+    main.reset();
+    return code;
+}
+
+TEntryWindows ShellEntryWindows() { return TEntryWindows{RunUserAccept, RunLogin, RunMainWindow}; }

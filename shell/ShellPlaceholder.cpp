@@ -1,1 +1,0 @@
-// The shell library; its windows come with the main window.

@@ -1,0 +1,108 @@
+#include "ShellTestSupport.h"
+
+#include "core/Clock.h"
+#include "core/TLog.h"
+#include "shell/TfrmMain.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+void WhenModal(std::function<void(QWidget*)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w) {
+            WhenModal(action);
+            return;
+        }
+        action(w);
+    });
+}
+
+void FreeClosedWindows()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+}
+
+bool ShowActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+TUrlCatcher::TUrlCatcher()
+{
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Open");
+}
+
+TUrlCatcher::~TUrlCatcher()
+{
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+void TUrlCatcher::Open(const QUrl& url) { Urls.append(url); }
+
+QStringList VisibleMenus(const TfrmMain& main)
+{
+    QStringList menus;
+    for (QMenu* m : main.MenuItems)
+        if (m->menuAction()->isVisible())
+            menus << m->title();
+    return menus;
+}
+
+QStringList VisibleMenuEntries(const TfrmMain& main, int menu)
+{
+    QStringList entries;
+    for (QAction* a : main.MenuItems.at(menu)->actions())
+        if (a->isVisible())
+            entries << a->text();
+    return entries;
+}
+
+QStringList VisibleToolButtons(const TfrmMain& main)
+{
+    QApplication::processEvents();  // the bar lays its buttons out after a change
+    QStringList names;
+    for (QAction* a : main.ActionToolBar1->actions())
+        if (a->isVisible() && main.ActionToolBar1->widgetForAction(a) && main.ActionToolBar1->widgetForAction(a)->isVisible())
+            names << a->objectName();
+    return names;
+}
+
+QStringList OpenClasses(const TfrmMain& main)
+{
+    QStringList names;
+    for (QWidget* w : main.OpenChildren())
+        names << QString::fromLatin1(w->metaObject()->className());
+    return names;
+}
+
+QString RawLog(const QString& programFolder)
+{
+    QFile f(TLog::FileNameFor(programFolder + QStringLiteral("log/"), Now().date()));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QStringList LogLines(const QString& programFolder)
+{
+    static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d:"));
+    QStringList lines = RawLog(programFolder).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines)
+        line.remove(stamp);
+    return lines;
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+class TfrmMain;
+
+// Runs action on the modal window once one is up.
+void WhenModal(std::function<void(QWidget*)> action);
+// Frees the windows that closed (their deferred deletion).
+void FreeClosedWindows();
+// Shows a window and waits until it is the active one, so that it takes the focus.
+bool ShowActive(QWidget* window);
+
+// Catches what the program asks the desktop to open, instead of starting a browser.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    TUrlCatcher();
+    ~TUrlCatcher() override;
+    QList<QUrl> Urls;
+public slots:
+    void Open(const QUrl& url);
+};
+
+// The captions of the visible top-level menus and the names of the visible tool-bar actions.
+QStringList VisibleMenus(const TfrmMain& main);
+QStringList VisibleMenuEntries(const TfrmMain& main, int menu);
+QStringList VisibleToolButtons(const TfrmMain& main);
+// The class names of the open work windows.
+QStringList OpenClasses(const TfrmMain& main);
+// The raw text of today's log file.
+QString RawLog(const QString& programFolder);
+// Its lines, without the time stamps of the lines that start an entry.
+QStringList LogLines(const QString& programFolder);
