@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
@@ -92,21 +91,12 @@ void TIssueWindow::btnPrtClick()
     if (m_kind.batch)
         frameInput1->FMode = 1;
     if (!AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")) || !frameInput1->InitInvoice())
-        CloseWindow();
+        close();
     else
         FormResize();
 }
 
-void TIssueWindow::btnCloseClick() { CloseWindow(); }
-
-void TIssueWindow::CloseWindow()
-{
-    // Inside the main window the frame around the window goes too; it closes this one first.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
+void TIssueWindow::btnCloseClick() { close(); }
 
 void TIssueWindow::FormResize()
 {

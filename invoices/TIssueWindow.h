@@ -41,8 +41,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CloseWindow();
-
     TKind m_kind;
     bool m_shown = false;
 };

@@ -10,6 +10,10 @@
 #include "TfrmUpdate.h"
 #include "TfrmUpdatePass.h"
 #include "WindowHelpers.h"
+#include "invoices/TfrmLYFP.h"
+#include "invoices/TfrmMKNormalInv.h"
+#include "invoices/TfrmPLMKInv.h"
+#include "printing/TfrmAdjustPrint.h"
 #include "core/Clock.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
@@ -142,7 +146,15 @@ void PaintBands(QPainter& painter, const QSize& size)
 TChildFrame::TChildFrame(QWidget* child)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A window that chooses its title-bar buttons (system menu and minimise only, say) keeps
+    // that choice on its frame.
+    constexpr Qt::WindowFlags kTitleBar = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                          Qt::WindowCloseButtonHint;
+    const Qt::WindowFlags chosen = child->windowFlags();
     setWidget(child);
+    if (chosen & Qt::CustomizeWindowHint)
+        setWindowFlags(Qt::SubWindow | (chosen & kTitleBar));
     // A window that closed itself (its own close button) takes its frame with it.
     connect(child, &QObject::destroyed, this, [this] {
         if (!isHidden())
@@ -526,14 +538,14 @@ bool TfrmMain::IssuingChecks()
 
 void TfrmMain::KJZCFPExecute()
 {
-    if (!IssuingChecks())
-        return;
+    if (IssuingChecks())
+        OpenChild<TfrmMKNormalInv>(KJZCFP);
 }
 
 void TfrmMain::PLKJFPExecute()
 {
-    if (!IssuingChecks())
-        return;
+    if (IssuingChecks())
+        OpenChild<TfrmPLMKInv>(PLKJFP);
 }
 
 void TfrmMain::FSFPKJExecute()
@@ -542,7 +554,7 @@ void TfrmMain::FSFPKJExecute()
         return;
 }
 
-void TfrmMain::FPRKGLExecute() {}
+void TfrmMain::FPRKGLExecute() { OpenChild<TfrmLYFP>(FPRKGL); }
 void TfrmMain::YKFPGLExecute() {}
 void TfrmMain::WKFPGLExecute() {}
 void TfrmMain::qrySaleActExecute() {}
@@ -555,7 +567,7 @@ void TfrmMain::SCFPQDExecute() {}
 void TfrmMain::SCLYCBBExecute() {}
 void TfrmMain::ImportICDataExecute() {}
 void TfrmMain::SCRPSJExecute() {}
-void TfrmMain::Action2Execute() {}
+void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
 
 void TfrmMain::infoActExecute() { OpenChild<TfrmBaseInfo>(infoAct); }
 

@@ -1,10 +1,13 @@
 #include "QtDialogs.h"
 #include "ShellEntry.h"
 #include "TApplication.h"
+#include "printing/PrintInvoice.h"
 
 int main(int argc, char* argv[])
 {
     TApplication app(argc, argv);
+    InstallFontSubstitutions();
+    InstallPrintTemplateStore();
     TQtDialogs dialogs;
     SetDialogs(&dialogs);
     const int code = ProgramEntry(ShellEntryWindows());

@@ -8,6 +8,7 @@
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
 #include "printing/TPrintTemplate.h"
+#include "shell/TfrmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
+
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -223,8 +225,8 @@ TEST_F(IssueWindowsTest, InsideTheMainWindowClosingTakesItsFrameAlong)
     area.resize(1000, 700);
     ShowActive(area);
     auto* w = new TfrmMKNormalInv;
-    QPointer<QMdiSubWindow> sub = area.addSubWindow(w);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QMdiSubWindow> sub = new TChildFrame(w);
+    area.addSubWindow(sub);
     sub->show();
     window = w;
     EXPECT_EQ(w->frameInput1->stFPHM->text(), QStringLiteral("00001001"));

@@ -162,7 +162,9 @@ TEST_F(MainWindow, IssuingWithoutStockWarnsAndTakesTheStockReceiptPath)
         EXPECT_EQ(dialogs.Shown().at(0).kind, TMsgKind::Warning);
         EXPECT_EQ(receipt.count(), 1);
         EXPECT_EQ(makers.count(), 0);
+        EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmLYFP"});
     }
+    EXPECT_EQ(LogLines(folder.Path()).filter(QStringLiteral("打开发票入库管理")).size(), 3);
 }
 
 TEST_F(MainWindow, IssuingWithoutCarTypesWarnsAndOpensTheMakerWindow)
@@ -188,8 +190,32 @@ TEST_F(MainWindow, IssuingWithoutCarTypesWarnsAndOpensTheMakerWindow)
     FreeClosedWindows();
     EXPECT_EQ(CarTypeList, QStringList{"轿车"});
     dialogs.Clear();
+    const int before = LogMark();
     main->PLKJFP->trigger();
     EXPECT_TRUE(dialogs.Texts().isEmpty()) << dialogs.Texts().join(u'|').toStdString();
+    EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmPLMKInv"});
+    EXPECT_EQ(LogSince(before).value(0), QStringLiteral("打开批量销售发票开具"));
+}
+
+TEST_F(MainWindow, TheIssuingAndPrintSettingActionsOpenTheirWindows)
+{
+    Start(CompanySql(QStringLiteral("否")) + RollSql() + QStringLiteral("insert into CLLX(cllx) values('轿车');"));
+    const int mark = LogMark();
+    main->KJZCFP->trigger();
+    EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmMKNormalInv"});
+    main->Action2->trigger();
+    FreeClosedWindows();
+    EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmAdjustPrint"});
+    const QStringList lines = LogSince(mark);
+    EXPECT_EQ(lines.value(0), QStringLiteral("打开单车销售发票开具"));
+    EXPECT_EQ(lines.value(1), QStringLiteral("关闭正常销售发票开具"));
+    EXPECT_EQ(lines.value(2), QStringLiteral("打开打印微调"));
+    // Its frame offers the system menu and minimising only, and sits in the middle.
+    QWidget* frame = main->OpenChildren().at(0)->parentWidget();
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
+    const QSize area = main->MDIClient->viewport()->size();
+    EXPECT_NEAR(frame->geometry().center().x(), area.width() / 2, 2);
 }
 
 TEST_F(MainWindow, OneWindowReplacesAnotherWithTheLogLinesInTheActionsOrder)
