@@ -24,6 +24,7 @@ int RunMainWindow()
     // Freed after the message loop: its destruction frees the context.
     auto main = std::make_unique<TfrmMain>();
     main->show();
+    main->activateWindow();  // the login box had the focus; the clerk goes on here
     const int code = QApplication::exec();
     main.reset();
     return code;
