@@ -625,8 +625,11 @@ int TframeInput::CountInvoices(const QString& No, const QString& Code)
 
 bool TframeInput::IsReversed(const QString& No, const QString& Code)
 {
+    // A reversal stored without the reversed code (typed by hand, or from before the code was
+    // kept) cannot tell which invoice of the number it reversed: it counts for all of them.
     QSqlQuery q = DataBase->Run(
-        QStringLiteral("select * from saleDetail where fpzt='2' and ysfphm=:no and ysfpdm=:code"),
+        QStringLiteral("select * from saleDetail where fpzt='2' and ysfphm=:no "
+                       "and (ysfpdm=:code or ysfpdm='' or ysfpdm is null)"),
         {{QStringLiteral("no"), Bound(No)}, {QStringLiteral("code"), Bound(Code)}});
     return q.next();
 }

@@ -110,6 +110,7 @@ public:
     bool VinInUse(const QString& Vin, const QString& Kind);
     bool InvoiceExists(const QString& No, const QString& Code, const QString& State);
     int CountInvoices(const QString& No, const QString& Code);
+    // A negative invoice reverses number No of code Code, or No without a code.
     bool IsReversed(const QString& No, const QString& Code);
 
     // Key filter of the four amount edits; true discards the key. A host may replace it.

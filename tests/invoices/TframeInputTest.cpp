@@ -461,7 +461,14 @@ TEST_F(FrameTest, LookupsFindRowsByNumberCodeAndState)
     EXPECT_FALSE(frame->IsReversed(QStringLiteral("00000008"), QString()));
     DbExec(QStringLiteral("insert into SaleDetail(fphm,fpzt,ysfphm,ysfpdm) values('00001001','2','00000008','')"));
     EXPECT_TRUE(frame->IsReversed(QStringLiteral("00000008"), QString()));
+    // Stored without a code, the reversal counts for every invoice of the number.
+    EXPECT_TRUE(frame->IsReversed(QStringLiteral("00000008"), QString::fromLatin1(kCode)));
+    DbExec(QStringLiteral("update SaleDetail set ysfpdm='144001900222' where fpzt='2'"));
     EXPECT_FALSE(frame->IsReversed(QStringLiteral("00000008"), QString::fromLatin1(kCode)));
+    EXPECT_TRUE(frame->IsReversed(QStringLiteral("00000008"), QStringLiteral("144001900222")));
+    EXPECT_FALSE(frame->IsReversed(QStringLiteral("00000007"), QStringLiteral("144001900222")));
+    DbExec(QStringLiteral("update SaleDetail set ysfpdm=null where fpzt='2'"));
+    EXPECT_TRUE(frame->IsReversed(QStringLiteral("00000008"), QString::fromLatin1(kCode)));
 
     DbExec(QStringLiteral("drop table SaleDetail"));
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000008"), QString()), -1);
