@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QVBoxLayout>
@@ -204,7 +203,7 @@ void TfrmCHInv::btnPrtClick()
         return;
     WriteInvoiceLog(QStringLiteral("开负数票:") + (PrintTpl ? PrintTpl->GetValueString() : QString()));
     if (!AskYesNo(QStringLiteral("开负数票成功，是否继续开票？？？")) || !frameInput1->InitInvoice()) {
-        CloseWindow();
+        close();
         return;
     }
     frameInput1->SetInputEnabled(false);
@@ -227,16 +226,7 @@ bool TfrmCHInv::ConfirmInput(QLineEdit* edit, QKeyEvent* key)
     return typed.isEmpty() || !AmountKeyAccepted(edit->text(), typed.at(0), true);
 }
 
-void TfrmCHInv::btnCloseClick() { CloseWindow(); }
-
-void TfrmCHInv::CloseWindow()
-{
-    // Inside the main window the frame around the window goes too; it closes this one first.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
+void TfrmCHInv::btnCloseClick() { close(); }
 
 void TfrmCHInv::FormResize()
 {

@@ -50,7 +50,6 @@ protected:
 private:
     void ManualEntry(const QString& number);
     void LoadFound(const QString& number);
-    void CloseWindow();
 
     // The blank invoice the negative invoice is issued on: loading the reversed invoice
     // overwrites the code and number the frame shows.

@@ -10,6 +10,7 @@
 #include "TfrmUpdate.h"
 #include "TfrmUpdatePass.h"
 #include "WindowHelpers.h"
+#include "invoices/TfrmCHInv.h"
 #include "invoices/TfrmLYFP.h"
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
@@ -550,8 +551,8 @@ void TfrmMain::PLKJFPExecute()
 
 void TfrmMain::FSFPKJExecute()
 {
-    if (!IssuingChecks())
-        return;
+    if (IssuingChecks())
+        OpenChild<TfrmCHInv>(FSFPKJ);
 }
 
 void TfrmMain::FPRKGLExecute() { OpenChild<TfrmLYFP>(FPRKGL); }

@@ -7,6 +7,7 @@
 #include "invoices/TfrmCHInv.h"
 #include "invoices/TframeInput.h"
 #include "printing/TPrintTemplate.h"
+#include "shell/TfrmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -170,8 +171,8 @@ TEST_F(NegativeWindowTest, InsideTheMainWindowClosingTakesItsFrameAlong)
     ShowActive(area);
     auto* w = new TfrmCHInv;
     window = w;
-    QPointer<QMdiSubWindow> sub = area.addSubWindow(w);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QMdiSubWindow> sub = new TChildFrame(w);
+    area.addSubWindow(sub);
     sub->show();
     EXPECT_EQ(w->frameInput1->stFPHM->text(), QStringLiteral("00001001"));
     w->btnClose->click();

@@ -203,13 +203,15 @@ TEST_F(MainWindow, TheIssuingAndPrintSettingActionsOpenTheirWindows)
     const int mark = LogMark();
     main->KJZCFP->trigger();
     EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmMKNormalInv"});
+    main->FSFPKJ->trigger();
+    FreeClosedWindows();
+    EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmCHInv"});
     main->Action2->trigger();
     FreeClosedWindows();
     EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmAdjustPrint"});
     const QStringList lines = LogSince(mark);
-    EXPECT_EQ(lines.value(0), QStringLiteral("打开单车销售发票开具"));
-    EXPECT_EQ(lines.value(1), QStringLiteral("关闭正常销售发票开具"));
-    EXPECT_EQ(lines.value(2), QStringLiteral("打开打印微调"));
+    EXPECT_EQ(lines.mid(0, 5), (QStringList{"打开单车销售发票开具", "打开负数销售发票开具", "关闭正常销售发票开具",
+                                            "关闭负数发票开具", "打开打印微调"}));
     // Its frame offers the system menu and minimising only, and sits in the middle.
     QWidget* frame = main->OpenChildren().at(0)->parentWidget();
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
