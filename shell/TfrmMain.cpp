@@ -156,11 +156,24 @@ TChildFrame::TChildFrame(QWidget* child)
     setWidget(child);
     if (chosen & Qt::CustomizeWindowHint)
         setWindowFlags(Qt::SubWindow | (chosen & kTitleBar));
-    // A window that closed itself (its own close button) takes its frame with it.
+    // A window that closed itself (its own close button) takes its frame with it at once: a
+    // frame left open until the window is freed would ask it to close a second time.
+    child->installEventFilter(this);
     connect(child, &QObject::destroyed, this, [this] {
         if (!isHidden())
             close();
     });
+}
+
+bool TChildFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool handled = QMdiSubWindow::eventFilter(watched, event);
+    if (watched == widget() && event->type() == QEvent::Hide && widget()->isHidden() && !isHidden() &&
+        !isMinimized() && !isShaded()) {
+        hide();
+        deleteLater();
+    }
+    return handled;
 }
 
 TChildFrame::~TChildFrame()

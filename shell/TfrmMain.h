@@ -33,6 +33,9 @@ public:
     ~TChildFrame() override;
     // False once the window accepted a close request (it is then only waiting to be freed).
     bool IsOpen() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // The program's frame window: the work windows as MDI children, the menus and the tool bar of
