@@ -174,7 +174,7 @@ TEST_F(ContextTest, AdvanceInvoiceNoCapsAtItsOwnRollNotTheCurrentOne)
 TEST_F(ContextTest, PointNamesWithQuotesOrColumnNamesSelectOnlyTheirOwnRolls)
 {
     const QString code = QStringLiteral("144001900111");
-    for (const QString point : {QStringLiteral("A\"B'C"), QStringLiteral("fpdm")}) {
+    for (const QString& point : {QStringLiteral("A\"B'C"), QStringLiteral("fpdm")}) {
         Exec(QStringLiteral("delete from fpkcxx"));
         CorpInfo.kpdName = point;
         AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "000", 10,

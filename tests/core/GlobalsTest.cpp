@@ -9,10 +9,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-QString Count(const char* sql) { return DataBase->Scalar(QString::fromUtf8(sql)).toString(); }
-}  // namespace
-
 TEST(InitGlobals, ReadsOffsetsWithDefaultsAndLoadsTheReferenceData)
 {
     TTestProgramFolder folder;

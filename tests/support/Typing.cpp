@@ -7,7 +7,7 @@
 void TypeText(QWidget* widget, const QString& text)
 {
     for (const QChar c : text) {
-        const int key = c.unicode() < 0x80 ? QChar(c).toUpper().unicode() : Qt::Key_unknown;
+        const int key = c.unicode() < 0x80 ? int(QChar(c).toUpper().unicode()) : int(Qt::Key_unknown);
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
         QApplication::sendEvent(widget, &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
