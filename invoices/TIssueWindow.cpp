@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/MyType.h"
 #include "printing/TPrintTemplate.h"
+#include "shell/Guarded.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -14,18 +15,6 @@
 #include <QVBoxLayout>
 #include <exception>
 #include <functional>
-
-namespace {
-// No error may leave an event handler: it is shown and the window stays usable.
-void Guarded(const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
-}
-}  // namespace
 
 TIssueWindow::TIssueWindow(const TKind& kind, QWidget* parent) : QWidget(parent), m_kind(kind)
 {

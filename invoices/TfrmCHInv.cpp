@@ -8,6 +8,7 @@
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
 #include "printing/TPrintTemplate.h"
+#include "shell/Guarded.h"
 #include "shell/InputHelpers.h"
 
 #include <QCloseEvent>
@@ -22,16 +23,6 @@
 #include <functional>
 
 namespace {
-// No error may leave an event handler: it is shown and the window stays usable.
-void Guarded(const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
-}
-
 // "发票号码<number>(<code>)" as the search's messages name an invoice.
 QString Named(const QString& number, const QString& code)
 {

@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
+#include "shell/Guarded.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -38,17 +39,6 @@ void WriteLog(const QString& line)
 {
     if (SysLog)
         SysLog->WriteLog(line);
-}
-
-// Handlers must not let an error out into Qt's event loop.
-template <typename F>
-void Guarded(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
 }
 }  // namespace
 
