@@ -120,16 +120,3 @@ void BM_IssueDatabasePart(benchmark::State& state)
 }
 BENCHMARK(BM_IssueDatabasePart)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(200)->Repetitions(5)->ReportAggregatesOnly(true);
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetClock([] { return FixedNow(); });
-    InstallFontSubstitutions();
-    InstallPrintTemplateStore();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

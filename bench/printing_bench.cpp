@@ -47,16 +47,3 @@ void BM_LoadDefaultTemplateFromDB(benchmark::State& state)
 }
 BENCHMARK(BM_LoadDefaultTemplateFromDB)->Unit(benchmark::kMicrosecond)->Iterations(500)->Repetitions(5)->ReportAggregatesOnly(true);
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    SetClock([] { return FixedNow(); });
-    InstallFontSubstitutions();
-    InstallPrintTemplateStore();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -66,14 +66,3 @@ void BM_SaveReceiptOf50Ranges(benchmark::State& state)
 }
 BENCHMARK(BM_SaveReceiptOf50Ranges)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly(true);
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetClock([] { return FixedNow(); });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
