@@ -77,3 +77,14 @@ QString QuotedStr(const QString& text)
     s.replace(u'\'', QStringLiteral("''"));
     return u'\'' + s + u'\'';
 }
+
+QString PreviousMonthKey(const QDateTime& t) { return t.date().addMonths(-1).toString(QStringLiteral("yyyy-MM")); }
+
+int StrictToInt(const QString& text)
+{
+    bool ok = false;
+    const int value = IsDigits(text) ? text.toInt(&ok) : 0;
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 
 QString IfThenStr(bool condition, const QString& a, const QString& b);
@@ -17,3 +18,9 @@ qint32 InvoiceCount(const QString& first, const QString& last);
 // Q(x): x between single quotes with inner quotes doubled. Only for text shown to people
 // (log lines); statements bind their values.
 QString QuotedStr(const QString& text);
+
+// "yyyy-MM" of the calendar month before t (the day clamped to the shorter month).
+QString PreviousMonthKey(const QDateTime& t);
+
+// A decimal integer written as digits only; raises EConvertError otherwise (also on overflow).
+int StrictToInt(const QString& text);

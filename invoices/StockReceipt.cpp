@@ -2,14 +2,12 @@
 
 #include "core/Errors.h"
 #include "core/TADODB.h"
-#include "core/TextCodec.h"
+
 
 QString ReceiptDateTimeText(const QDate& day)
 {
     return QDateTime(day, kReceiptTimeOfDay).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
-
-QString PreviousMonthKey(const QDateTime& t) { return t.date().addMonths(-1).toString(QStringLiteral("yyyy-MM")); }
 
 bool RangeClashes(const QString& first, const QString& last, const QString& rollFirst, const QString& rollLast)
 {
@@ -25,13 +23,4 @@ bool StoredRangeClashes(TADODB& database, const QString& code, const QString& fi
                        "or  (fphmq <=:last and fphmz >=:last) or (fphmq>=:first and fphmz<=:last))"),
         {{QStringLiteral("code"), code}, {QStringLiteral("first"), first}, {QStringLiteral("last"), last}});
     return n.toLongLong() > 0;
-}
-
-int StrictToInt(const QString& text)
-{
-    bool ok = false;
-    const int value = IsDigits(text) ? text.toInt(&ok) : 0;
-    if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return value;
 }

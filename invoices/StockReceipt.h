@@ -13,9 +13,6 @@ inline const QTime kReceiptTimeOfDay{13, 28, 19};
 // "yyyy-MM-dd 13:28:19" for the day the roll was received.
 QString ReceiptDateTimeText(const QDate& day);
 
-// "yyyy-MM" of the calendar month before t (the day clamped to the shorter month).
-QString PreviousMonthKey(const QDateTime& t);
-
 // The clash rule of the stock: a roll [rollFirst, rollLast] clashes with the range
 // [first, last] of the same code when it holds the first number, holds the last number or
 // lies wholly inside the range. 8-digit texts compare as numbers.
@@ -24,6 +21,3 @@ bool RangeClashes(const QString& first, const QString& last, const QString& roll
 // Whether a stored roll of code, of any invoicing point and in any state, clashes with the
 // range; raises EDatabaseError.
 bool StoredRangeClashes(TADODB& database, const QString& code, const QString& first, const QString& last);
-
-// A decimal integer written as digits only; raises EConvertError otherwise (also on overflow).
-int StrictToInt(const QString& text);

@@ -5,7 +5,7 @@
 #include "core/Globals.h"
 #include "core/MyType.h"
 #include "printing/TPrintTemplate.h"
-#include "shell/Guarded.h"
+#include "widgets/Guarded.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

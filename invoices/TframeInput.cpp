@@ -8,7 +8,7 @@
 #include "core/PubFun.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
-#include "shell/InputHelpers.h"
+#include "widgets/InputHelpers.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -8,8 +8,8 @@
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
 #include "printing/TPrintTemplate.h"
-#include "shell/Guarded.h"
-#include "shell/InputHelpers.h"
+#include "widgets/Guarded.h"
+#include "widgets/InputHelpers.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -9,7 +9,7 @@
 #include "core/TADODB.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
-#include "shell/InputHelpers.h"
+#include "widgets/InputHelpers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -8,7 +8,7 @@
 #include "core/Settings.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
-#include "shell/Guarded.h"
+#include "widgets/Guarded.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "TfrmAbout.h"
 
-#include "WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "TfrmBaseInfo.h"
 
-#include "InputHelpers.h"
+#include "widgets/InputHelpers.h"
 #include "TfrmMain.h"
-#include "WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"

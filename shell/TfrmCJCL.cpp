@@ -1,7 +1,7 @@
 #include "TfrmCJCL.h"
 
-#include "DataGrid.h"
-#include "WindowHelpers.h"
+#include "widgets/DataGrid.h"
+#include "widgets/WindowHelpers.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"

@@ -1,6 +1,6 @@
 #include "TfrmLogin.h"
 
-#include "WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/Globals.h"

@@ -1,6 +1,6 @@
 #include "TfrmUpdate.h"
 
-#include "WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 #include "core/Settings.h"
 
 #include <QDesktopServices>

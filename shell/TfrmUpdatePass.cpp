@@ -1,6 +1,6 @@
 #include "TfrmUpdatePass.h"
 
-#include "WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"

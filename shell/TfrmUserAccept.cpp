@@ -1,6 +1,6 @@
 #include "TfrmUserAccept.h"
 
-#include "WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QFile>
 #include <QHBoxLayout>

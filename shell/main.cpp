@@ -1,4 +1,4 @@
-#include "QtDialogs.h"
+#include "widgets/QtDialogs.h"
 #include "ShellEntry.h"
 #include "TApplication.h"
 #include "printing/PrintInvoice.h"

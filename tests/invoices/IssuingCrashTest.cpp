@@ -36,6 +36,8 @@ const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
             std::fprintf(stderr, "issue failed: %s\n", dialogs.Texts().join(u'|').toUtf8().constData());
             std::_Exit(3);
         }
+        std::printf("issued\n");
+        std::fflush(stdout);
     }
     std::_Exit(0);
 }
@@ -119,7 +121,12 @@ TEST(IssuingCrash, StockHoldsAfterEveryKill)
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--gtest_filter=IssuingCrash.StockHoldsAfterEveryKill")});
         ASSERT_TRUE(child.waitForStarted(10000));
-        ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
+        // Each run issues at least one invoice before the kill comes at a random moment, so the
+        // test issues however slow the machine is.
+        QByteArray out;
+        while (!out.contains("issued") && child.waitForReadyRead(20000))
+            out += child.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("issued")) << child.readAllStandardError().toStdString();
         QThread::msleep(random.bounded(5, 250));
         if (child.state() == QProcess::Running) {
             child.kill();  // SIGKILL
@@ -134,7 +141,7 @@ TEST(IssuingCrash, StockHoldsAfterEveryKill)
         lastIssued = stock.issued;
     }
     // The runs did issue, and were cut off rather than running out.
-    EXPECT_GT(lastIssued, 30);
+    EXPECT_GE(lastIssued, 30);
     EXPECT_LT(lastIssued, 5050);
     EXPECT_EQ(killed, 30);
 }

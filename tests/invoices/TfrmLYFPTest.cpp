@@ -2,6 +2,7 @@
 #include "ScriptedDialogs.h"
 #include "Typing.h"
 #include "core/Common.h"
+#include "core/PubFun.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"

@@ -11,7 +11,7 @@
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TframeInput.h"
 #include "printing/PrintInvoice.h"
-#include "shell/DataGrid.h"
+#include "widgets/DataGrid.h"
 #include "shell/TfrmBaseInfo.h"
 #include "shell/TfrmCJCL.h"
 #include "shell/TfrmMain.h"

@@ -4,7 +4,7 @@
 #include "Typing.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
-#include "shell/DataGrid.h"
+#include "widgets/DataGrid.h"
 #include "shell/TfrmCJCL.h"
 
 #include <QApplication>

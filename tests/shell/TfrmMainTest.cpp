@@ -5,10 +5,10 @@
 #include "core/Common.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
-#include "shell/QtDialogs.h"
+#include "widgets/QtDialogs.h"
 #include "shell/TfrmAbout.h"
 #include "shell/TfrmBaseInfo.h"
-#include "shell/DataGrid.h"
+#include "widgets/DataGrid.h"
 #include "shell/TfrmCJCL.h"
 #include "shell/TfrmMain.h"
 

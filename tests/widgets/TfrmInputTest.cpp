@@ -1,5 +1,5 @@
-#include "shell/QtDialogs.h"
-#include "shell/TfrmInput.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/TfrmInput.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "Typing.h"
-#include "shell/InputHelpers.h"
+#include "widgets/InputHelpers.h"
 
 #include <QLineEdit>
 #include <QTest>

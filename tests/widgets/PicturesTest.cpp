@@ -1,4 +1,4 @@
-#include "shell/Pictures.h"
+#include "widgets/Pictures.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
