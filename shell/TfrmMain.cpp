@@ -15,6 +15,8 @@
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
 #include "printing/TfrmAdjustPrint.h"
+#include "reports/TfrmMKSaleReport.h"
+#include "reports/TfrmRPSBSJ.h"
 #include "core/Clock.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
@@ -577,10 +579,10 @@ void TfrmMain::importSaleActExecute() {}
 void TfrmMain::exportSaleActExecute() {}
 void TfrmMain::importInvActExecute() {}
 void TfrmMain::exportInvActExecute() {}
-void TfrmMain::SCFPQDExecute() {}
+void TfrmMain::SCFPQDExecute() { OpenChild<TfrmMKSaleReport>(SCFPQD); }
 void TfrmMain::SCLYCBBExecute() {}
 void TfrmMain::ImportICDataExecute() {}
-void TfrmMain::SCRPSJExecute() {}
+void TfrmMain::SCRPSJExecute() { OpenChild<TfrmRPSBSJ>(SCRPSJ); }
 void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
 
 void TfrmMain::infoActExecute() { OpenChild<TfrmBaseInfo>(infoAct); }
