@@ -4,16 +4,21 @@
 #include <QProcess>
 #include <cstdio>
 
-QJsonObject ReadWithOpenpyxl(const QString& file)
+namespace {
+QJsonObject Run(const QStringList& arguments)
 {
     QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TALLYRA_REPORTS_TESTS "/read_workbook.py"), file});
+    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(TALLYRA_REPORTS_TESTS "/read_workbook.py")} + arguments);
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         std::fprintf(stderr, "openpyxl: %s\n", p.readAllStandardError().constData());
         return {};
     }
     return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
 }
+}  // namespace
+
+QJsonObject ReadWithOpenpyxl(const QString& file) { return Run({file}); }
+QJsonObject ReadValuesWithOpenpyxl(const QString& file) { return Run({QStringLiteral("--values"), file}); }
 
 QJsonObject OpenpyxlCell(const QJsonObject& sheet, const QString& name)
 {

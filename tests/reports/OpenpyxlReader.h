@@ -7,5 +7,7 @@
 // "borders" ("LRTB" for thin sides), and "merges", "widths", "print_titles", "dimension",
 // "paper", "orientation", "fit_width", "full_calc_on_load". Empty when it cannot read it.
 QJsonObject ReadWithOpenpyxl(const QString& file);
+// Only the cells' "value" and "type", and the "dimension", read as a stream: for large files.
+QJsonObject ReadValuesWithOpenpyxl(const QString& file);
 // One cell's entry; empty for a cell openpyxl does not have.
 QJsonObject OpenpyxlCell(const QJsonObject& sheet, const QString& name);

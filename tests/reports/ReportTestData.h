@@ -1,10 +1,7 @@
 #pragma once
 #include <QString>
-#include <ostream>
 
 class TTestProgramFolder;
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // The head invoicing point "一店" of "甲汽车销售有限公司", taxpayer number 330100000000001.
 QString HeadCompanySql();

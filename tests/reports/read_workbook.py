@@ -3,6 +3,7 @@ cached value, number format, bold and border sides, the merges, column widths, p
 and page set-up.
 
     read_workbook.py <file.xlsx>
+    read_workbook.py --values <file.xlsx>    values and dimension only, read as a stream (large files)
 """
 import json
 import sys
@@ -10,7 +11,20 @@ import sys
 from openpyxl import load_workbook
 
 
+def values_only(name):
+    sheet = load_workbook(name, read_only=True).worksheets[0]
+    cells = {}
+    for row in sheet.iter_rows():
+        for cell in row:
+            if cell.value is not None:
+                cells[cell.coordinate] = {"value": cell.value, "type": cell.data_type}
+    json.dump({"dimension": sheet.calculate_dimension(), "cells": cells}, sys.stdout, ensure_ascii=False, default=str)
+
+
 def main():
+    if sys.argv[1] == "--values":
+        values_only(sys.argv[2])
+        return
     name = sys.argv[1]
     book = load_workbook(name)
     cached = load_workbook(name, data_only=True)
