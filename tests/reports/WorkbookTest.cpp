@@ -4,6 +4,7 @@
 #include "reports/WorkbookPackage.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -265,4 +266,74 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
     }
     EXPECT_THROW(book.SaveAs(folder.File(QStringLiteral("no-such-folder/x.xlsx"))), EWorkbookError);
     EXPECT_THROW(book.SetNumber(5, 1, std::nan("")), EWorkbookError);
+}
+
+namespace {
+QString Golden(const QString& name) { return QStringLiteral(TALLYRA_REPORTS_TESTS "/golden/") + name; }
+
+QByteArray FileBytes(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The parts of golden/source as a zip, content types first.
+QByteArray SourcePackage(const QStringList& parts)
+{
+    std::vector<TZipEntry> entries;
+    for (const QString& p : parts)
+        entries.push_back({p.toUtf8(), FileBytes(Golden(QStringLiteral("source/") + p))});
+    return WriteZip(entries, QString());
+}
+}  // namespace
+
+// A workbook another program wrote (prefixed elements, shared strings, rich text, a formula of
+// its own, a calculation chain, its first sheet not the first relationship): edited and
+// written, every part is what the golden files hold, and what was not touched stays.
+TEST(WorkbookGolden, AForeignWorkbookEditedKeepsWhatItHadAndWritesTheGoldenParts)
+{
+    const QStringList parts{QStringLiteral("[Content_Types].xml"), QStringLiteral("_rels/.rels"), QStringLiteral("xl/workbook.xml"),
+                            QStringLiteral("xl/_rels/workbook.xml.rels"), QStringLiteral("xl/styles.xml"),
+                            QStringLiteral("xl/sharedStrings.xml"), QStringLiteral("xl/calcChain.xml"),
+                            QStringLiteral("xl/worksheets/other.xml"), QStringLiteral("xl/worksheets/sheet1.xml")};
+    QBuffer in;
+    in.setData(SourcePackage(parts));
+    in.open(QIODevice::ReadOnly);
+    TWorkbook book;
+    book.Read(in, QStringLiteral("foreign.xlsx"));
+    EXPECT_EQ(book.Value(1, 1).text, QStringLiteral("共享"));
+    EXPECT_EQ(book.Value(1, 2).text, QStringLiteral("分段\n"));
+    EXPECT_EQ(book.Value(1, 3).text, QStringLiteral("富 文本"));
+    EXPECT_EQ(book.Value(2, 2).text, QStringLiteral("5"));  // its own formula: the value it stored
+    EXPECT_EQ(book.Formula(2, 2), QStringLiteral("=A2*2"));
+
+    book.SetText(3, 2, QStringLiteral("新"));
+    book.SetNumber(4, 1, 7);
+    book.SetFormula(3, 1, QStringLiteral("=SUM(A2,A4)"));
+    book.SetBorders(QStringLiteral("A1"), QStringLiteral("B1"));
+    EXPECT_EQ(book.Value(3, 1).text, QStringLiteral("9.5"));
+    const TSheetContent content = book.Content();
+    EXPECT_EQ(content.titleLastRow, 2);
+    EXPECT_TRUE(content.looks[static_cast<size_t>(content.cells.front().look)].bold);
+
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    book.Write(out, QStringLiteral("written.xlsx"));
+    const std::vector<TZipEntry> written = ReadZip(out.data(), QStringLiteral("written.xlsx"));
+    QStringList names;
+    for (const TZipEntry& e : written) {
+        const QString name = QString::fromUtf8(e.name);
+        names << name;
+        const QString golden = Golden(QStringLiteral("written/") + QString(name).replace(u'/', u'_'));
+        if (qEnvironmentVariableIsSet("TALLYRA_WRITE_GOLDEN") && QFile::exists(golden)) {
+            QFile f(golden);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(e.data);
+        }
+        const QByteArray expected = QFile::exists(golden) ? FileBytes(golden) : FileBytes(Golden(QStringLiteral("source/") + name));
+        EXPECT_EQ(e.data, expected) << name.toStdString();
+    }
+    QStringList kept = parts;
+    kept.removeAll(QStringLiteral("xl/calcChain.xml"));
+    EXPECT_EQ(names, kept);
 }
