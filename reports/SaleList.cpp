@@ -1,6 +1,7 @@
 #include "SaleList.h"
 
 #include "TWorkbook.h"
+#include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
@@ -8,6 +9,7 @@
 #include "core/TextCodec.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSqlQuery>
 #include <charconv>
@@ -127,4 +129,24 @@ void WriteReportLog(const QString& message)
             SysLog->WriteLog(message);
     } catch (const ETallyraError&) {
     }
+}
+
+bool ReadyToMakeSaleList(const QString& reportFile)
+{
+    if (!QFileInfo::exists(SaleListTemplate())) {
+        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("模板文件不存在！"), mbOK);
+        return false;
+    }
+    if (QFileInfo::exists(reportFile)) {
+        if (!AskYesNo(reportFile + QStringLiteral("已经存在，是否重新生成？？")))
+            return false;
+        WriteReportLog(QStringLiteral("重新生成报表:") + reportFile);
+    }
+    return true;
+}
+
+void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile)
+{
+    ShowWarning(message + reason);
+    WriteReportLog(message + reason + u' ' + reportFile);
 }

@@ -27,3 +27,9 @@ int MakeSaleList(const QString& folder, const QString& name, const QString& mont
 
 // A line in the log; a log that cannot be written never turns a made report into a failure.
 void WriteReportLog(const QString& message);
+
+// Before a list is made into reportFile: false after "模板文件不存在！" when the template is
+// missing, or when the clerk answers "否" to replacing an existing file ("是" is logged).
+bool ReadyToMakeSaleList(const QString& reportFile);
+// A list that could not be made: message + the reason, shown and logged with the file.
+void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile);

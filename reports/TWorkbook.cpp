@@ -331,6 +331,17 @@ struct TColumns {
 
 struct TCycle {};
 
+void AppendAttributes(std::string& out, const TAttributes& attributes)
+{
+    for (const auto& [n, v] : attributes) {
+        out += ' ';
+        out += n;
+        out += "=\"";
+        AppendEscaped(out, v, true);
+        out += '"';
+    }
+}
+
 constexpr int kMaxDepth = 2000;
 }  // namespace
 
@@ -915,13 +926,7 @@ void TWorkbook::TData::WriteCell(std::string& out, const std::string& name, cons
         out += "><";
         out += p;
         out += 'f';
-        for (const auto& [n, v] : f.attributes) {
-            out += ' ';
-            out += n;
-            out += "=\"";
-            AppendEscaped(out, v, true);
-            out += '"';
-        }
+        AppendAttributes(out, f.attributes);
         out += '>';
         AppendEscaped(out, f.text, false);
         out += "</";
@@ -1033,13 +1038,7 @@ std::string TWorkbook::TData::SheetXml()
         out += "row r=\"";
         out += number;
         out += '"';
-        for (const auto& [n, v] : row.attributes) {
-            out += ' ';
-            out += n;
-            out += "=\"";
-            AppendEscaped(out, v, true);
-            out += '"';
-        }
+        AppendAttributes(out, row.attributes);
         if (row.cells.empty()) {
             out += "/>";
             continue;

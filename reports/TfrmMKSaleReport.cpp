@@ -109,16 +109,7 @@ void TfrmMKSaleReport::PrepareReportFile()
 
 void TfrmMKSaleReport::btnMakeRepClick()
 {
-    if (!QFileInfo::exists(SaleListTemplate())) {
-        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("模板文件不存在！"), mbOK);
-        return;
-    }
-    if (QFileInfo::exists(ReportFile)) {
-        if (!AskYesNo(ReportFile + QStringLiteral("已经存在，是否重新生成？？")))
-            return;
-        WriteReportLog(QStringLiteral("重新生成报表:") + ReportFile);
-    }
-    if (FillSaleListSheet())
+    if (ReadyToMakeSaleList(ReportFile) && FillSaleListSheet())
         WriteReportLog(QStringLiteral("生成") + ReportFile);
 }
 
@@ -129,9 +120,7 @@ bool TfrmMKSaleReport::FillSaleListSheet()
         MakeSaleList(TrimBlanks(edtPath->text()), TrimBlanks(edtRepName->text()), ReportMonth, true);
         made = true;
     } catch (const ETallyraError& e) {
-        const QString message = QStringLiteral("生成报表失败：") + e.Text();
-        ShowWarning(message);
-        WriteReportLog(message + u' ' + ReportFile);
+        ReportMakeFailure(QStringLiteral("生成报表失败："), e.Text(), ReportFile);
     }
     if (made) {
         ShowInfo(QStringLiteral("成功生成") + edtRepName->text());

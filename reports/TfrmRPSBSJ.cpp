@@ -138,24 +138,15 @@ void TfrmRPSBSJ::btnOKClick() { MakeDiskData(); }
 
 void TfrmRPSBSJ::MakeDiskData()
 {
-    if (!QFileInfo::exists(SaleListTemplate())) {
-        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("模板文件不存在！"), mbOK);
+    if (!ReadyToMakeSaleList(ReportFile))
         return;
-    }
-    if (QFileInfo::exists(ReportFile)) {
-        if (!AskYesNo(ReportFile + QStringLiteral("已经存在，是否重新生成？？")))
-            return;
-        WriteReportLog(QStringLiteral("重新生成报表:") + ReportFile);
-    }
     Panel2->show();
     repaint();  // the clerk sees it before the work starts
     try {
         MakeSaleList(TrimBlanks(edtPath->text()), TrimBlanks(edtName->text()), ReportMonth, false);
     } catch (const ETallyraError& e) {
         Panel2->hide();
-        const QString message = QStringLiteral("生成申报数据失败：") + e.Text();
-        ShowWarning(message);
-        WriteReportLog(message + u' ' + ReportFile);
+        ReportMakeFailure(QStringLiteral("生成申报数据失败："), e.Text(), ReportFile);
         return;
     }
     Panel2->hide();
