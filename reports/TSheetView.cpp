@@ -8,28 +8,34 @@
 namespace {
 qint64 Key(int row, int column) { return (static_cast<qint64>(row) << 16) | column; }
 
-// Draws a cell as usual and then its borders, on the edges of its rectangle (a merged cell's
-// whole area).
+// Draws a cell as usual, then the sheet's light grid on its right and bottom edges and its
+// borders over them. A left or top border goes on the neighbour's last pixel, where that
+// neighbour's right or bottom line is, so that a line between two cells is drawn once.
 class TSheetDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
-        const int bits = index.data(TSheetModel::BordersRole).toInt();
-        if (!bits)
-            return;
-        painter->save();
-        painter->setPen(QPen(Qt::black, 1));
         const QRect r = option.rect;
-        if (bits & TSheetModel::Left)
-            painter->drawLine(r.topLeft(), r.bottomLeft());
-        if (bits & TSheetModel::Top)
-            painter->drawLine(r.topLeft(), r.topRight());
-        if (bits & TSheetModel::Right)
+        const int bits = index.data(TSheetModel::BordersRole).toInt();
+        painter->save();
+        painter->setPen(QPen(QColor(0xd9, 0xd9, 0xd9), 1));
+        if (!(bits & TSheetModel::Right))
             painter->drawLine(r.topRight(), r.bottomRight());
-        if (bits & TSheetModel::Bottom)
+        if (!(bits & TSheetModel::Bottom))
             painter->drawLine(r.bottomLeft(), r.bottomRight());
+        painter->setPen(QPen(Qt::black, 1));
+        const int left = r.left() > 0 ? r.left() - 1 : r.left();
+        const int top = r.top() > 0 ? r.top() - 1 : r.top();
+        if (bits & TSheetModel::Left)
+            painter->drawLine(left, top, left, r.bottom());
+        if (bits & TSheetModel::Top)
+            painter->drawLine(left, top, r.right(), top);
+        if (bits & TSheetModel::Right)
+            painter->drawLine(r.right(), top, r.right(), r.bottom());
+        if (bits & TSheetModel::Bottom)
+            painter->drawLine(left, r.bottom(), r.right(), r.bottom());
         painter->restore();
     }
 };
@@ -136,7 +142,8 @@ TSheetView::TSheetView(QWidget* parent) : QTableView(parent), m_model(new TSheet
     verticalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    setStyleSheet(QStringLiteral("QTableView { gridline-color: #d9d9d9; background: white; }"));
+    setShowGrid(false);  // the cells draw the grid, under their borders
+    setStyleSheet(QStringLiteral("QTableView { background: white; }"));
 }
 
 bool TSheetView::LoadFile(const QString& file)

@@ -120,6 +120,7 @@ void TfrmRPSBSJ::PrepareReportFile()
     Panel2->hide();
     ReportMonth = PreviousMonthKey(Now());
     edtName->setText(SaleListFileName(CorpInfo.corpName, ReportMonth));
+    edtName->setCursorPosition(0);  // the name shown from its start
     ReportFile = TrimBlanks(edtPath->text()) + TrimBlanks(edtName->text());
 }
 
