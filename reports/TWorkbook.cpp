@@ -1309,9 +1309,9 @@ TSheetContent TWorkbook::Content() const
     }
     for (int c = 1; c <= s.columns; ++c) {
         double width = d->defaultColumnWidth;
-        for (const TColumns& spec : d->columns)
-            if (c >= spec.min && c <= spec.max) {
-                width = spec.hidden ? 0 : spec.width > 0 ? spec.width : d->defaultColumnWidth;
+        for (const TColumns& range : d->columns)
+            if (c >= range.min && c <= range.max) {
+                width = range.hidden ? 0 : range.width > 0 ? range.width : d->defaultColumnWidth;
                 break;
             }
         s.columnWidths.push_back(width);
