@@ -1,15 +1,12 @@
 #include "SaleList.h"
 
 #include "TWorkbook.h"
-#include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
-#include "core/TLog.h"
 #include "core/TextCodec.h"
 
 #include <QDate>
-#include <QFileInfo>
 #include <QLocale>
 #include <QSqlQuery>
 #include <charconv>
@@ -58,11 +55,6 @@ QString Fixed2(double v)
     return text.rightJustified(10, u' ');
 }
 }  // namespace
-
-QString MonthTitle(const QString& month)
-{
-    return QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd")).toString(QStringLiteral("yyyy年MM月"));
-}
 
 QString SaleListFileName(const QString& corpName, const QString& month)
 {
@@ -122,31 +114,3 @@ int MakeSaleList(const QString& folder, const QString& name, const QString& mont
     return n;
 }
 
-void WriteReportLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const ETallyraError&) {
-    }
-}
-
-bool ReadyToMakeSaleList(const QString& reportFile)
-{
-    if (!QFileInfo::exists(SaleListTemplate())) {
-        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("模板文件不存在！"), mbOK);
-        return false;
-    }
-    if (QFileInfo::exists(reportFile)) {
-        if (!AskYesNo(reportFile + QStringLiteral("已经存在，是否重新生成？？")))
-            return false;
-        WriteReportLog(QStringLiteral("重新生成报表:") + reportFile);
-    }
-    return true;
-}
-
-void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile)
-{
-    ShowWarning(message + reason);
-    WriteReportLog(message + reason + u' ' + reportFile);
-}

@@ -1,4 +1,6 @@
 #pragma once
+#include "ReportMaking.h"
+
 #include <QString>
 
 class TWorkbook;
@@ -6,8 +8,6 @@ class TWorkbook;
 // The invoice list of a month: every valid invoice (normal and negative) of every invoicing
 // point, one a row, written into the first sheet of the list's template.
 
-// "yyyy年MM月" of a month key "yyyy-MM".
-QString MonthTitle(const QString& month);
 // corpName + "yyyy年MM月" + "机动车销售统一发票清单.xlsx".
 QString SaleListFileName(const QString& corpName, const QString& month);
 // AppPath + "template/机动车销售统一发票清单.xlsx".
@@ -25,11 +25,3 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders);
 // name that would point into another folder.
 int MakeSaleList(const QString& folder, const QString& name, const QString& month, bool borders);
 
-// A line in the log; a log that cannot be written never turns a made report into a failure.
-void WriteReportLog(const QString& message);
-
-// Before a list is made into reportFile: false after "模板文件不存在！" when the template is
-// missing, or when the clerk answers "否" to replacing an existing file ("是" is logged).
-bool ReadyToMakeSaleList(const QString& reportFile);
-// A list that could not be made: message + the reason, shown and logged with the file.
-void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile);

@@ -109,7 +109,7 @@ void TfrmMKSaleReport::PrepareReportFile()
 
 void TfrmMKSaleReport::btnMakeRepClick()
 {
-    if (ReadyToMakeSaleList(ReportFile) && FillSaleListSheet())
+    if (ReadyToMakeReport(SaleListTemplate(), ReportFile) && FillSaleListSheet())
         WriteReportLog(QStringLiteral("生成") + ReportFile);
 }
 

@@ -139,7 +139,7 @@ void TfrmRPSBSJ::btnOKClick() { MakeDiskData(); }
 
 void TfrmRPSBSJ::MakeDiskData()
 {
-    if (!ReadyToMakeSaleList(ReportFile))
+    if (!ReadyToMakeReport(SaleListTemplate(), ReportFile))
         return;
     Panel2->show();
     repaint();  // the clerk sees it before the work starts
