@@ -1,0 +1,227 @@
+#include "TfrmQrySale.h"
+
+#include "InvoiceStatements.h"
+#include "TframeInput.h"
+#include "TfrmInvDetail.h"
+#include "core/Clock.h"
+#include "core/MyType.h"
+#include "widgets/Guarded.h"
+#include "widgets/InputHelpers.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QColor kGray(0x80, 0x80, 0x80);
+const QColor kGreen(0x00, 0x80, 0x00);
+
+// A coloured square and its text.
+QWidget* LegendItem(const QColor& colour, const QString& text)
+{
+    auto* item = new QWidget;
+    auto* layout = new QHBoxLayout(item);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* square = new QLabel;
+    square->setFixedSize(14, 14);
+    square->setAutoFillBackground(true);
+    QPalette palette = square->palette();
+    palette.setColor(QPalette::Window, colour);
+    square->setPalette(palette);
+    layout->addWidget(square);
+    layout->addWidget(new QLabel(text));
+    return item;
+}
+}  // namespace
+
+TfrmQrySale::TfrmQrySale(QWidget* parent) : QWidget(parent), ColWidths(SaleColumns().size(), 0)
+{
+    setObjectName(QStringLiteral("frmQrySale"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("开票记录查询"));
+    setMinimumSize(780, 500);
+
+    auto named = [](auto* w, const char* name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
+    dtpStart = named(new QDateEdit, "dtpStart");
+    dtpEnd = named(new QDateEdit, "dtpEnd");
+    for (QDateEdit* d : {dtpStart, dtpEnd}) {
+        d->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
+        d->setCalendarPopup(true);
+    }
+    edtCJHM = named(new QLineEdit, "edtCJHM");
+    LimitTyped(edtCJHM, 20);
+    edtFPHM = named(new QLineEdit, "edtFPHM");
+    LimitTyped(edtFPHM, 8);
+    cmbZT = named(new QComboBox, "cmbZT");
+    cmbZT->addItems({QStringLiteral("正常"), QStringLiteral("作废"), QStringLiteral("负数"), QStringLiteral("交回"),
+                     QStringLiteral("遗失"), QStringLiteral("全部")});
+    btnQry = named(new QPushButton(QStringLiteral("查询")), "btnQry");
+    btnClose = named(new QPushButton(QStringLiteral("关闭")), "btnClose");
+    dbgSale = named(new QTableView, "dbgSale");
+    dbgSale->setToolTip(QStringLiteral("双击查看该发票的详细信息"));
+    Panel3 = named(new QLabel, "Panel3");
+    QFont big = Panel3->font();
+    big.setPixelSize(16);
+    Panel3->setFont(big);
+    Panel3->setStyleSheet(QStringLiteral("color: blue"));
+
+    auto* filters = new QGridLayout;
+    filters->addWidget(new QLabel(QStringLiteral("起始时间")), 0, 0);
+    filters->addWidget(dtpStart, 0, 1);
+    filters->addWidget(new QLabel(QStringLiteral("结束时间")), 0, 2);
+    filters->addWidget(dtpEnd, 0, 3);
+    filters->addWidget(new QLabel(QStringLiteral("发票状态")), 0, 4);
+    filters->addWidget(cmbZT, 0, 5);
+    filters->addWidget(new QLabel(QStringLiteral("车架号码/车辆识别代码")), 1, 0);
+    filters->addWidget(edtCJHM, 1, 1);
+    filters->addWidget(new QLabel(QStringLiteral("发票号码")), 1, 2);
+    filters->addWidget(edtFPHM, 1, 3);
+    filters->addWidget(btnQry, 1, 4);
+    filters->addWidget(btnClose, 1, 5);
+    auto* legend = new QHBoxLayout;
+    legend->addWidget(LegendItem(Qt::red, QStringLiteral("负数")));
+    legend->addWidget(LegendItem(kGray, QStringLiteral("作废")));
+    legend->addWidget(LegendItem(Qt::blue, QStringLiteral("交回")));
+    legend->addWidget(LegendItem(kGreen, QStringLiteral("遗失")));
+    legend->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addLayout(filters);
+    top->addLayout(legend, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(dbgSale, 1);
+    layout->addWidget(Panel3);
+    setTabOrder(dtpStart, dtpEnd);
+    setTabOrder(dtpEnd, cmbZT);
+    setTabOrder(cmbZT, edtCJHM);
+    setTabOrder(edtCJHM, edtFPHM);
+    setTabOrder(edtFPHM, btnQry);
+
+    dsSale = new TListModel(SaleColumns(), this);
+    dsSale->RowColours = [this](const QString& state) { return dbgSaleDrawColumnCell(state); };
+    SetUpListGrid(dbgSale, dsSale, false);
+    connect(btnQry, &QPushButton::clicked, this, [this] { Guarded([this] { btnQryClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    connect(dbgSale, &QAbstractItemView::doubleClicked, this, [this] { Guarded([this] { dbgSaleDblClick(); }); });
+}
+
+TfrmQrySale::~TfrmQrySale() { FormDestroy(); }
+
+void TfrmQrySale::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    Guarded([this] { FormShow(); });
+    // Once more when the frame around it is up: the frame takes the focus as it is shown.
+    dtpStart->setFocus();
+    QTimer::singleShot(0, dtpStart, [this] { dtpStart->setFocus(); });
+}
+
+void TfrmQrySale::FormShow() { InitForm(); }
+
+void TfrmQrySale::InitForm()
+{
+    const QDate today = Now().date();
+    dtpStart->setDate(QDate(today.year(), today.month(), 1));
+    dtpEnd->setDate(today);
+    ApplyColumnWidths();
+}
+
+void TfrmQrySale::btnQryClick() { QuerySales(); }
+
+void TfrmQrySale::QuerySales()
+{
+    const TStatement statement =
+        SalesStatement(dtpStart->date(), dtpEnd->date(), cmbZT->currentIndex(), edtCJHM->text(), edtFPHM->text());
+    WriteInvoiceLog(QStringLiteral("查询开票记录,条件为:") + statement.Text);
+    // The grid waits while the rows are walked, so that it paints once, at the end.
+    dbgSale->setUpdatesEnabled(false);
+    struct TResume {
+        QTableView* grid;
+        ~TResume() { grid->setUpdatesEnabled(true); }
+    } resume{dbgSale};
+    const int count = MeasureRows(statement);
+    dsSale->Query()->setQuery(OpenStatement(statement, false));
+    ApplyColumnWidths();
+    Panel3->setText(QStringLiteral("  共查询到") + QString::number(count) + QStringLiteral("条记录!"));
+}
+
+int TfrmQrySale::MeasureRows(const TStatement& statement)
+{
+    QSqlQuery rows = OpenStatement(statement, true);
+    const QSqlRecord rec = rows.record();
+    const QList<TGridColumn>& columns = dsSale->Columns();
+    std::vector<int> fields;
+    for (const TGridColumn& c : columns)
+        fields.push_back(rec.indexOf(c.field));
+    TTextWidths widths(dbgSale->font());
+    int count = 0;
+    while (rows.next()) {
+        ++count;
+        for (size_t c = 0; c < fields.size(); ++c)
+            if (fields[c] >= 0)
+                ColWidths[c] = std::max(ColWidths[c], widths.Width(CellText(rows.value(fields[c]))));
+    }
+    return count;
+}
+
+void TfrmQrySale::ApplyColumnWidths()
+{
+    TTextWidths widths(dbgSale->font());
+    for (int c = 0; c < int(ColWidths.size()); ++c)
+        dbgSale->setColumnWidth(c, ColumnWidth(ColWidths[c], widths.Width(dsSale->headerData(c, Qt::Horizontal).toString())));
+}
+
+std::optional<TRowColours> TfrmQrySale::dbgSaleDrawColumnCell(const QString& fpzt) const
+{
+    if (fpzt == InvoiceState::Voided)
+        return TRowColours{kGray, Qt::white};
+    if (fpzt == InvoiceState::Negative)
+        return TRowColours{Qt::red, Qt::white};
+    if (fpzt == InvoiceState::HandedBack)
+        return TRowColours{Qt::blue, Qt::white};
+    if (fpzt == InvoiceState::Lost)
+        return TRowColours{kGreen, Qt::white};
+    return std::nullopt;
+}
+
+void TfrmQrySale::dbgSaleDblClick()
+{
+    const int row = dbgSale->currentIndex().row();
+    if (dsSale->rowCount() == 0 || row < 0)
+        return;
+    TfrmInvDetail::ShowInvoice(dsSale->Record(row), this);
+}
+
+void TfrmQrySale::btnCloseClick() { close(); }
+
+void TfrmQrySale::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TfrmQrySale::FormClose() { WriteInvoiceLog(QStringLiteral("关闭开票记录查询")); }
+
+void TfrmQrySale::FormDestroy()
+{
+    dbgSale->setModel(nullptr);
+    delete dsSale;
+    dsSale = nullptr;
+}
