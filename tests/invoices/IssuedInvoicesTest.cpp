@@ -116,21 +116,23 @@ TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
             QStringLiteral("LV'X\"1"));
     AddSale(QStringLiteral("00000004"), QStringLiteral("0"), QStringLiteral("2026-03-05 08:00:00"), QStringLiteral("总部"),
             QStringLiteral("LV'X\"1"));  // the same invoice stored twice
-    AddSale(QStringLiteral("00000005"), QStringLiteral("0"), QStringLiteral("2026-03-05 25:00:00"));
+    AddSale(QStringLiteral("00000005"), QStringLiteral("0"), QStringLiteral("2026-03-05 08:3a:00"));
+    AddSale(QStringLiteral("00000006"), QStringLiteral("0"), QStringLiteral("2026-03-05 09:00:00"));
     const QString stock = Roll();
     w->dtpStart->setDate(QDate(2026, 2, 1));
     w->btnQry->click();
-    ASSERT_EQ(w->dsSale->rowCount(), 6);
+    ASSERT_EQ(w->dsSale->rowCount(), 7);
     dialogs.Clear();
     w->btnBlank->click();
     EXPECT_EQ(dialogs.Texts(), QStringList{"请选择要作废的发票!"});
 
     ClickRow(w->dbgSale, 0);
-    for (int row : {1, 2, 3, 4, 5})
+    for (int row : {1, 2, 3, 4, 5, 6})
         ClickRow(w->dbgSale, row, Qt::ControlModifier);
     ClickRow(w->dbgSale, 4, Qt::ControlModifier);  // the duplicate row taken off again
+    DbExec(QStringLiteral("update SaleDetail set cjhm='LVIN0099' where fphm='00000006'"));  // changed since listed
     dialogs.Clear();
-    for (TMsgButton b : {mbYes, mbOK, mbYes, mbOK, mbNo, mbYes, mbOK, mbYes, mbOK})
+    for (TMsgButton b : {mbYes, mbOK, mbYes, mbOK, mbNo, mbYes, mbOK, mbYes, mbOK, mbYes, mbOK})
         dialogs.Answer(b);
     QSignalSpy lists(w->dsSale, &QAbstractItemModel::modelReset);
     w->btnBlank->click();
@@ -138,10 +140,11 @@ TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
     EXPECT_EQ(dialogs.Texts(),
               (QStringList{"您确实要作废00000001" + question, "不能作废上月数据", "您确实要作废00000002" + question,
                            "作废发票00000002成功！", "您确实要作废00000003" + question, "您确实要作废00000004" + question,
-                           "作废发票00000004成功！", "您确实要作废00000005" + question, "作废发票00000005失败！"}));
-    EXPECT_EQ(States(), QStringLiteral("000000010 000000021 000000030 000000041 000000041 000000050"));
+                           "作废发票00000004成功！", "您确实要作废00000005" + question, "作废发票00000005失败！",
+                           "您确实要作废00000006" + question, "作废发票00000006失败！"}));
+    EXPECT_EQ(States(), QStringLiteral("000000010 000000021 000000030 000000041 000000041 000000050 000000060"));
     EXPECT_EQ(lists.count(), 1);
-    EXPECT_EQ(Numbers(*w), (QStringList{"00000001", "00000003", "00000005"}));
+    EXPECT_EQ(Numbers(*w), (QStringList{"00000001", "00000003", "00000005", "00000006"}));
     EXPECT_EQ(Roll(), stock);  // the numbers stay used
 }
 
