@@ -2,26 +2,21 @@
 
 #include "InvoiceStatements.h"
 #include "TframeInput.h"
-#include "TfrmInvDetail.h"
-#include "core/Clock.h"
 #include "core/MyType.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
 
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QDateEdit>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <QSqlQueryModel>
 #include <QTableView>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 const QColor kGray(0x80, 0x80, 0x80);
@@ -45,23 +40,16 @@ QWidget* LegendItem(const QColor& colour, const QString& text)
 }
 }  // namespace
 
-TfrmQrySale::TfrmQrySale(QWidget* parent) : QWidget(parent), ColWidths(SaleColumns().size(), 0)
+TfrmQrySale::TfrmQrySale(QWidget* parent)
+    : TListWindow({QStringLiteral("开票记录查询"), QStringLiteral("frmQrySale"), QSize(780, 500),
+                   QStringLiteral("yyyy年M月d日"), QStringLiteral("关闭开票记录查询"), SaleColumns(), false},
+                  parent),
+      ColWidths(SaleColumns().size(), 0)
 {
-    setObjectName(QStringLiteral("frmQrySale"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("开票记录查询"));
-    setMinimumSize(780, 500);
-
     auto named = [](auto* w, const char* name) {
         w->setObjectName(QString::fromLatin1(name));
         return w;
     };
-    dtpStart = named(new QDateEdit, "dtpStart");
-    dtpEnd = named(new QDateEdit, "dtpEnd");
-    for (QDateEdit* d : {dtpStart, dtpEnd}) {
-        d->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-        d->setCalendarPopup(true);
-    }
     edtCJHM = named(new QLineEdit, "edtCJHM");
     LimitTyped(edtCJHM, 20);
     edtFPHM = named(new QLineEdit, "edtFPHM");
@@ -71,13 +59,7 @@ TfrmQrySale::TfrmQrySale(QWidget* parent) : QWidget(parent), ColWidths(SaleColum
                      QStringLiteral("遗失"), QStringLiteral("全部")});
     btnQry = named(new QPushButton(QStringLiteral("查询")), "btnQry");
     btnClose = named(new QPushButton(QStringLiteral("关闭")), "btnClose");
-    dbgSale = named(new QTableView, "dbgSale");
     dbgSale->setToolTip(QStringLiteral("双击查看该发票的详细信息"));
-    Panel3 = named(new QLabel, "Panel3");
-    QFont big = Panel3->font();
-    big.setPixelSize(16);
-    Panel3->setFont(big);
-    Panel3->setStyleSheet(QStringLiteral("color: blue"));
 
     auto* filters = new QGridLayout;
     filters->addWidget(new QLabel(QStringLiteral("起始时间")), 0, 0);
@@ -98,48 +80,26 @@ TfrmQrySale::TfrmQrySale(QWidget* parent) : QWidget(parent), ColWidths(SaleColum
     legend->addWidget(LegendItem(Qt::blue, QStringLiteral("交回")));
     legend->addWidget(LegendItem(kGreen, QStringLiteral("遗失")));
     legend->addStretch();
-    auto* top = new QHBoxLayout;
-    top->addLayout(filters);
-    top->addLayout(legend, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(dbgSale, 1);
-    layout->addWidget(Panel3);
+    TopBar()->addLayout(filters);
+    TopBar()->addLayout(legend, 1);
     setTabOrder(dtpStart, dtpEnd);
     setTabOrder(dtpEnd, cmbZT);
     setTabOrder(cmbZT, edtCJHM);
     setTabOrder(edtCJHM, edtFPHM);
     setTabOrder(edtFPHM, btnQry);
 
-    dsSale = new TListModel(SaleColumns(), this);
+    dsSale = List();
     dsSale->RowColours = [this](const QString& state) { return dbgSaleDrawColumnCell(state); };
-    SetUpListGrid(dbgSale, dsSale, false);
     connect(btnQry, &QPushButton::clicked, this, [this] { Guarded([this] { btnQryClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
     connect(dbgSale, &QAbstractItemView::doubleClicked, this, [this] { Guarded([this] { dbgSaleDblClick(); }); });
-}
-
-TfrmQrySale::~TfrmQrySale() { FormDestroy(); }
-
-void TfrmQrySale::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    Guarded([this] { FormShow(); });
-    // Once more when the frame around it is up: the frame takes the focus as it is shown.
-    dtpStart->setFocus();
-    QTimer::singleShot(0, dtpStart, [this] { dtpStart->setFocus(); });
 }
 
 void TfrmQrySale::FormShow() { InitForm(); }
 
 void TfrmQrySale::InitForm()
 {
-    const QDate today = Now().date();
-    dtpStart->setDate(QDate(today.year(), today.month(), 1));
-    dtpEnd->setDate(today);
+    ShowThisMonth();
     ApplyColumnWidths();
 }
 
@@ -201,27 +161,6 @@ std::optional<TRowColours> TfrmQrySale::dbgSaleDrawColumnCell(const QString& fpz
     return std::nullopt;
 }
 
-void TfrmQrySale::dbgSaleDblClick()
-{
-    const int row = dbgSale->currentIndex().row();
-    if (dsSale->rowCount() == 0 || row < 0)
-        return;
-    TfrmInvDetail::ShowInvoice(dsSale->Record(row), this);
-}
+void TfrmQrySale::dbgSaleDblClick() { ShowCurrentInvoice(); }
 
 void TfrmQrySale::btnCloseClick() { close(); }
-
-void TfrmQrySale::closeEvent(QCloseEvent* event)
-{
-    FormClose();
-    event->accept();
-}
-
-void TfrmQrySale::FormClose() { WriteInvoiceLog(QStringLiteral("关闭开票记录查询")); }
-
-void TfrmQrySale::FormDestroy()
-{
-    dbgSale->setModel(nullptr);
-    delete dsSale;
-    dsSale = nullptr;
-}

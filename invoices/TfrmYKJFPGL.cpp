@@ -2,7 +2,6 @@
 
 #include "InvoiceStatements.h"
 #include "TframeInput.h"
-#include "TfrmInvDetail.h"
 #include "core/Clock.h"
 #include "core/MyType.h"
 #include "core/Dialogs.h"
@@ -11,31 +10,18 @@
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
 
-#include <QCloseEvent>
 #include <QDateEdit>
-#include <QHBoxLayout>
+#include <QBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QTableView>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
-QDateEdit* DatePicker(const char* name)
-{
-    auto* picker = new QDateEdit;
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-    picker->setCalendarPopup(true);
-    return picker;
-}
-
 QPushButton* Button(const QString& caption, const char* name)
 {
     auto* button = new QPushButton(caption);
@@ -54,15 +40,11 @@ QVariant Bound(const QVariant& v)
 }
 }  // namespace
 
-TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent) : QWidget(parent)
+TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent)
+    : TListWindow({QStringLiteral("已开具发票管理"), QStringLiteral("frmYKJFPGL"), QSize(780, 500),
+                   QStringLiteral("yyyy年M月d日"), QStringLiteral("关闭已开具发票管理"), SaleColumns(), true},
+                  parent)
 {
-    setObjectName(QStringLiteral("frmYKJFPGL"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("已开具发票管理"));
-    setMinimumSize(780, 500);
-
-    dtpStart = DatePicker("dtpStart");
-    dtpEnd = DatePicker("dtpEnd");
     edtFPHM = new QLineEdit;
     edtFPHM->setObjectName(QStringLiteral("edtFPHM"));
     LimitTyped(edtFPHM, 8);
@@ -73,17 +55,9 @@ TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent) : QWidget(parent)
     btnQry = Button(QStringLiteral("查询"), "btnQry");
     btnBlank = Button(QStringLiteral("作废"), "btnBlank");
     btnClose = Button(QStringLiteral("关闭"), "btnClose");
-    dbgSale = new QTableView;
-    dbgSale->setObjectName(QStringLiteral("dbgSale"));
     dbgSale->setToolTip(QStringLiteral("双击查看该发票的详细信息,按CTRL键可选择多条记录"));
-    Panel3 = new QLabel;
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    QFont big = Panel3->font();
-    big.setPixelSize(16);
-    Panel3->setFont(big);
-    Panel3->setStyleSheet(QStringLiteral("color: blue"));
 
-    auto* filters = new QHBoxLayout;
+    QBoxLayout* filters = TopBar();
     filters->addWidget(new QLabel(QStringLiteral("开票日期：")));
     filters->addWidget(dtpStart);
     filters->addWidget(new QLabel(QStringLiteral("至")));
@@ -95,10 +69,6 @@ TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent) : QWidget(parent)
     for (QPushButton* b : {btnClear, btnQry, btnBlank, btnClose})
         filters->addWidget(b);
     filters->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
-    layout->addWidget(dbgSale, 1);
-    layout->addWidget(Panel3);
     setTabOrder(dtpStart, dtpEnd);
     setTabOrder(dtpEnd, edtFPHM);
     setTabOrder(edtFPHM, edtCJHM);
@@ -112,32 +82,10 @@ TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent) : QWidget(parent)
     connect(dbgSale, &QAbstractItemView::doubleClicked, this, [this] { Guarded([this] { dbgSaleDblClick(); }); });
 }
 
-TfrmYKJFPGL::~TfrmYKJFPGL() { FormDestroy(); }
-
 void TfrmYKJFPGL::FormCreate()
 {
-    dsSale = new TListModel(SaleColumns(), this);
+    dsSale = List();
     dsSale->RowColours = [this](const QString& state) { return dbgSaleDrawColumnCell(state); };
-    SetUpListGrid(dbgSale, dsSale, true);
-}
-
-void TfrmYKJFPGL::FormDestroy()
-{
-    dbgSale->setModel(nullptr);
-    delete dsSale;
-    dsSale = nullptr;
-}
-
-void TfrmYKJFPGL::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    Guarded([this] { FormShow(); });
-    // Once more when the frame around it is up: the frame takes the focus as it is shown.
-    dtpStart->setFocus();
-    QTimer::singleShot(0, dtpStart, [this] { dtpStart->setFocus(); });
 }
 
 void TfrmYKJFPGL::FormShow() { ResetQuery(); }
@@ -146,9 +94,7 @@ void TfrmYKJFPGL::btnClearClick() { ResetQuery(); }
 
 void TfrmYKJFPGL::ResetQuery()
 {
-    const QDate today = Now().date();
-    dtpStart->setDate(QDate(today.year(), today.month(), 1));
-    dtpEnd->setDate(today);
+    ShowThisMonth();
     edtFPHM->clear();
     edtCJHM->clear();
     dsSale->Query()->clear();  // the count line keeps its text
@@ -240,20 +186,6 @@ std::optional<TRowColours> TfrmYKJFPGL::dbgSaleDrawColumnCell(const QString& fpz
     return std::nullopt;
 }
 
-void TfrmYKJFPGL::dbgSaleDblClick()
-{
-    const int row = dbgSale->currentIndex().row();
-    if (dsSale->rowCount() == 0 || row < 0)
-        return;
-    TfrmInvDetail::ShowInvoice(dsSale->Record(row), this);
-}
+void TfrmYKJFPGL::dbgSaleDblClick() { ShowCurrentInvoice(); }
 
 void TfrmYKJFPGL::btnCloseClick() { close(); }
-
-void TfrmYKJFPGL::closeEvent(QCloseEvent* event)
-{
-    FormClose();
-    event->accept();
-}
-
-void TfrmYKJFPGL::FormClose() { WriteInvoiceLog(QStringLiteral("关闭已开具发票管理")); }
