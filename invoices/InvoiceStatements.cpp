@@ -30,8 +30,8 @@ public:
     TStatement Statement(const QString& table, const QString& order) const
     {
         const QString head = QStringLiteral("select * from ") + table + QStringLiteral(" where ");
-        return {head + m_sql + order, QStringLiteral("select count(*) from ") + table + QStringLiteral(" where ") + m_sql,
-                m_params, head + m_text + order};
+        const QString count = QStringLiteral("select count(*) from ") + table + QStringLiteral(" where ");
+        return {head + m_sql + order, count + m_sql, m_params, head + m_text + order};
     }
 
 private:

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QDateEdit* NewDatePicker(const char* name, const QString& format)
 {
@@ -20,6 +21,8 @@ QDateEdit* NewDatePicker(const char* name, const QString& format)
     picker->setObjectName(QString::fromLatin1(name));
     picker->setDisplayFormat(format);
     picker->setCalendarPopup(true);
+    // Room for the longest date of the format beside the drop-down button.
+    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QDate(2026, 12, 28).toString(format)) + 40);
     return picker;
 }
 
@@ -48,6 +51,17 @@ TListWindow::TListWindow(const TKind& kind, QWidget* parent) : QWidget(parent), 
 
     m_list = new TListModel(kind.columns, this);
     SetUpListGrid(dbgSale, m_list, kind.multiSelect);
+    // Each column as wide as its title or the widest of the fixed-width values it shows.
+    TTextWidths widths(dbgSale->font());
+    for (int c = 0; c < kind.columns.size(); ++c) {
+        const QString field = kind.columns[c].field;
+        const QString sample = field == u"kprq" || field == u"lyrq" ? QStringLiteral("2026-12-28 23:59:59")
+                               : field == u"fpdm"                   ? QStringLiteral("144001900111")
+                               : field == u"cjhm"                   ? QStringLiteral("LSVAB2B3000000001")
+                                                                    : QStringLiteral("00000000");
+        const int title = widths.Width(m_list->headerData(c, Qt::Horizontal).toString());
+        dbgSale->setColumnWidth(c, std::max(ColumnWidth(widths.Width(sample), title), 64));
+    }
 }
 
 TListWindow::~TListWindow() { FormDestroy(); }
@@ -90,6 +104,8 @@ void TListWindow::showEvent(QShowEvent* event)
 void TListWindow::closeEvent(QCloseEvent* event)
 {
     FormClose();
+    // The open result lets go of the database now, not when the window is freed later.
+    m_list->Query()->clear();
     event->accept();
 }
 

@@ -35,7 +35,8 @@ void TfrmInvDetail::ShowInvoice(const QSqlRecord& row, QWidget* parent)
         detail->frameInput1->PrepareInvoice();
         detail->frameInput1->LoadFromDataSet(row);
         detail->frameInput1->SetInputEnabled(false);
-        detail->setWindowTitle(detail->windowTitle() + QStringLiteral("——") + row.value(QStringLiteral("fphm")).toString());
+        const QString number = row.value(QStringLiteral("fphm")).toString();
+        detail->setWindowTitle(detail->windowTitle() + QStringLiteral("——") + number);
         detail->resize(detail->sizeHint().expandedTo(detail->minimumSize()));
         if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
             QRect frame = detail->frameGeometry();

@@ -144,8 +144,10 @@ int TfrmQrySale::MeasureRows(const TStatement& statement)
 void TfrmQrySale::ApplyColumnWidths()
 {
     TTextWidths widths(dbgSale->font());
-    for (int c = 0; c < int(ColWidths.size()); ++c)
-        dbgSale->setColumnWidth(c, ColumnWidth(ColWidths[c], widths.Width(dsSale->headerData(c, Qt::Horizontal).toString())));
+    for (int c = 0; c < int(ColWidths.size()); ++c) {
+        const int title = widths.Width(dsSale->headerData(c, Qt::Horizontal).toString());
+        dbgSale->setColumnWidth(c, ColumnWidth(ColWidths[c], title));
+    }
 }
 
 std::optional<TRowColours> TfrmQrySale::dbgSaleDrawColumnCell(const QString& fpzt) const

@@ -12,6 +12,8 @@
 
 #include <QDateEdit>
 #include <QBoxLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,18 +59,22 @@ TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent)
     btnClose = Button(QStringLiteral("关闭"), "btnClose");
     dbgSale->setToolTip(QStringLiteral("双击查看该发票的详细信息,按CTRL键可选择多条记录"));
 
-    QBoxLayout* filters = TopBar();
-    filters->addWidget(new QLabel(QStringLiteral("开票日期：")));
-    filters->addWidget(dtpStart);
-    filters->addWidget(new QLabel(QStringLiteral("至")));
-    filters->addWidget(dtpEnd);
-    filters->addWidget(new QLabel(QStringLiteral("发票号码：")));
-    filters->addWidget(edtFPHM);
-    filters->addWidget(new QLabel(QStringLiteral("车辆识别号：")));
-    filters->addWidget(edtCJHM);
+    auto* filters = new QGridLayout;
+    filters->addWidget(new QLabel(QStringLiteral("开票日期：")), 0, 0);
+    filters->addWidget(dtpStart, 0, 1);
+    filters->addWidget(new QLabel(QStringLiteral("至")), 0, 2);
+    filters->addWidget(dtpEnd, 0, 3);
+    filters->addWidget(new QLabel(QStringLiteral("发票号码：")), 0, 4);
+    filters->addWidget(edtFPHM, 0, 5);
+    filters->addWidget(new QLabel(QStringLiteral("车辆识别号：")), 0, 6);
+    filters->addWidget(edtCJHM, 0, 7);
+    auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {btnClear, btnQry, btnBlank, btnClose})
-        filters->addWidget(b);
-    filters->addStretch();
+        buttons->addWidget(b);
+    buttons->addStretch();
+    filters->addLayout(buttons, 1, 1, 1, 7);
+    TopBar()->addLayout(filters);
+    TopBar()->addStretch();
     setTabOrder(dtpStart, dtpEnd);
     setTabOrder(dtpEnd, edtFPHM);
     setTabOrder(edtFPHM, edtCJHM);
@@ -134,7 +140,8 @@ void TfrmYKJFPGL::btnBlankClick()
     for (int row : rows)
         selected.append({dsSale->Field(row, QStringLiteral("fphm")).toString(),
                          dsSale->Field(row, QStringLiteral("fpdm")).toString(),
-                         dsSale->Field(row, QStringLiteral("kprq")).toString(), dsSale->Field(row, QStringLiteral("cjhm"))});
+                         dsSale->Field(row, QStringLiteral("kprq")).toString(),
+                         dsSale->Field(row, QStringLiteral("cjhm"))});
     for (const TSelected& s : selected) {
         if (!AskYesNo(QStringLiteral("您确实要作废") + s.fphm +
                           QStringLiteral("号发票吗？？\n一旦作废将无法恢复，请您慎重选择!!!"),
@@ -171,7 +178,8 @@ void TfrmYKJFPGL::VoidInvoice(const QString& fphm, const QString& fpdm, const QV
         changed = 0;
     }
     // An invoice the statement did not find is not voided, whatever the database said.
-    const QString message = QStringLiteral("作废发票") + fphm + (changed > 0 ? QStringLiteral("成功！") : QStringLiteral("失败！"));
+    const QString message =
+        QStringLiteral("作废发票") + fphm + (changed > 0 ? QStringLiteral("成功！") : QStringLiteral("失败！"));
     WriteInvoiceLog(message);
     if (changed > 0)
         ShowInfo(message);

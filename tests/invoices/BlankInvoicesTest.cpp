@@ -33,12 +33,6 @@ protected:
         w.btnBlank->click();
     }
     static int Rows() { return DbCount(QStringLiteral("select count(*) from SaleDetail")); }
-    // Copies left and numbers used always add up to the copies received.
-    static void ExpectStockAgreesWithPaper()
-    {
-        EXPECT_EQ(DbCount(QStringLiteral("select syfs from fpkcxx")) + Rows(),
-                  DbCount(QStringLiteral("select lyfs from fpkcxx")));
-    }
 };
 
 TEST_F(BlankInvoices, RefusedRunsStoreNothingAndKeepTheWindowOpen)
@@ -57,18 +51,17 @@ TEST_F(BlankInvoices, RefusedRunsStoreNothingAndKeepTheWindowOpen)
     };
     for (const Case& c : cases) {
         dialogs.Clear();
-        bool stillOpen = false;
-        QWidget* focus = nullptr;
+        bool stillOpen = false, focused = false;
         Run([&](TfrmWKJFPGL& w) {
             EXPECT_EQ(w.edtFPDM->text(), QString::fromLatin1(kCode));
             EXPECT_EQ(w.edtSFPHM->text(), kFirst);
             Register(w, c.last, c.answer);
             stillOpen = w.isVisible();
-            focus = QApplication::focusWidget() == w.edtEFPHM ? w.edtEFPHM : nullptr;
+            focused = QApplication::focusWidget() == w.edtEFPHM;
         });
         EXPECT_EQ(dialogs.Texts(), c.boxes) << c.last.toStdString();
         EXPECT_TRUE(stillOpen);
-        EXPECT_NE(focus, nullptr) << "the end number keeps the focus";
+        EXPECT_TRUE(focused) << "the end number keeps the focus";
         EXPECT_EQ(Rows(), 0);
         EXPECT_EQ(Roll(), QStringLiteral("00001000/9000"));
     }
@@ -132,17 +125,19 @@ TEST_F(BlankInvoices, AFailedRunLeavesNothingAndASecondRunStoresEachNumberOnce)
             shownStart = w.edtSFPHM->text();
         });
         EXPECT_EQ(dialogs.Texts().value(1), expected);
-        if (expected.endsWith(QStringLiteral("失败！")))
-            EXPECT_EQ(shownStart, Roll().left(8));  // the roll as stored
-        ExpectStockAgreesWithPaper();
+        // Copies left and numbers used add up to the copies received.
+        EXPECT_EQ(DbCount(QStringLiteral("select syfs from fpkcxx")) + Rows(), 9000);
+        if (expected.endsWith(QStringLiteral("失败！"))) {
+            EXPECT_EQ(Rows(), 0);
+            EXPECT_EQ(Roll(), QStringLiteral("00001000/9000"));
+            EXPECT_EQ(shownStart, kFirst);  // the roll as stored
+        }
     };
     // The fourth insert of ten fails.
     DbExec(QStringLiteral("create trigger fail4 before insert on SaleDetail when (select count(*) from SaleDetail) = 3 "
                           "begin select raise(abort, 'injected fault'); end"));
     const int mark = LogMark();
     attempt(run + QStringLiteral("失败！"));
-    EXPECT_EQ(Rows(), 0);
-    EXPECT_EQ(Roll(), QStringLiteral("00001000/9000"));
     const QStringList lines = LogSince(mark);
     EXPECT_EQ(lines.value(1), run + QStringLiteral("失败！"));
     EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral("原因为:"))) << lines.value(2).toStdString();
@@ -152,8 +147,6 @@ TEST_F(BlankInvoices, AFailedRunLeavesNothingAndASecondRunStoresEachNumberOnce)
     DbExec(QStringLiteral("drop trigger fail4"));
     DataBase->SetBeforeCommitHook([] { throw EDatabaseError(QStringLiteral("disk full")); });
     attempt(run + QStringLiteral("失败！"));
-    EXPECT_EQ(Rows(), 0);
-    EXPECT_EQ(Roll(), QStringLiteral("00001000/9000"));
 
     DataBase->SetBeforeCommitHook({});
     attempt(run + QStringLiteral("成功！"));
