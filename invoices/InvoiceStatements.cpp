@@ -29,9 +29,9 @@ public:
     }
     TStatement Statement(const QString& table, const QString& order) const
     {
-        const QString head = QStringLiteral("select * from ") + table + QStringLiteral(" where ");
-        const QString count = QStringLiteral("select count(*) from ") + table + QStringLiteral(" where ");
-        return {head + m_sql + order, count + m_sql, m_params, head + m_text + order};
+        const QString rows = QStringLiteral("from ") + table + QStringLiteral(" where ") + m_sql;
+        return {QStringLiteral("select * ") + rows + order, QStringLiteral("select count(*) ") + rows, m_params,
+                QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order, rows, order};
     }
 
 private:

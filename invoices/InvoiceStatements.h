@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // One list statement of the management and query windows: run with its values bound, logged
 // with them quoted in.
@@ -12,6 +13,14 @@ struct TStatement {
     QString Count;  // select count(*) over the same rows
     TParams Params;
     QString Text;   // the statement as the log shows it
+    QString Rows;   // "from ... where ..." of Sql
+    QString Order;  // " order by ..." of Sql
+
+    // The same rows in the same order with only these fields.
+    QString SelectOf(const QStringList& fields) const
+    {
+        return QStringLiteral("select ") + fields.join(u',') + u' ' + Rows + Order;
+    }
 };
 
 // This point's valid invoices (normal and negative) issued from first to last inclusive; number

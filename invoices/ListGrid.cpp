@@ -6,6 +6,7 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
+#include <cmath>
 
 namespace {
 QList<TGridColumn> Columns(std::initializer_list<std::pair<const char*, const char*>> list)
@@ -46,8 +47,13 @@ QString CellText(const QVariant& value)
 {
     if (value.isNull())
         return QString();
-    if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', 15);
+    if (value.typeId() == QMetaType::Double) {
+        // Whole amounts, the most of them, the quick way: the same digits as below.
+        const double d = value.toDouble();
+        if (d == std::trunc(d) && std::fabs(d) < 1e15 && !(d == 0 && std::signbit(d)))
+            return QString::number(qint64(d));
+        return QString::number(d, 'g', 15);
+    }
     return value.toString();
 }
 

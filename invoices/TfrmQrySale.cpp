@@ -124,19 +124,19 @@ void TfrmQrySale::QuerySales()
 
 int TfrmQrySale::MeasureRows(const TStatement& statement)
 {
-    QSqlQuery rows = OpenStatement(statement, true);
-    const QSqlRecord rec = rows.record();
-    const QList<TGridColumn>& columns = dsSale->Columns();
-    std::vector<int> fields;
-    for (const TGridColumn& c : columns)
-        fields.push_back(rec.indexOf(c.field));
+    // Only the grid's fields: the driver reads every field of a row it fetches.
+    QStringList fields;
+    for (const TGridColumn& c : dsSale->Columns())
+        fields << c.field;
+    TStatement walk = statement;
+    walk.Sql = statement.SelectOf(fields);
+    QSqlQuery rows = OpenStatement(walk, true);
     TTextWidths widths(dbgSale->font());
     int count = 0;
     while (rows.next()) {
         ++count;
-        for (size_t c = 0; c < fields.size(); ++c)
-            if (fields[c] >= 0)
-                ColWidths[c] = std::max(ColWidths[c], widths.Width(CellText(rows.value(fields[c]))));
+        for (int c = 0; c < fields.size(); ++c)
+            ColWidths[c] = std::max(ColWidths[c], widths.Width(CellText(rows.value(c))));
     }
     return count;
 }
