@@ -9,6 +9,7 @@
 #include "invoices/TfrmWKJFPGL.h"
 #include "invoices/TfrmYKJFPGL.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +54,7 @@ void BM_IssuedInvoicesListed(benchmark::State& state)
     TfrmYKJFPGL window;
     window.resize(1200, 800);
     window.show();
+    QApplication::processEvents();  // exposed, so that a repaint paints
     for (auto _ : state) {
         window.btnQry->click();
         window.dbgSale->viewport()->repaint();
@@ -73,6 +75,7 @@ void BM_SalesQueriedInAllStates(benchmark::State& state)
     TfrmQrySale window;
     window.resize(1200, 800);
     window.show();
+    QApplication::processEvents();  // exposed, so that a repaint paints
     window.cmbZT->setCurrentIndex(5);
     for (auto _ : state) {
         window.btnQry->click();

@@ -16,10 +16,10 @@ struct TStatement {
     QString Rows;   // "from ... where ..." of Sql
     QString Order;  // " order by ..." of Sql
 
-    // The same rows in the same order with only these fields.
+    // The same rows with only these fields, in no particular order.
     QString SelectOf(const QStringList& fields) const
     {
-        return QStringLiteral("select ") + fields.join(u',') + u' ' + Rows + Order;
+        return QStringLiteral("select ") + fields.join(u',') + u' ' + Rows;
     }
 };
 

@@ -124,7 +124,8 @@ void TfrmQrySale::QuerySales()
 
 int TfrmQrySale::MeasureRows(const TStatement& statement)
 {
-    // Only the grid's fields: the driver reads every field of a row it fetches.
+    // Only the grid's fields (the driver reads every field of a row it fetches), and in the
+    // table's own order: the widest text is the same in any order.
     QStringList fields;
     for (const TGridColumn& c : dsSale->Columns())
         fields << c.field;
