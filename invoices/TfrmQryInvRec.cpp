@@ -12,7 +12,7 @@
 #include <QSqlQueryModel>
 
 TfrmQryInvRec::TfrmQryInvRec(QWidget* parent)
-    : TListWindow({QStringLiteral("查询发票库存信息"), QStringLiteral("frmQryInvRec"), QSize(700, 450),
+    : TListWindow({QStringLiteral("查询发票库存信息"), QStringLiteral("frmQryInvRec"), QSize(600, 400),
                    QStringLiteral("yyyy-MM-dd"), QStringLiteral("关闭查询库存信息界面！"), StockColumns(), true},
                   parent)
 {

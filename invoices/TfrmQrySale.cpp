@@ -41,7 +41,7 @@ QWidget* LegendItem(const QColor& colour, const QString& text)
 }  // namespace
 
 TfrmQrySale::TfrmQrySale(QWidget* parent)
-    : TListWindow({QStringLiteral("开票记录查询"), QStringLiteral("frmQrySale"), QSize(780, 500),
+    : TListWindow({QStringLiteral("开票记录查询"), QStringLiteral("frmQrySale"), QSize(720, 420),
                    QStringLiteral("yyyy年M月d日"), QStringLiteral("关闭开票记录查询"), SaleColumns(), false},
                   parent),
       ColWidths(SaleColumns().size(), 0)
@@ -80,8 +80,9 @@ TfrmQrySale::TfrmQrySale(QWidget* parent)
     legend->addWidget(LegendItem(Qt::blue, QStringLiteral("交回")));
     legend->addWidget(LegendItem(kGreen, QStringLiteral("遗失")));
     legend->addStretch();
+    filters->addLayout(legend, 2, 0, 1, 6);
     TopBar()->addLayout(filters);
-    TopBar()->addLayout(legend, 1);
+    TopBar()->addStretch();
     setTabOrder(dtpStart, dtpEnd);
     setTabOrder(dtpEnd, cmbZT);
     setTabOrder(cmbZT, edtCJHM);

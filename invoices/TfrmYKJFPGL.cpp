@@ -43,7 +43,7 @@ QVariant Bound(const QVariant& v)
 }  // namespace
 
 TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent)
-    : TListWindow({QStringLiteral("已开具发票管理"), QStringLiteral("frmYKJFPGL"), QSize(780, 500),
+    : TListWindow({QStringLiteral("已开具发票管理"), QStringLiteral("frmYKJFPGL"), QSize(720, 420),
                    QStringLiteral("yyyy年M月d日"), QStringLiteral("关闭已开具发票管理"), SaleColumns(), true},
                   parent)
 {
