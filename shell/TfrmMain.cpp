@@ -14,6 +14,10 @@
 #include "invoices/TfrmLYFP.h"
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
+#include "invoices/TfrmQryInvRec.h"
+#include "invoices/TfrmQrySale.h"
+#include "invoices/TfrmWKJFPGL.h"
+#include "invoices/TfrmYKJFPGL.h"
 #include "printing/TfrmAdjustPrint.h"
 #include "reports/TfrmMKSaleReport.h"
 #include "reports/TfrmRPSBSJ.h"
@@ -571,10 +575,10 @@ void TfrmMain::FSFPKJExecute()
 }
 
 void TfrmMain::FPRKGLExecute() { OpenChild<TfrmLYFP>(FPRKGL); }
-void TfrmMain::YKFPGLExecute() {}
-void TfrmMain::WKFPGLExecute() {}
-void TfrmMain::qrySaleActExecute() {}
-void TfrmMain::qryInvRecActExecute() {}
+void TfrmMain::YKFPGLExecute() { OpenChild<TfrmYKJFPGL>(YKFPGL); }
+void TfrmMain::WKFPGLExecute() { OpenModal<TfrmWKJFPGL>(WKFPGL); }
+void TfrmMain::qrySaleActExecute() { OpenChild<TfrmQrySale>(qrySaleAct); }
+void TfrmMain::qryInvRecActExecute() { OpenChild<TfrmQryInvRec>(qryInvRecAct); }
 void TfrmMain::importSaleActExecute() {}
 void TfrmMain::exportSaleActExecute() {}
 void TfrmMain::importInvActExecute() {}
