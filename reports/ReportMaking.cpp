@@ -1,5 +1,6 @@
 #include "ReportMaking.h"
 
+#include "TWorkbook.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
@@ -11,6 +12,14 @@
 QString MonthTitle(const QString& month)
 {
     return QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd")).toString(QStringLiteral("yyyy年MM月"));
+}
+
+QString ReportPath(const QString& folder, const QString& name)
+{
+    const QString file = folder + name;
+    if (name.contains(u'/'))
+        throw EWorkbookError(file, QStringLiteral("文件名不能含有“/”"));
+    return file;
 }
 
 void WriteReportLog(const QString& message)

@@ -6,6 +6,10 @@
 // "yyyy年MM月" of a month key "yyyy-MM".
 QString MonthTitle(const QString& month);
 
+// folder + name, the file a report is made into; raises EWorkbookError for a name that would
+// point into another folder.
+QString ReportPath(const QString& folder, const QString& name);
+
 // A line in the log; a log that cannot be written never turns a made report into a failure.
 void WriteReportLog(const QString& message);
 

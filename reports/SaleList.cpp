@@ -104,9 +104,7 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders)
 
 int MakeSaleList(const QString& folder, const QString& name, const QString& month, bool borders)
 {
-    const QString file = folder + name;
-    if (name.contains(u'/'))
-        throw EWorkbookError(file, QStringLiteral("文件名不能含有“/”"));
+    const QString file = ReportPath(folder, name);
     TWorkbook book;
     book.Open(SaleListTemplate());
     const int n = FillSaleList(book, month, borders);

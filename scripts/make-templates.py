@@ -81,12 +81,77 @@ def sale_list(folder):
     save(wb, folder, "机动车销售统一发票清单.xlsx")
 
 
+def stock_statement(folder):
+    """The monthly receipt-use-stock statement: title over A1:M1, row 3 free for the company, its
+    taxpayer number and the month, the heads of the six column groups in rows 5 and 6 (framed
+    with the rows by the program), one range a row from row 8 under the total row 7. Ranges and
+    runs are text; counts are numbers. A4 landscape, one page wide, rows 1-6 on every page."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "领用存月报表"
+
+    ws.column_dimensions["A"].width = 14
+    for index in range(2, 14):
+        letter = chr(ord("A") + index - 1)
+        dim = ws.column_dimensions[letter]
+        dim.font = Font(name=SONG, size=10)
+        if index % 2 == 0:
+            dim.width = 7
+            dim.alignment = Alignment(horizontal="right")
+        else:
+            dim.width = 19
+            dim.number_format = "@"
+            dim.alignment = Alignment(horizontal="center")
+    ws.column_dimensions["A"].font = Font(name=SONG, size=10)
+    ws.column_dimensions["A"].number_format = "@"
+
+    ws.merge_cells("A1:M1")
+    ws["A1"] = "机动车销售统一发票领用存月报表"
+    ws["A1"].font = Font(name=SONG, size=16, bold=True)
+    ws["A1"].alignment = Alignment(horizontal="center", vertical="center")
+    ws.row_dimensions[1].height = 30
+    ws.row_dimensions[2].height = 8
+    ws.row_dimensions[3].height = 18
+    for cells in ("A3:D3", "E3:I3", "J3:M3"):
+        ws.merge_cells(cells)
+    ws.merge_cells("A4:M4")
+    ws["A4"] = "发票名称：机动车销售统一发票　　　　单位：份"
+    ws["A4"].font = Font(name=SONG, size=10)
+
+    head = Font(name=SONG, size=10, bold=True)
+    centre = Alignment(horizontal="center", vertical="center", wrap_text=True)
+    ws.merge_cells("A5:A6")
+    ws["A5"] = "开票点"
+    groups = ["期初库存", "本期领购", "本期使用", "本期交回", "本期作废、遗失", "期末库存"]
+    for index, group in enumerate(groups):
+        count = 2 + 2 * index
+        ws.merge_cells(start_row=5, start_column=count, end_row=5, end_column=count + 1)
+        ws.cell(row=5, column=count, value=group)
+        ws.cell(row=6, column=count, value="份数")
+        ws.cell(row=6, column=count + 1, value="起止号码")
+    for row in (5, 6):
+        ws.row_dimensions[row].height = 20
+        for column in range(1, 14):
+            ws.cell(row=row, column=column).font = head
+            ws.cell(row=row, column=column).alignment = centre
+
+    ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws.page_setup.orientation = "landscape"
+    ws.page_setup.fitToWidth = 1
+    ws.page_setup.fitToHeight = 0
+    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
+    ws.print_title_rows = "1:6"
+    ws.print_options.horizontalCentered = True
+    save(wb, folder, "机动车销售统一发票领用存报表.xlsx")
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make-templates.py <folder>")
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     sale_list(folder)
+    stock_statement(folder)
 
 
 if __name__ == "__main__":

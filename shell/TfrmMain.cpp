@@ -19,6 +19,7 @@
 #include "invoices/TfrmWKJFPGL.h"
 #include "invoices/TfrmYKJFPGL.h"
 #include "printing/TfrmAdjustPrint.h"
+#include "reports/TfrmMKInvReport.h"
 #include "reports/TfrmMKSaleReport.h"
 #include "reports/TfrmRPSBSJ.h"
 #include "core/Clock.h"
@@ -584,7 +585,7 @@ void TfrmMain::exportSaleActExecute() {}
 void TfrmMain::importInvActExecute() {}
 void TfrmMain::exportInvActExecute() {}
 void TfrmMain::SCFPQDExecute() { OpenChild<TfrmMKSaleReport>(SCFPQD); }
-void TfrmMain::SCLYCBBExecute() {}
+void TfrmMain::SCLYCBBExecute() { OpenChild<TfrmMKInvReport>(SCLYCBB); }
 void TfrmMain::ImportICDataExecute() {}
 void TfrmMain::SCRPSJExecute() { OpenChild<TfrmRPSBSJ>(SCRPSJ); }
 void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
