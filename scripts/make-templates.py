@@ -10,6 +10,7 @@ import tempfile
 
 from openpyxl import Workbook
 from openpyxl.styles import Alignment, Border, Font, Side
+from openpyxl.utils import get_column_letter
 from openpyxl.worksheet.properties import PageSetupProperties
 
 SONG = "宋体"
@@ -27,6 +28,32 @@ def save(workbook, folder, name):
     except BaseException:
         os.unlink(temporary)
         raise
+
+
+def title_rows(ws, title, last_column, header_cells):
+    """The title over row 1 to last_column, a thin row 2, and row 3 for the header texts: each
+    header cell takes its column's style and is merged over its neighbours, because the view and
+    the printing let no text spill into the next cell."""
+    ws.merge_cells(f"A1:{last_column}1")
+    ws["A1"] = title
+    ws["A1"].font = Font(name=SONG, size=16, bold=True)
+    ws["A1"].alignment = Alignment(horizontal="center", vertical="center")
+    ws.row_dimensions[1].height = 30
+    ws.row_dimensions[2].height = 8
+    ws.row_dimensions[3].height = 18
+    for cells in header_cells:
+        ws.merge_cells(cells)
+
+
+def page_setup(ws, orientation, repeated_rows):
+    """A4, one page wide, repeated_rows ("1:4") at the top of every page, centred."""
+    ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws.page_setup.orientation = orientation
+    ws.page_setup.fitToWidth = 1
+    ws.page_setup.fitToHeight = 0
+    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
+    ws.print_title_rows = repeated_rows
+    ws.print_options.horizontalCentered = True
 
 
 def sale_list(folder):
@@ -55,29 +82,14 @@ def sale_list(folder):
         if letter == "G":
             dim.alignment = Alignment(horizontal="right")
 
-    ws.merge_cells("A1:G1")
-    ws["A1"] = "机动车销售统一发票清单"
-    ws["A1"].font = Font(name=SONG, size=16, bold=True)
-    ws["A1"].alignment = Alignment(horizontal="center", vertical="center")
-    ws.row_dimensions[1].height = 30
-    ws.row_dimensions[2].height = 8
-    ws.row_dimensions[3].height = 18
-    # The header cells of row 3 take their column's style; each has room over its neighbours.
-    for cells in ("A3:C3", "D3:E3", "F3:G3"):
-        ws.merge_cells(cells)
+    title_rows(ws, "机动车销售统一发票清单", "G", ("A3:C3", "D3:E3", "F3:G3"))
     ws.row_dimensions[4].height = 20
     for index, (letter, _, heading) in enumerate(columns, start=1):
         cell = ws.cell(row=4, column=index, value=heading)
         cell.font = Font(name=SONG, size=10, bold=True)
         cell.alignment = Alignment(horizontal="center", vertical="center")
 
-    ws.page_setup.paperSize = ws.PAPERSIZE_A4
-    ws.page_setup.orientation = "portrait"
-    ws.page_setup.fitToWidth = 1
-    ws.page_setup.fitToHeight = 0
-    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
-    ws.print_title_rows = "1:4"
-    ws.print_options.horizontalCentered = True
+    page_setup(ws, "portrait", "1:4")
     save(wb, folder, "机动车销售统一发票清单.xlsx")
 
 
@@ -90,30 +102,20 @@ def stock_statement(folder):
     ws = wb.active
     ws.title = "领用存月报表"
 
-    ws.column_dimensions["A"].width = 14
-    for index in range(2, 14):
-        letter = chr(ord("A") + index - 1)
-        dim = ws.column_dimensions[letter]
+    # A the point; then pairs of a count (a number, right) and its numbers (text, centred).
+    for column in range(1, 14):
+        dim = ws.column_dimensions[get_column_letter(column)]
         dim.font = Font(name=SONG, size=10)
-        if index % 2 == 0:
+        if column % 2 == 0:
             dim.width = 7
             dim.alignment = Alignment(horizontal="right")
         else:
-            dim.width = 19
+            dim.width = 14 if column == 1 else 19
             dim.number_format = "@"
-            dim.alignment = Alignment(horizontal="center")
-    ws.column_dimensions["A"].font = Font(name=SONG, size=10)
-    ws.column_dimensions["A"].number_format = "@"
+            if column > 1:
+                dim.alignment = Alignment(horizontal="center")
 
-    ws.merge_cells("A1:M1")
-    ws["A1"] = "机动车销售统一发票领用存月报表"
-    ws["A1"].font = Font(name=SONG, size=16, bold=True)
-    ws["A1"].alignment = Alignment(horizontal="center", vertical="center")
-    ws.row_dimensions[1].height = 30
-    ws.row_dimensions[2].height = 8
-    ws.row_dimensions[3].height = 18
-    for cells in ("A3:D3", "E3:I3", "J3:M3"):
-        ws.merge_cells(cells)
+    title_rows(ws, "机动车销售统一发票领用存月报表", "M", ("A3:D3", "E3:I3", "J3:M3"))
     ws.merge_cells("A4:M4")
     ws["A4"] = "发票名称：机动车销售统一发票　　　　单位：份"
     ws["A4"].font = Font(name=SONG, size=10)
@@ -135,13 +137,7 @@ def stock_statement(folder):
             ws.cell(row=row, column=column).font = head
             ws.cell(row=row, column=column).alignment = centre
 
-    ws.page_setup.paperSize = ws.PAPERSIZE_A4
-    ws.page_setup.orientation = "landscape"
-    ws.page_setup.fitToWidth = 1
-    ws.page_setup.fitToHeight = 0
-    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
-    ws.print_title_rows = "1:6"
-    ws.print_options.horizontalCentered = True
+    page_setup(ws, "landscape", "1:6")
     save(wb, folder, "机动车销售统一发票领用存报表.xlsx")
 
 
