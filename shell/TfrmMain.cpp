@@ -15,6 +15,11 @@
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
 #include "printing/TfrmAdjustPrint.h"
+#include "reports/TfrmExportInvData.h"
+#include "reports/TfrmExportSaleData.h"
+#include "reports/TfrmImportInvData.h"
+#include "reports/TfrmImportSaleData.h"
+#include "reports/TfrmMKICData.h"
 #include "core/Clock.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
@@ -573,13 +578,13 @@ void TfrmMain::YKFPGLExecute() {}
 void TfrmMain::WKFPGLExecute() {}
 void TfrmMain::qrySaleActExecute() {}
 void TfrmMain::qryInvRecActExecute() {}
-void TfrmMain::importSaleActExecute() {}
-void TfrmMain::exportSaleActExecute() {}
-void TfrmMain::importInvActExecute() {}
-void TfrmMain::exportInvActExecute() {}
+void TfrmMain::importSaleActExecute() { OpenChild<TfrmImportSaleData>(importSaleAct); }
+void TfrmMain::exportSaleActExecute() { OpenChild<TfrmExportSaleData>(exportSaleAct); }
+void TfrmMain::importInvActExecute() { OpenChild<TfrmImportInvData>(importInvAct); }
+void TfrmMain::exportInvActExecute() { OpenChild<TfrmExportInvData>(exportInvAct); }
 void TfrmMain::SCFPQDExecute() {}
 void TfrmMain::SCLYCBBExecute() {}
-void TfrmMain::ImportICDataExecute() {}
+void TfrmMain::ImportICDataExecute() { OpenChild<TfrmMKICData>(ImportICData); }
 void TfrmMain::SCRPSJExecute() {}
 void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
 

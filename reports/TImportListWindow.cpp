@@ -1,0 +1,143 @@
+#include "TImportListWindow.h"
+
+#include "ExchangeLists.h"
+#include "core/Dialogs.h"
+#include "core/TextCodec.h"
+#include "widgets/Guarded.h"
+#include "widgets/WindowHelpers.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TImportListWindow::TImportListWindow(const TGridColumns& columns, const QString& fileMark, const QString& wrongFile,
+                                     QWidget* parent)
+    : QWidget(parent), m_fileMark(fileMark), m_wrongFile(wrongFile)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(SongFont(14));
+    setMinimumSize(760, 420);
+    resize(900, 600);
+    auto named = [](auto* w, const char* name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
+
+    Panel1 = named(new QWidget(this), "Panel1");
+    SpeedButton1 = named(new QPushButton(QStringLiteral("请选择要导入的文件"), Panel1), "SpeedButton1");
+    edtPath = named(new QLineEdit(Panel1), "edtPath");
+    edtPath->setReadOnly(true);
+    btnImport = named(new QPushButton(QStringLiteral("导入"), Panel1), "btnImport");
+    btnSave = named(new QPushButton(QStringLiteral("保存"), Panel1), "btnSave");
+    btnSave->setEnabled(false);
+    btnClose = named(new QPushButton(QStringLiteral("关闭"), Panel1), "btnClose");
+    auto* bar = new QHBoxLayout(Panel1);
+    bar->setContentsMargins(8, 6, 8, 6);
+    bar->addWidget(SpeedButton1);
+    bar->addWidget(edtPath, 1);
+    for (QPushButton* b : {SpeedButton1, btnImport, btnSave, btnClose}) {
+        b->setAutoDefault(true);  // Enter on the focused button presses it
+        if (b != SpeedButton1)
+            bar->addWidget(b);
+    }
+
+    Panel2 = named(new QWidget(this), "Panel2");
+    dbgSale = named(new QTableView(Panel2), "dbgSale");
+    m_model = new TRecordsetModel(columns.names, columns.titles, this);
+    dbgSale->setModel(m_model);
+    dbgSale->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgSale->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    dbgSale->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgSale->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    auto* grid = new QVBoxLayout(Panel2);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(dbgSale);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(Panel2, 1);
+    setTabOrder(SpeedButton1, btnImport);
+    setTabOrder(btnImport, btnSave);
+    setTabOrder(btnSave, btnClose);
+    setTabOrder(btnClose, dbgSale);
+    setFocusProxy(SpeedButton1);  // the clerk starts by choosing the file
+
+    connect(SpeedButton1, &QPushButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
+    connect(btnImport, &QPushButton::clicked, this, [this] { Guarded([this] { btnImportClick(); }); });
+    connect(btnSave, &QPushButton::clicked, this, [this] { Guarded([this] { btnSaveClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+}
+
+void TImportListWindow::closeEvent(QCloseEvent* event)
+{
+    WriteListLog(QStringLiteral("关闭导入数据"));
+    event->accept();
+}
+
+void TImportListWindow::CreateList()
+{
+    m_model->SetRecordset(nullptr);
+    m_rows = TRecordset();
+    m_model->SetRecordset(&m_rows);
+}
+
+void TImportListWindow::SpeedButton1Click()
+{
+    const QString file = Dialogs().OpenFileName(SpeedButton1->text(), QString(), QStringLiteral("xml文件 (*.xml)"));
+    if (!file.isEmpty())
+        edtPath->setText(file);
+}
+
+void TImportListWindow::btnImportClick()
+{
+    const QString path = edtPath->text();
+    if (TrimBlanks(path).isEmpty()) {
+        ShowWarning(QStringLiteral("请选择要导入的文件！"));
+        return;
+    }
+    if (!path.contains(m_fileMark)) {
+        ShowWarning(m_wrongFile);
+        return;
+    }
+    LoadFile();
+}
+
+void TImportListWindow::LoadList()
+{
+    TRecordset loaded;
+    try {
+        loaded = LoadRecordsetXmlFile(edtPath->text());
+    } catch (const ETallyraError&) {
+        ShowError(QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+        return;
+    }
+    m_model->SetRecordset(nullptr);
+    m_rows = std::move(loaded);
+    m_model->SetRecordset(&m_rows);
+    btnSave->setEnabled(true);
+    btnImport->setEnabled(false);
+    ShowInfo(QStringLiteral("导入数据成功！"));
+}
+
+void TImportListWindow::ListStored()
+{
+    CreateList();
+    btnSave->setEnabled(false);
+    btnImport->setEnabled(true);
+    // Only now that the rows are committed: a file kept after a failure can be stored again.
+    const QString path = edtPath->text();
+    if (!QFile::remove(path))
+        WriteListLog(QStringLiteral("删除") + path + QStringLiteral("失败"));
+    edtPath->clear();
+}
+
+void TImportListWindow::btnSaveClick() { SaveList(); }
+
+void TImportListWindow::btnCloseClick() { close(); }
