@@ -102,3 +102,19 @@ TEST(ExchangeLists, AStoredRollTakesTheLoadedOneWholeAndANullKeyMatchesANull)
     EXPECT_EQ(rows[2][9], QStringLiteral("总部"));
     EXPECT_EQ(rows[3][2], QStringLiteral("00000021"));
 }
+
+TEST(ExchangeLists, AnInvoiceStoredAlreadyOrEarlierInTheFileIsSkipped)
+{
+    TTestProgramFolder folder;
+    InsertInvoice(folder, InvoiceValues(QStringLiteral("总部"), QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("00000009"), 1));
+    TTestContext context(folder);
+    TRecordset file = QueryList(*DataBase, SaleList(), QStringLiteral("总部"), QStringLiteral("2026-02"));
+    ASSERT_EQ(file.rows.size(), 1u);
+    TRecord other = file.rows[0];
+    other[2] = QStringLiteral("00000010");
+    file.rows = {other, file.rows[0], other};
+    const TStoreResult result = StoreSales(*DataBase, file);
+    EXPECT_EQ(result.stored, 1);
+    EXPECT_EQ(result.skipped, 2);
+    EXPECT_EQ(TableRows(QStringLiteral("SaleDetail")).size(), 2u);
+}

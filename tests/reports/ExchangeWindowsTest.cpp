@@ -15,6 +15,7 @@
 #include "reports/TfrmMKICData.h"
 #include "shell/TfrmMain.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -222,6 +223,8 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     ASSERT_NE(import, nullptr);
     import->btnImport->click();
     EXPECT_EQ(Last(), QStringLiteral("请选择要导入的文件！"));
+    import->SpeedButton1->click();  // cancelled
+    EXPECT_TRUE(import->edtPath->text().isEmpty());
     const QString misnamed = exchange.filePath(QStringLiteral("2026年02月一店库存清单.xml"));
     Write(misnamed, FixtureBytes(QStringLiteral("empty.xml")));
     dialogs.AnswerPath(misnamed);
@@ -259,6 +262,9 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
 
     // The declaration window: a folder choice, then No to rewriting an existing file.
     auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+    const QString inProgramFolder = declaration->edtFName->text();
+    declaration->btnPath->click();  // cancelled
+    EXPECT_EQ(declaration->edtFName->text(), inProgramFolder);
     dialogs.AnswerPath(exchange.path() + u'/');
     declaration->btnPath->click();
     const QString path = exchange.filePath(QStringLiteral("SB_330100000000001_20260305_JDC_QYJDCXSFPB.xml"));
@@ -275,7 +281,7 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     declaration->btnExport->click();
     EXPECT_EQ(head.LogMessages().mid(marked), (QStringList{QStringLiteral("重新生成报表:") + path, QStringLiteral("生成") + path}));
     EXPECT_NE(Bytes(path), "old");
-    EXPECT_EQ(dialogs.Unanswered(), 1);  // the cancelled save dialog
+    EXPECT_EQ(dialogs.Unanswered(), 3);  // the cancelled file and folder dialogs
 }
 
 TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStoresOnce)
@@ -356,4 +362,34 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
         EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + sb + QStringLiteral("失败"));
     }
     EXPECT_EQ(QDir(head.Path()).entryList(QDir::Files), QStringList{QFileInfo(sb).fileName()});
+}
+
+TEST_F(ExchangeWindows, EachWindowOpensFromItsActionMaximisedOnItsFirstControl)
+{
+    const struct {
+        const TTestProgramFolder& folder;
+        QAction* TfrmMain::*action;
+        const char* className;
+        const char* title;
+        const char* focused;
+    } openings[] = {
+        {branch, &TfrmMain::exportSaleAct, "TfrmExportSaleData", "销售发票清单导出", "btnQry"},
+        {branch, &TfrmMain::exportInvAct, "TfrmExportInvData", "发票领用库存导出", "btnQry"},
+        {head, &TfrmMain::importSaleAct, "TfrmImportSaleData", "销售发票清单导入", "SpeedButton1"},
+        {head, &TfrmMain::importInvAct, "TfrmImportInvData", "发票领用库存导入", "SpeedButton1"},
+        {head, &TfrmMain::ImportICData, "TfrmMKICData", "生成IC卡申报数据", "btnExport"},
+    };
+    for (const auto& o : openings) {
+        SCOPED_TRACE(o.className);
+        Open(o.folder);
+        (main.get()->*o.action)->trigger();
+        FreeClosedWindows();
+        const QList<QWidget*> open = main->OpenChildren();
+        ASSERT_EQ(open.size(), 1);
+        EXPECT_STREQ(open[0]->metaObject()->className(), o.className);
+        EXPECT_EQ(open[0]->windowTitle(), QString::fromUtf8(o.title));
+        EXPECT_TRUE(open[0]->parentWidget()->isMaximized());
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(o.focused));
+    }
 }
