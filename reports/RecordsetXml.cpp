@@ -643,10 +643,7 @@ TRecordset LoadRecordsetXmlFile(const QString& path)
         throw ERecordsetFormat(file.errorString());
     if (file.size() > kMaxRecordsetFile)
         throw ERecordsetFormat(QStringLiteral("文件太大"));
-    QByteArray bytes = file.read(kMaxRecordsetFile + 1);
-    if (bytes.size() > kMaxRecordsetFile)
-        throw ERecordsetFormat(QStringLiteral("文件太大"));
-    return ReadRecordsetXml(std::move(bytes));
+    return ReadRecordsetXml(file.read(kMaxRecordsetFile));  // a file that grew since is cut, and then no XML
 }
 
 QString DisplayText(const QVariant& value)

@@ -129,7 +129,8 @@ TEST(RecordsetReader, RefusesWhatIsNoRecordSetOrABadNumberBeforeBuildingRows)
     withEntity.replace("MAYBE_TEXT=''", "MAYBE_TEXT='&e;'");
     EXPECT_NE(refused("<!DOCTYPE xml [<!ENTITY e \"expanded\">]>\r\n" + withEntity), QStringLiteral("<no error>"));
     EXPECT_NE(refused(QByteArray(good).replace("MAYBE_TEXT=''", QByteArray("MAYBE_TEXT='a\0b'", 17))), "<no error>");
-    EXPECT_NE(refused("<html><body/></html>"), "<no error>");
+    EXPECT_EQ(refused(good + QByteArray("\0<junk/>", 8)), QStringLiteral("不是记录集文件：含有NUL字符"));
+    EXPECT_NE(refused(QByteArray(good).replace("<xml ", "<rowset ").replace("</xml>", "</rowset>")), "<no error>");
     EXPECT_NE(refused("<xml/>"), "<no error>");
     EXPECT_NE(refused(QByteArray(good).replace("MAYBE_TEXT=''", "MAYBE_TEXT='\xff\xfe'")), "<no error>");  // not UTF-8
     for (const char* bad : {"12a", " 12", "", "+3", "1.0"})
