@@ -88,7 +88,9 @@ protected:
         action->trigger();
         FreeClosedWindows();
         const QList<QWidget*> open = main->OpenChildren();
-        return open.size() == 1 ? qobject_cast<T*>(open.first()) : nullptr;
+        T* w = open.size() == 1 ? qobject_cast<T*>(open.first()) : nullptr;
+        EXPECT_TRUE(w && w->parentWidget()->isMaximized());
+        return w;
     }
     QString Last() const { return dialogs.Shown().empty() ? QString() : dialogs.Shown().back().text; }
 
@@ -100,6 +102,7 @@ protected:
         if (!w)
             return {};
         w->btnQry->click();
+        counted = w->Panel3->text();
         dialogs.AnswerPath(exchange.filePath(QStringLiteral("typed name.xml")));
         w->SpeedButton1->click();
         const QString path = w->edtPath->text();
@@ -123,6 +126,7 @@ protected:
         return box;
     }
 
+    QString counted;  // by the last export
     TTestProgramFolder branch;
     TTestProgramFolder head;
     QTemporaryDir exchange;  // what the lists travel on
@@ -135,20 +139,9 @@ protected:
 TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
 {
     Open(branch);
-    auto* sales = Through<TfrmExportSaleData>(main->exportSaleAct);
-    ASSERT_NE(sales, nullptr);
-    EXPECT_EQ(sales->windowTitle(), QStringLiteral("销售发票清单导出"));
-    EXPECT_EQ(sales->dtpDate->date(), QDate(2026, 2, 1));
-    EXPECT_FALSE(sales->btnExport->isEnabled());
-    sales->btnQry->click();
-    EXPECT_EQ(sales->Panel3->text(), QStringLiteral("  共查询到3条记录!"));
-    EXPECT_EQ(sales->dbgSale->model()->rowCount(), 3);
-    EXPECT_EQ(sales->dbgSale->model()->columnCount(), 26);
-    EXPECT_EQ(sales->dbgSale->model()->index(0, 3).data().toString(), QStringLiteral("某'\"&<>贸易公司"));
-    EXPECT_FALSE(sales->btnQry->isEnabled());
-    sales->btnClose->click();
     const QString saleFile = Export<TfrmExportSaleData>(main->exportSaleAct);
     EXPECT_EQ(saleFile, exchange.filePath(QStringLiteral("2026年02月一店销售清单.xml")));
+    EXPECT_EQ(counted, QStringLiteral("  共查询到3条记录!"));
     EXPECT_EQ(Last(), QStringLiteral("导出数据成功！！"));
     const QString stockFile = Export<TfrmExportInvData>(main->exportInvAct);
     EXPECT_EQ(stockFile, exchange.filePath(QStringLiteral("2026年02月一店库存清单.xml")));
@@ -158,7 +151,7 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
     EXPECT_TRUE(branchLog.contains(QStringLiteral("select * from SaleDetail where kpdName = \"一店\" and  Left(kprq,7) = "
                                                   "'2026-02' order by kprq,fpdm,fphm")));
     EXPECT_TRUE(branchLog.contains(QStringLiteral("导出") + saleFile + QStringLiteral("成功")));
-    EXPECT_EQ(branchLog.count(QStringLiteral("关闭导出销售清单数据")), 2);
+    EXPECT_TRUE(branchLog.contains(QStringLiteral("关闭导出销售清单数据")));
     EXPECT_TRUE(branchLog.contains(QStringLiteral("关闭导出库存数据")));
     QFile::copy(saleFile, exchange.filePath(QStringLiteral("copy of 销售清单.xml")));
 
@@ -290,7 +283,10 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     DataBase->Run(QStringLiteral("update SaleDetail set ghdw=:bad where fphm='00000003'"),
                   {{QStringLiteral("bad"), QStringLiteral("某") + QChar(0) + QStringLiteral("公司")}});
     auto* sales = Through<TfrmExportSaleData>(main->exportSaleAct);
+    EXPECT_EQ(sales->dtpDate->date(), QDate(2026, 2, 1));
     sales->btnQry->click();
+    EXPECT_FALSE(sales->btnQry->isEnabled());
+    EXPECT_EQ(sales->dbgSale->model()->index(0, 3).data().toString(), QStringLiteral("某'\"&<>贸易公司"));
     const QString path = exchange.filePath(QStringLiteral("2026年02月一店销售清单.xml"));
     Write(path, "the old list");
     dialogs.AnswerPath(path);
@@ -362,34 +358,4 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
         EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + sb + QStringLiteral("失败"));
     }
     EXPECT_EQ(QDir(head.Path()).entryList(QDir::Files), QStringList{QFileInfo(sb).fileName()});
-}
-
-TEST_F(ExchangeWindows, EachWindowOpensFromItsActionMaximisedOnItsFirstControl)
-{
-    const struct {
-        const TTestProgramFolder& folder;
-        QAction* TfrmMain::*action;
-        const char* className;
-        const char* title;
-        const char* focused;
-    } openings[] = {
-        {branch, &TfrmMain::exportSaleAct, "TfrmExportSaleData", "销售发票清单导出", "btnQry"},
-        {branch, &TfrmMain::exportInvAct, "TfrmExportInvData", "发票领用库存导出", "btnQry"},
-        {head, &TfrmMain::importSaleAct, "TfrmImportSaleData", "销售发票清单导入", "SpeedButton1"},
-        {head, &TfrmMain::importInvAct, "TfrmImportInvData", "发票领用库存导入", "SpeedButton1"},
-        {head, &TfrmMain::ImportICData, "TfrmMKICData", "生成IC卡申报数据", "btnExport"},
-    };
-    for (const auto& o : openings) {
-        SCOPED_TRACE(o.className);
-        Open(o.folder);
-        (main.get()->*o.action)->trigger();
-        FreeClosedWindows();
-        const QList<QWidget*> open = main->OpenChildren();
-        ASSERT_EQ(open.size(), 1);
-        EXPECT_STREQ(open[0]->metaObject()->className(), o.className);
-        EXPECT_EQ(open[0]->windowTitle(), QString::fromUtf8(o.title));
-        EXPECT_TRUE(open[0]->parentWidget()->isMaximized());
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(o.focused));
-    }
 }

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <sqlite3.h>
 #include <stdexcept>
 
 QString Fixture(const QString& name) { return QStringLiteral(TALLYRA_ADO_FIXTURES "/") + name; }
@@ -34,31 +33,21 @@ QVariantList InvoiceValues(const QString& point, const QString& issued, const QS
 }
 
 namespace {
+QString Literal(const QVariant& v)
+{
+    if (v.isNull())
+        return QStringLiteral("NULL");
+    if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Int)
+        return QString::number(v.toDouble(), 'g', 17);
+    return u'\'' + v.toString().replace(u'\'', QLatin1String("''")) + u'\'';
+}
+
 void Insert(const TTestProgramFolder& folder, const char* table, const QVariantList& values)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(folder.DatabaseFile().toUtf8().constData(), &db);
-    QString sql = QStringLiteral("insert into %1 values (").arg(QLatin1String(table));
-    for (int i = 0; i < values.size(); ++i)
-        sql += i ? QStringLiteral(",?") : QStringLiteral("?");
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, (sql + u')').toUtf8().constData(), -1, &st, nullptr);
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant& v = values[i];
-        if (v.isNull())
-            sqlite3_bind_null(st, i + 1);
-        else if (v.metaType().id() == QMetaType::Double)
-            sqlite3_bind_double(st, i + 1, v.toDouble());
-        else if (v.metaType().id() == QMetaType::Int)
-            sqlite3_bind_int64(st, i + 1, v.toInt());
-        else
-            sqlite3_bind_text(st, i + 1, v.toString().toUtf8().constData(), -1, SQLITE_TRANSIENT);
-    }
-    const int rc = sqlite3_step(st);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error("test insert failed");
+    QStringList literals;
+    for (const QVariant& v : values)
+        literals << Literal(v);
+    folder.Sql(QStringLiteral("insert into %1 values(%2);").arg(QLatin1String(table), literals.join(u',')));
 }
 }  // namespace
 
