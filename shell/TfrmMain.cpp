@@ -14,12 +14,18 @@
 #include "invoices/TfrmLYFP.h"
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
+#include "invoices/TfrmQryInvRec.h"
+#include "invoices/TfrmQrySale.h"
+#include "invoices/TfrmWKJFPGL.h"
+#include "invoices/TfrmYKJFPGL.h"
 #include "printing/TfrmAdjustPrint.h"
 #include "reports/TfrmExportInvData.h"
 #include "reports/TfrmExportSaleData.h"
 #include "reports/TfrmImportInvData.h"
 #include "reports/TfrmImportSaleData.h"
 #include "reports/TfrmMKICData.h"
+#include "reports/TfrmMKSaleReport.h"
+#include "reports/TfrmRPSBSJ.h"
 #include "core/Clock.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
@@ -574,18 +580,18 @@ void TfrmMain::FSFPKJExecute()
 }
 
 void TfrmMain::FPRKGLExecute() { OpenChild<TfrmLYFP>(FPRKGL); }
-void TfrmMain::YKFPGLExecute() {}
-void TfrmMain::WKFPGLExecute() {}
-void TfrmMain::qrySaleActExecute() {}
-void TfrmMain::qryInvRecActExecute() {}
+void TfrmMain::YKFPGLExecute() { OpenChild<TfrmYKJFPGL>(YKFPGL); }
+void TfrmMain::WKFPGLExecute() { OpenModal<TfrmWKJFPGL>(WKFPGL); }
+void TfrmMain::qrySaleActExecute() { OpenChild<TfrmQrySale>(qrySaleAct); }
+void TfrmMain::qryInvRecActExecute() { OpenChild<TfrmQryInvRec>(qryInvRecAct); }
 void TfrmMain::importSaleActExecute() { OpenChild<TfrmImportSaleData>(importSaleAct); }
 void TfrmMain::exportSaleActExecute() { OpenChild<TfrmExportSaleData>(exportSaleAct); }
 void TfrmMain::importInvActExecute() { OpenChild<TfrmImportInvData>(importInvAct); }
 void TfrmMain::exportInvActExecute() { OpenChild<TfrmExportInvData>(exportInvAct); }
-void TfrmMain::SCFPQDExecute() {}
+void TfrmMain::SCFPQDExecute() { OpenChild<TfrmMKSaleReport>(SCFPQD); }
 void TfrmMain::SCLYCBBExecute() {}
 void TfrmMain::ImportICDataExecute() { OpenChild<TfrmMKICData>(ImportICData); }
-void TfrmMain::SCRPSJExecute() {}
+void TfrmMain::SCRPSJExecute() { OpenChild<TfrmRPSBSJ>(SCRPSJ); }
 void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
 
 void TfrmMain::infoActExecute() { OpenChild<TfrmBaseInfo>(infoAct); }
