@@ -1,6 +1,7 @@
 #include "TExportListWindow.h"
 
 #include "ExchangeLists.h"
+#include "ExchangeWindowParts.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
@@ -11,8 +12,6 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,48 +22,26 @@
 TExportListWindow::TExportListWindow(const TListKind& kind, const TGridColumns& columns, QWidget* parent)
     : QWidget(parent), m_kind(kind)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(SongFont(14));
-    setMinimumSize(760, 420);
-    resize(900, 600);
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
+    PrepareListWindow(this);
 
-    Panel1 = named(new QWidget(this), "Panel1");
-    StaticText1 = named(new QLabel(QStringLiteral("导出数据的月份"), Panel1), "StaticText1");
-    dtpDate = named(new QDateEdit(Panel1), "dtpDate");
+    Panel1 = Named(new QWidget(this), "Panel1");
+    StaticText1 = Named(new QLabel(QStringLiteral("导出数据的月份"), Panel1), "StaticText1");
+    dtpDate = Named(new QDateEdit(Panel1), "dtpDate");
     dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM"));
     dtpDate->setEnabled(false);
-    SpeedButton1 = named(new QPushButton(QStringLiteral("请选择要导出的路径"), Panel1), "SpeedButton1");
-    edtPath = named(new QLineEdit(Panel1), "edtPath");
+    SpeedButton1 = Named(new QPushButton(QStringLiteral("请选择要导出的路径"), Panel1), "SpeedButton1");
+    edtPath = Named(new QLineEdit(Panel1), "edtPath");
     edtPath->setReadOnly(true);
-    btnQry = named(new QPushButton(QStringLiteral("查询"), Panel1), "btnQry");
-    btnExport = named(new QPushButton(QStringLiteral("导出"), Panel1), "btnExport");
+    btnQry = Named(new QPushButton(QStringLiteral("查询"), Panel1), "btnQry");
+    btnExport = Named(new QPushButton(QStringLiteral("导出"), Panel1), "btnExport");
     btnExport->setEnabled(false);
-    btnClose = named(new QPushButton(QStringLiteral("关闭"), Panel1), "btnClose");
-    auto* bar = new QHBoxLayout(Panel1);
-    bar->setContentsMargins(8, 6, 8, 6);
-    bar->addWidget(StaticText1);
-    bar->addWidget(dtpDate);
-    bar->addWidget(SpeedButton1);
-    bar->addWidget(edtPath, 1);
-    for (QPushButton* b : {SpeedButton1, btnQry, btnExport, btnClose}) {
-        b->setAutoDefault(true);  // Enter on the focused button presses it
-        if (b != SpeedButton1)
-            bar->addWidget(b);
-    }
+    btnClose = Named(new QPushButton(QStringLiteral("关闭"), Panel1), "btnClose");
+    LayOutBar(Panel1, {StaticText1, dtpDate, SpeedButton1, edtPath, btnQry, btnExport, btnClose}, edtPath);
 
-    Panel2 = named(new QWidget(this), "Panel2");
-    dbgSale = named(new QTableView(Panel2), "dbgSale");
+    Panel2 = Named(new QWidget(this), "Panel2");
     m_model = new TRecordsetModel(columns.names, columns.titles, this);
-    dbgSale->setModel(m_model);
-    dbgSale->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbgSale->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    dbgSale->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dbgSale->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    Panel3 = named(new QLabel(Panel2), "Panel3");
+    dbgSale = NewListGrid(Panel2, m_model);
+    Panel3 = Named(new QLabel(Panel2), "Panel3");
     Panel3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Panel3->setFont(SongFont(18));
     Panel3->setStyleSheet(QStringLiteral("color: blue;"));
@@ -73,11 +50,7 @@ TExportListWindow::TExportListWindow(const TListKind& kind, const TGridColumns& 
     grid->addWidget(dbgSale, 1);
     grid->addWidget(Panel3);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(Panel2, 1);
+    StackBarAndPanel(this, Panel1, Panel2);
     setTabOrder(SpeedButton1, btnQry);
     setTabOrder(btnQry, btnExport);
     setTabOrder(btnExport, btnClose);

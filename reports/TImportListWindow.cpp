@@ -1,15 +1,13 @@
 #include "TImportListWindow.h"
 
 #include "ExchangeLists.h"
+#include "ExchangeWindowParts.h"
 #include "core/Dialogs.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
-#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -19,50 +17,26 @@ TImportListWindow::TImportListWindow(const TGridColumns& columns, const QString&
                                      QWidget* parent)
     : QWidget(parent), m_fileMark(fileMark), m_wrongFile(wrongFile)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(SongFont(14));
-    setMinimumSize(760, 420);
-    resize(900, 600);
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
+    PrepareListWindow(this);
 
-    Panel1 = named(new QWidget(this), "Panel1");
-    SpeedButton1 = named(new QPushButton(QStringLiteral("请选择要导入的文件"), Panel1), "SpeedButton1");
-    edtPath = named(new QLineEdit(Panel1), "edtPath");
+    Panel1 = Named(new QWidget(this), "Panel1");
+    SpeedButton1 = Named(new QPushButton(QStringLiteral("请选择要导入的文件"), Panel1), "SpeedButton1");
+    edtPath = Named(new QLineEdit(Panel1), "edtPath");
     edtPath->setReadOnly(true);
-    btnImport = named(new QPushButton(QStringLiteral("导入"), Panel1), "btnImport");
-    btnSave = named(new QPushButton(QStringLiteral("保存"), Panel1), "btnSave");
+    btnImport = Named(new QPushButton(QStringLiteral("导入"), Panel1), "btnImport");
+    btnSave = Named(new QPushButton(QStringLiteral("保存"), Panel1), "btnSave");
     btnSave->setEnabled(false);
-    btnClose = named(new QPushButton(QStringLiteral("关闭"), Panel1), "btnClose");
-    auto* bar = new QHBoxLayout(Panel1);
-    bar->setContentsMargins(8, 6, 8, 6);
-    bar->addWidget(SpeedButton1);
-    bar->addWidget(edtPath, 1);
-    for (QPushButton* b : {SpeedButton1, btnImport, btnSave, btnClose}) {
-        b->setAutoDefault(true);  // Enter on the focused button presses it
-        if (b != SpeedButton1)
-            bar->addWidget(b);
-    }
+    btnClose = Named(new QPushButton(QStringLiteral("关闭"), Panel1), "btnClose");
+    LayOutBar(Panel1, {SpeedButton1, edtPath, btnImport, btnSave, btnClose}, edtPath);
 
-    Panel2 = named(new QWidget(this), "Panel2");
-    dbgSale = named(new QTableView(Panel2), "dbgSale");
+    Panel2 = Named(new QWidget(this), "Panel2");
     m_model = new TRecordsetModel(columns.names, columns.titles, this);
-    dbgSale->setModel(m_model);
-    dbgSale->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbgSale->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    dbgSale->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dbgSale->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    dbgSale = NewListGrid(Panel2, m_model);
     auto* grid = new QVBoxLayout(Panel2);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(dbgSale);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(Panel2, 1);
+    StackBarAndPanel(this, Panel1, Panel2);
     setTabOrder(SpeedButton1, btnImport);
     setTabOrder(btnImport, btnSave);
     setTabOrder(btnSave, btnClose);

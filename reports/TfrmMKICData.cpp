@@ -2,6 +2,7 @@
 
 #include "DeclarationXml.h"
 #include "ExchangeLists.h"
+#include "ExchangeWindowParts.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
@@ -12,12 +13,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
 {
@@ -40,26 +39,14 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
     btnExport->setObjectName(QStringLiteral("btnExport"));
     btnClose = new QPushButton(QStringLiteral("关闭"), Panel1);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    auto* bar = new QHBoxLayout(Panel1);
-    bar->setContentsMargins(8, 6, 8, 6);
-    bar->addWidget(btnPath);
-    bar->addWidget(edtFName, 1);
-    for (QPushButton* b : {btnPath, btnExport, btnClose}) {
-        b->setAutoDefault(true);  // Enter on the focused button presses it
-        if (b != btnPath)
-            bar->addWidget(b);
-    }
+    LayOutBar(Panel1, {btnPath, edtFName, btnExport, btnClose}, edtFName);
 
     WebBrowser1 = new QPlainTextEdit(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setReadOnly(true);
     WebBrowser1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(WebBrowser1, 1);
+    StackBarAndPanel(this, Panel1, WebBrowser1);
     setTabOrder(btnPath, edtFName);
     setTabOrder(edtFName, btnExport);
     setTabOrder(btnExport, btnClose);

@@ -1,10 +1,8 @@
+#include "ReportsTestData.h"
 #include "core/Errors.h"
 #include "core/TextCodec.h"
 #include "reports/DeclarationXml.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,24 +46,13 @@ TEST(DeclarationFile, TheTreeWithoutWhitespaceInGbk)
     EXPECT_TRUE(bytes.contains("<JDC_QYJDCXSFPB_NSRMC>\xc4\xb3"));  // 某 in GBK
 
     // Python reads it through its gbk codec.
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("sb.xml")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import sys, xml.etree.ElementTree as ET\n"
-                                 "text = open(sys.argv[1], 'rb').read().decode('gbk')\n"
-                                 "head, body = text.split('\\r\\n', 1)\n"
-                                 "root = ET.fromstring(body)\n"
-                                 "print(head, root.find('JDC_QYJDCXSFPB_MXXX')[0][3].text, root.find('.//JDC_QYJDCXSFPB_JFHJJE_HJ').text)"),
-                  file.fileName()});
-    ASSERT_TRUE(python.waitForFinished(20000));
-    EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
-              QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?> 某厂&<分厂>  250000.50"))
-        << python.readAllStandardError().toStdString();
+    EXPECT_EQ(PythonOn(bytes, QStringLiteral("import sys, xml.etree.ElementTree as ET\n"
+                                             "text = open(sys.argv[1], 'rb').read().decode('gbk')\n"
+                                             "head, body = text.split('\\r\\n', 1)\n"
+                                             "root = ET.fromstring(body)\n"
+                                             "print(head, root.find('JDC_QYJDCXSFPB_MXXX')[0][3].text, "
+                                             "root.find('.//JDC_QYJDCXSFPB_JFHJJE_HJ').text)")),
+              QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?> 某厂&<分厂>  250000.50"));
 }
 
 TEST(DeclarationFile, TotalsEmptyMonthAndWhatFailsTheFile)

@@ -5,6 +5,8 @@
 #include "core/TADODB.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <stdexcept>
@@ -17,6 +19,20 @@ QByteArray FixtureBytes(const QString& name)
     if (!f.open(QIODevice::ReadOnly))
         throw std::runtime_error("missing fixture " + name.toStdString());
     return f.readAll();
+}
+
+QString PythonOn(const QByteArray& file, const QString& script)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("file.xml")));
+    if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
+        return QStringLiteral("<not written>");
+    f.close();
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, f.fileName()});
+    if (!python.waitForFinished(20000) || python.exitCode() != 0)
+        return QString::fromUtf8(python.readAllStandardError());
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
 }
 
 QVariantList InvoiceValues(const QString& point, const QString& issued, const QString& number, double total)

@@ -13,6 +13,10 @@ class TTestProgramFolder;
 QString Fixture(const QString& name);
 QByteArray FixtureBytes(const QString& name);
 
+// What /usr/bin/python3 prints running script on a file of these bytes (its first argument);
+// the error output when the script fails.
+QString PythonOn(const QByteArray& file, const QString& script);
+
 // An invoice row of SaleDetail: every column in the table's order, NULLs where the clerk
 // leaves a field empty; the values are those exchange files must carry unchanged.
 QVariantList InvoiceValues(const QString& point, const QString& issued, const QString& number, double total);
