@@ -2,6 +2,8 @@
 
 #include "widgets/WindowHelpers.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -38,6 +40,18 @@ QTableView* NewListGrid(QWidget* parent, QAbstractItemModel* model)
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     return grid;
 }
+
+namespace {
+QString& LastExchangeFolder()
+{
+    static QString folder;
+    return folder;
+}
+}  // namespace
+
+QString ExchangeFolder() { return LastExchangeFolder().isEmpty() ? QDir::homePath() : LastExchangeFolder(); }
+
+void RememberExchangeFolder(const QString& file) { LastExchangeFolder() = QFileInfo(file).absolutePath(); }
 
 void StackBarAndPanel(QWidget* window, QWidget* bar, QWidget* panel)
 {

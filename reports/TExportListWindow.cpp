@@ -101,8 +101,9 @@ void TExportListWindow::QueryList(bool logStatement)
 {
     const QString point = CorpInfo.kpdName;
     const QString month = dtpDate->date().toString(QStringLiteral("yyyy-MM"));
+    TRecordset rows = ::QueryList(*DataBase, m_kind, point, month);  // a failing query leaves the grid as it was
     m_model->SetRecordset(nullptr);
-    m_rows = ::QueryList(*DataBase, m_kind, point, month);
+    m_rows = std::move(rows);
     m_model->SetRecordset(&m_rows);
     if (!m_rows.rows.empty()) {
         if (logStatement)
@@ -117,9 +118,11 @@ void TExportListWindow::SpeedButton1Click()
 {
     const QString name = dtpDate->date().toString(QStringLiteral("yyyy年MM月")) + CorpInfo.kpdName +
                          QString::fromUtf8(m_kind.fileEnd);
-    const QString chosen = Dialogs().SaveFileName(SpeedButton1->text(), name, QStringLiteral("xml文件 (*.xml)"));
+    const QString chosen =
+        Dialogs().SaveFileName(SpeedButton1->text(), ExchangeFolder() + u'/' + name, QStringLiteral("xml文件 (*.xml)"));
     if (chosen.isEmpty())
         return;
+    RememberExchangeFolder(chosen);
     // Only the folder counts: the file always gets the list's own name.
     QString folder = QFileInfo(chosen).absolutePath();
     if (!folder.endsWith(u'/'))

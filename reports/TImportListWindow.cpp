@@ -64,9 +64,11 @@ void TImportListWindow::CreateList()
 
 void TImportListWindow::SpeedButton1Click()
 {
-    const QString file = Dialogs().OpenFileName(SpeedButton1->text(), QString(), QStringLiteral("xml文件 (*.xml)"));
-    if (!file.isEmpty())
-        edtPath->setText(file);
+    const QString file = Dialogs().OpenFileName(SpeedButton1->text(), ExchangeFolder(), QStringLiteral("xml文件 (*.xml)"));
+    if (file.isEmpty())
+        return;
+    RememberExchangeFolder(file);
+    edtPath->setText(file);
 }
 
 void TImportListWindow::btnImportClick()
