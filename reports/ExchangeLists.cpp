@@ -297,6 +297,9 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file)
     const int code = ColumnIndex(table, "fpdm");
     const int number = ColumnIndex(table, "fphm");
     TStoreResult result;
+    // A month's list reaches pages all over the invoice table's indexes: 64 MiB of page cache
+    // for the connection keeps them in memory.
+    db.Run(QStringLiteral("PRAGMA cache_size = -65536"));
     InTransaction(db, [&] {
         QSqlQuery stored = Prepared(db, QStringLiteral("select 1 from SaleDetail where fpdm = ? and fphm = ? limit 1"));
         QSqlQuery insert = Prepared(db, QStringLiteral("insert into SaleDetail values (%1)").arg(Placeholders(table.size())));
