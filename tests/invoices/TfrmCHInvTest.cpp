@@ -7,14 +7,11 @@
 #include "invoices/TfrmCHInv.h"
 #include "invoices/TframeInput.h"
 #include "printing/TPrintTemplate.h"
-#include "shell/TfrmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -162,24 +159,6 @@ TEST_F(NegativeWindowTest, WindowCarriesItsCaptionControlsAndLockedFrame)
     Settle();
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("关闭负数发票开具"));
-}
-
-TEST_F(NegativeWindowTest, InsideTheMainWindowClosingTakesItsFrameAlong)
-{
-    QMdiArea area;
-    area.resize(1000, 700);
-    ShowActive(area);
-    auto* w = new TfrmCHInv;
-    window = w;
-    QPointer<QMdiSubWindow> sub = new TChildFrame(w);
-    area.addSubWindow(sub);
-    sub->show();
-    EXPECT_EQ(w->frameInput1->stFPHM->text(), QStringLiteral("00001001"));
-    w->btnClose->click();
-    Settle();
-    EXPECT_TRUE(window.isNull());
-    EXPECT_TRUE(sub.isNull());
-    EXPECT_EQ(folder.LogMessages().filter(QStringLiteral("关闭负数发票开具")).size(), 1);
 }
 
 TEST_F(NegativeWindowTest, ReversesAFoundInvoiceOnTheCurrentBlankNumber)
