@@ -516,19 +516,23 @@ QWidget* TfrmMain::ShowOpenChild(const char* className)
 void TfrmMain::AddChild(QWidget* child, QAction* action)
 {
     const bool ownLayoutMaximised = child->windowState() & Qt::WindowMaximized;
+    const QSize size = OpeningSize(child);
     auto* frame = new TChildFrame(child);
     frame->setObjectName(child->objectName() + QStringLiteral("Frame"));
     MDIClient->addSubWindow(frame);
     if (OpeningOf(action->objectName()).maximised || ownLayoutMaximised) {
         frame->showMaximized();
     } else {
-        frame->adjustSize();
-        const QSize area = MDIClient->viewport()->size();
-        frame->move(std::max(0, (area.width() - frame->width()) / 2), std::max(0, (area.height() - frame->height()) / 2));
         frame->show();
+        // The frame around the window's own size, whole in the work area, in its middle.
+        const QSize area = MDIClient->viewport()->size();
+        frame->resize((frame->size() + size - child->size()).boundedTo(area).expandedTo(frame->minimumSize()));
+        frame->move(std::max(0, (area.width() - frame->width()) / 2), std::max(0, (area.height() - frame->height()) / 2));
     }
     MDIClient->setActiveSubWindow(frame);
-    child->setFocus();
+    // The window's own show handling placed the focus; only a window that placed none gets its
+    // first field.
+    FocusFirstField(child);
 }
 
 bool TfrmMain::IssuingChecks()

@@ -1,4 +1,4 @@
-// Every test program: offscreen windows, the C locale, a fixed clock and a fixed DPI.
+// Every test program: offscreen windows on a fixed screen, the C locale, a fixed clock and a fixed DPI.
 #include "ProgramFolder.h"
 #include "core/Clock.h"
 #include "core/Globals.h"
@@ -37,7 +37,8 @@ class FreshContextListener : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A desk screen of 1024 x 768 at 96 dpi.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" TALLYRA_TEST_SCREEN);
     qputenv("QT_FONT_DPI", "96");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("LANG", "C.UTF-8");
