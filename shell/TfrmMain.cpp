@@ -1,14 +1,15 @@
 #include "TfrmMain.h"
 
-#include "widgets/Pictures.h"
-#include "widgets/QtDialogs.h"
 #include "TApplication.h"
 #include "TfrmAbout.h"
 #include "TfrmBaseInfo.h"
 #include "TfrmCJCL.h"
-#include "widgets/TfrmInput.h"
 #include "TfrmUpdate.h"
 #include "TfrmUpdatePass.h"
+#include "widgets/InputHelpers.h"
+#include "widgets/Pictures.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/TfrmInput.h"
 #include "widgets/WindowHelpers.h"
 #include "invoices/TfrmCHInv.h"
 #include "invoices/TfrmLYFP.h"
@@ -193,6 +194,7 @@ bool TChildFrame::IsOpen() const
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
     frmMain = this;
+    InstallEnterPressesButtons();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallyra"));
     setWindowIcon(ActionIcon(QStringLiteral("T"), QColor(0x1d6f8f)));

@@ -206,6 +206,55 @@ TEST_P(Opening, BringsUpTheWindowWholeWithTheFocusInItsFirstField)
     EXPECT_EQ(ShownText(focus), typed);
 }
 
+// From the first field, Tab walks the window's own order and comes back to it.
+TEST_F(ReadyMainWindow, TabWalksTheWindowsOrderFromTheFirstField)
+{
+    const struct {
+        const char* action;
+        QStringList order;
+    } walks[] = {
+        {"passAct", {"edtOldPass", "edtNewPass", "edtSecPass", "btnOK", "BitBtnCancel", "edtOldPass"}},
+        {"KJZCFP", {"edtGHDW", "edtGHDWID", "cmbCLLX", "cmbCPXH", "edtCD", "edtHGZHM", "edtJKZMHM", "edtSJDHM", "edtFDJH",
+                    "edtCJHM", "edtDJ", "edtHTDH", "edtJWFY1", "edtJWJE1", "edtJWFY2", "edtJWJE2", "edtJWFY3", "edtJWJE3",
+                    "edtSKR", "btnAdd", "btnPrt", "btnClose", "edtGHDW"}},
+    };
+    for (const auto& walk : walks) {
+        SCOPED_TRACE(walk.action);
+        Action(walk.action)->trigger();
+        FreeClosedWindows();
+        QStringList seen{QApplication::focusWidget()->objectName()};
+        for (int i = 1; i < walk.order.size(); ++i) {
+            QTest::keyClick(main->windowHandle(), Qt::Key_Tab);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(seen, walk.order);
+    }
+}
+
+// Enter on the button the focus is on presses it, as Space does.
+TEST_F(ReadyMainWindow, EnterOnAFocusedButtonPressesIt)
+{
+    Action("passAct")->trigger();
+    for (const char* typed : {"740291", "135790", "135790"}) {
+        for (const char key : std::string(typed))
+            QTest::keyClick(main->windowHandle(), key);
+        QTest::keyClick(main->windowHandle(), Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("btnOK"));
+    QTest::keyClick(main->windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("修改口令成功！")});
+    EXPECT_EQ(UserPassword, QStringLiteral("135790"));
+
+    Action("FSFPKJ")->trigger();
+    FreeClosedWindows();
+    QWidget* close = main->OpenChildren().value(0)->findChild<QWidget*>(QStringLiteral("btnClose"));
+    close->setFocus();
+    QTest::keyClick(main->windowHandle(), Qt::Key_Enter, Qt::KeypadModifier);
+    FreeClosedWindows();
+    EXPECT_TRUE(main->OpenChildren().isEmpty());
+    EXPECT_EQ(LogLines(folder.Path()).last(), QStringLiteral("关闭负数发票开具"));
+}
+
 // The invoice image comes up laid out as it stays: "清空发票" (or any later preparation)
 // changes nothing of it, every caption has room for its text and the lists show theirs.
 TEST_F(ReadyMainWindow, TheInvoiceImageComesUpLaidOutAsItStays)
