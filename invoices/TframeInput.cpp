@@ -540,6 +540,18 @@ bool TframeInput::CheckInput(const QString& Kind)
     // A normal invoice with a negative amount would subtract from the statements.
     if (Kind == InvoiceState::Normal && *value < 0)
         return Fail(QStringLiteral("车辆单价不能为负数！"), edtDJ);
+    // A charge that is no number would fail the issue only after the paper number was asked.
+    const QLineEdit* names[] = {edtJWFY1, edtJWFY2, edtJWFY3};
+    QLineEdit* amounts[] = {edtJWJE1, edtJWJE2, edtJWJE3};
+    for (int i = 0; i < 3; ++i) {
+        if (TrimBlanks(amounts[i]->text()).isEmpty() || ParseAmount(amounts[i]->text()))
+            continue;
+        // The charge as the image shows it: its name before the printed "费".
+        const QString name = TrimBlanks(names[i]->text());
+        const QString charge = name.isEmpty() ? QStringLiteral("价外费用")
+                                              : name.endsWith(u'费') ? name : name + u'费';
+        return Fail(charge + QStringLiteral("只能是数值！"), amounts[i]);
+    }
     if (Kind == InvoiceState::Negative && *value > 0)
         edtDJ->setText(u'-' + price);
     if (InvoiceExists(stFPHM->text(), stFPDM->text(), Kind))
