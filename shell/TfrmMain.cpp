@@ -81,7 +81,8 @@ struct TActionDef {
     QRgb colour;
 };
 
-// The action list: caption, category, whether it has a hint (its caption), handler, icon.
+// The action list: caption, category, whether it has a hint (its caption), handler, icon (a
+// character of its own for each action).
 const TActionDef kActions[] = {
     {&TfrmMain::KJZCFP, "KJZCFP", "单车销售发票开具", "发票开具", true, &TfrmMain::KJZCFPExecute, "单", 0x2e7d32},
     {&TfrmMain::PLKJFP, "PLKJFP", "批量销售发票开具", "发票开具", true, &TfrmMain::PLKJFPExecute, "批", 0x2e7d32},
@@ -92,13 +93,13 @@ const TActionDef kActions[] = {
     {&TfrmMain::qrySaleAct, "qrySaleAct", "开票记录查询", "查询", true, &TfrmMain::qrySaleActExecute, "查", 0x6a1b9a},
     {&TfrmMain::qryInvRecAct, "qryInvRecAct", "查询库存记录", "查询", true, &TfrmMain::qryInvRecActExecute, "库", 0x6a1b9a},
     {&TfrmMain::importSaleAct, "importSaleAct", "导入机动车销售统一发票清单", "合并报表", true,
-     &TfrmMain::importSaleActExecute, "导", 0xef6c00},
+     &TfrmMain::importSaleActExecute, "汇", 0xef6c00},
     {&TfrmMain::exportSaleAct, "exportSaleAct", "导出机动车销售统一发票清单", "合并报表", true,
-     &TfrmMain::exportSaleActExecute, "出", 0xef6c00},
+     &TfrmMain::exportSaleActExecute, "销", 0xef6c00},
     {&TfrmMain::importInvAct, "importInvAct", "导入机动车销售统一发票领用存月报表", "合并报表", true,
-     &TfrmMain::importInvActExecute, "导", 0xad5a00},
+     &TfrmMain::importInvActExecute, "合", 0xad5a00},
     {&TfrmMain::exportInvAct, "exportInvAct", "导出机动车销售统一发票领用存月报表", "合并报表", true,
-     &TfrmMain::exportInvActExecute, "出", 0xad5a00},
+     &TfrmMain::exportInvActExecute, "存", 0xad5a00},
     {&TfrmMain::SCFPQD, "SCFPQD", "生成《机动车销售统一发票清单》", "生成上报数据", true, &TfrmMain::SCFPQDExecute,
      "清", 0x00838f},
     {&TfrmMain::SCLYCBB, "SCLYCBB", "生成《机动车销售统一发票领用存月报表》", "生成上报数据", true,
@@ -197,7 +198,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     InstallEnterPressesButtons();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallyra"));
-    setWindowIcon(ActionIcon(QStringLiteral("T"), QColor(0x1d6f8f)));
+    setWindowIcon(ProgramIcon());  // the work windows' frames take it from here
 
     MDIClient = new QMdiArea(this);
     MDIClient->setObjectName(QStringLiteral("MDIClient"));

@@ -11,6 +11,8 @@
 #include "invoices/TIssueWindow.h"
 #include "invoices/TframeInput.h"
 #include "shell/TfrmMain.h"
+#include "widgets/Pictures.h"
+#include "shell/TfrmUpdate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -64,6 +66,19 @@ std::optional<QString> ShownText(QWidget* w)
     if (auto* memo = qobject_cast<QPlainTextEdit*>(w); memo && !memo->isReadOnly())
         return memo->toPlainText();
     return std::nullopt;
+}
+
+// Whether a label has room for all of its text: each line, or the wrapped text, fits inside it.
+bool ShowsWholeText(const QLabel* label)
+{
+    const QRect room = label->contentsRect();
+    if (label->wordWrap())
+        return label->heightForWidth(label->width()) <= label->height();
+    const QStringList lines = label->text().split(u'\n');
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    return widest <= room.width() && label->fontMetrics().lineSpacing() * lines.size() <= room.height() + 2;
 }
 
 // Counts the keys that reach a widget and keeps them from it (a button, a grid).
@@ -129,6 +144,7 @@ protected:
         EXPECT_GE(window->width(), row.minimum.width());
         EXPECT_GE(window->height(), row.minimum.height());
         EXPECT_TRUE(workArea.contains(outer->geometry())) << "whole in the work area";
+        EXPECT_EQ(outer->windowIcon().pixmap(16).toImage(), ProgramIcon().pixmap(16).toImage()) << "the program's icon";
         if (!outer->isMaximized() && !row.minimum.isEmpty()) {
             EXPECT_NEAR(outer->geometry().center().x(), workArea.center().x(), 2) << "centred";
             EXPECT_NEAR(outer->geometry().center().y(), workArea.center().y(), 2) << "centred";
@@ -255,6 +271,42 @@ TEST_F(ReadyMainWindow, EnterOnAFocusedButtonPressesIt)
     EXPECT_EQ(LogLines(folder.Path()).last(), QStringLiteral("关闭负数发票开具"));
 }
 
+TEST_F(ReadyMainWindow, TheAboutBoxShowsItsWholeText)
+{
+    int labels = 0;
+    WhenModal([&labels](QWidget* box) {
+        for (const QLabel* label : box->findChildren<QLabel*>())
+            if (!label->text().isEmpty()) {
+                ++labels;
+                EXPECT_TRUE(ShowsWholeText(label)) << label->text().toStdString();
+            }
+        box->close();
+    });
+    Action("aboutAct")->trigger();
+    EXPECT_EQ(labels, 2);
+}
+
+// The upgrade page opens the address as the settings file holds it, and says so only when a
+// browser took it.
+TEST_F(ReadyMainWindow, TheUpgradePageOpensTheAddressWrittenAndSaysWhetherABrowserTookIt)
+{
+    folder.WriteFile(QStringLiteral("Corvane.ini"), "; the head office's page\n[download]\nurl = http://h/up?a=1,2;v=2\n");
+    Action("Action1")->trigger();
+    auto* page = qobject_cast<TfrmUpdate*>(main->OpenChildren().value(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(urls.Urls, QList<QUrl>{QUrl(QStringLiteral("http://h/up?a=1,2;v=2"))});
+    EXPECT_TRUE(page->WebBrowser1->text().startsWith(QStringLiteral("升级页面已在浏览器中打开")));
+
+    urls.Refuse();
+    Action("Action1")->trigger();
+    FreeClosedWindows();
+    page = qobject_cast<TfrmUpdate*>(main->OpenChildren().value(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->WebBrowser1->text().contains(QStringLiteral("已在浏览器中打开")));
+    EXPECT_TRUE(page->WebBrowser1->text().contains(QStringLiteral("未能打开浏览器")));
+    EXPECT_TRUE(page->WebBrowser1->text().contains(QStringLiteral("http://h/up?a=1,2;v=2")));
+}
+
 // The invoice image comes up laid out as it stays: "清空发票" (or any later preparation)
 // changes nothing of it, every caption has room for its text and the lists show theirs.
 TEST_F(ReadyMainWindow, TheInvoiceImageComesUpLaidOutAsItStays)
@@ -268,11 +320,9 @@ TEST_F(ReadyMainWindow, TheInvoiceImageComesUpLaidOutAsItStays)
         const TframeInput& f = *window->frameInput1;
         const QSize first = window->Panel1->size();
         for (const QLabel* label : f.findChildren<QLabel*>()) {
-            int widest = 0;
-            for (const QString& line : label->text().split(u'\n'))
-                widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-            if (label->isVisible())
-                EXPECT_GE(label->contentsRect().width(), widest) << label->text().toStdString();
+            if (label->isVisible()) {
+                EXPECT_TRUE(ShowsWholeText(label)) << label->text().toStdString();
+            }
         }
         EXPECT_GE(f.cmbCPXH->width(), f.cmbCPXH->sizeHint().width()) << "the model shows whole";
         window->btnAdd->click();

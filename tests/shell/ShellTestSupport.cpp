@@ -54,6 +54,13 @@ TUrlCatcher::~TUrlCatcher()
 
 void TUrlCatcher::Open(const QUrl& url) { Urls.append(url); }
 
+void TUrlCatcher::Refuse()
+{
+    // A handler that cannot be called: QDesktopServices::openUrl then reports failure.
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Unreachable");
+}
+
 QStringList VisibleMenus(const TfrmMain& main)
 {
     QStringList menus;

@@ -21,6 +21,8 @@ class TUrlCatcher : public QObject {
 public:
     TUrlCatcher();
     ~TUrlCatcher() override;
+    // From now on nothing can be opened, as when no browser starts.
+    void Refuse();
     QList<QUrl> Urls;
 public slots:
     void Open(const QUrl& url);
