@@ -156,6 +156,8 @@ TChildFrame::TChildFrame(QWidget* child)
                                           Qt::WindowCloseButtonHint;
     const Qt::WindowFlags chosen = child->windowFlags();
     setWidget(child);
+    // Set on the frame itself: a frame made without one draws the toolkit's icon in its title bar.
+    setWindowIcon(ProgramIcon());
     if (chosen & Qt::CustomizeWindowHint)
         setWindowFlags(Qt::SubWindow | (chosen & kTitleBar));
     // A window that closed itself (its own close button) takes its frame with it at once: a
