@@ -15,7 +15,13 @@
 #include "invoices/TfrmLYFP.h"
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
+#include "invoices/TfrmQryInvRec.h"
+#include "invoices/TfrmQrySale.h"
+#include "invoices/TfrmWKJFPGL.h"
+#include "invoices/TfrmYKJFPGL.h"
 #include "printing/TfrmAdjustPrint.h"
+#include "reports/TfrmMKSaleReport.h"
+#include "reports/TfrmRPSBSJ.h"
 #include "core/Clock.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
@@ -578,18 +584,18 @@ void TfrmMain::FSFPKJExecute()
 }
 
 void TfrmMain::FPRKGLExecute() { OpenChild<TfrmLYFP>(FPRKGL); }
-void TfrmMain::YKFPGLExecute() {}
-void TfrmMain::WKFPGLExecute() {}
-void TfrmMain::qrySaleActExecute() {}
-void TfrmMain::qryInvRecActExecute() {}
+void TfrmMain::YKFPGLExecute() { OpenChild<TfrmYKJFPGL>(YKFPGL); }
+void TfrmMain::WKFPGLExecute() { OpenModal<TfrmWKJFPGL>(WKFPGL); }
+void TfrmMain::qrySaleActExecute() { OpenChild<TfrmQrySale>(qrySaleAct); }
+void TfrmMain::qryInvRecActExecute() { OpenChild<TfrmQryInvRec>(qryInvRecAct); }
 void TfrmMain::importSaleActExecute() {}
 void TfrmMain::exportSaleActExecute() {}
 void TfrmMain::importInvActExecute() {}
 void TfrmMain::exportInvActExecute() {}
-void TfrmMain::SCFPQDExecute() {}
+void TfrmMain::SCFPQDExecute() { OpenChild<TfrmMKSaleReport>(SCFPQD); }
 void TfrmMain::SCLYCBBExecute() {}
 void TfrmMain::ImportICDataExecute() {}
-void TfrmMain::SCRPSJExecute() {}
+void TfrmMain::SCRPSJExecute() { OpenChild<TfrmRPSBSJ>(SCRPSJ); }
 void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
 
 void TfrmMain::infoActExecute() { OpenChild<TfrmBaseInfo>(infoAct); }

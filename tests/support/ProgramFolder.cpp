@@ -42,6 +42,10 @@ TTestProgramFolder::TTestProgramFolder(bool withDatabase, bool withLog)
     root.mkpath(QStringLiteral("报表"));
     if (withLog)
         root.mkpath(QStringLiteral("log"));
+    // The workbook templates the build made for the program folder.
+    const QDir templates(QStringLiteral(TALLYRA_TEMPLATE_DIR));
+    for (const QString& name : templates.entryList({QStringLiteral("*.xlsx")}, QDir::Files))
+        QFile::copy(templates.filePath(name), root.filePath(QStringLiteral("template/") + name));
     if (withDatabase && !CreateSchemaDatabase(DatabaseFile()))
         throw std::runtime_error("cannot create the test database");
     SetProgramFolder(m_dir.path());

@@ -1,0 +1,73 @@
+#include "BlankRun.h"
+
+#include "TframeInput.h"
+#include "core/Clock.h"
+#include "core/Common.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/PubFun.h"
+#include "core/TADODB.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+QString Text(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
+
+void StoreNumbers(const QString& code, const QString& first, int count, const QString& state)
+{
+    QSqlQuery insert(DataBase->Connection());
+    if (!insert.prepare(QStringLiteral(
+            "insert into SaleDetail(kprq,fpdm,fphm,fpzt,saleName,saleAdd,saleTel,saleTaxID,saleBank,saleAcount,saleMan,"
+            "kpdName)\nValues(:kprq,:fpdm,:fphm,:fpzt,:saleName,:saleAdd,:saleTel,:saleTaxID,:saleBank,:saleAcount,"
+            ":saleMan,:kpdName)")))
+        throw EDatabaseError(insert.lastError().text());
+    for (int k = 0; k < count; ++k) {
+        const QString no = IncInvoiceNo(first, k);
+        if (CountIssued(code, no) != 0)
+            throw EDatabaseError(QStringLiteral("发票代码") + code + QStringLiteral("发票号码") + no +
+                                 QStringLiteral("已经存在！"));
+        insert.bindValue(QStringLiteral(":kprq"), DateTimeText(Now()));
+        insert.bindValue(QStringLiteral(":fpdm"), Text(code));
+        insert.bindValue(QStringLiteral(":fphm"), no);
+        insert.bindValue(QStringLiteral(":fpzt"), Text(state));
+        insert.bindValue(QStringLiteral(":saleName"), Text(CorpInfo.corpName));
+        insert.bindValue(QStringLiteral(":saleAdd"), Text(CorpInfo.corpAdd));
+        insert.bindValue(QStringLiteral(":saleTel"), Text(CorpInfo.corpTel));
+        insert.bindValue(QStringLiteral(":saleTaxID"), Text(CorpInfo.corpTaxID));
+        insert.bindValue(QStringLiteral(":saleBank"), Text(CorpInfo.corpBank));
+        insert.bindValue(QStringLiteral(":saleAcount"), Text(CorpInfo.corpAcount));
+        insert.bindValue(QStringLiteral(":saleMan"), Text(CorpInfo.OperMan));
+        insert.bindValue(QStringLiteral(":kpdName"), Text(CorpInfo.kpdName));
+        if (!insert.exec())
+            throw EDatabaseError(insert.lastError().text());
+        if (insert.numRowsAffected() != 1)
+            throw EDatabaseError(QStringLiteral("插入发票号码") + no + QStringLiteral("失败！"));
+        // Stock and paper must agree: each number takes exactly one copy off one roll.
+        if (AdvanceInvoiceNo(no, code) != 1)
+            throw EDatabaseError(QStringLiteral("发票号码") + no + QStringLiteral("不在本开票点的发票卷中！"));
+    }
+}
+}  // namespace
+
+void StoreBlankRun(const QString& code, const QString& first, int count, const QString& state)
+{
+    if (!DataBase)
+        throw EDatabaseError(QStringLiteral("数据库未连接"));
+    // One transaction for the whole run: a run stored in part would leave the window's start
+    // number behind the roll, and a second try would store those numbers twice.
+    DataBase->BeginTrans();
+    try {
+        StoreNumbers(code, first, count, state);
+        DataBase->CommitTrans();
+    } catch (...) {
+        try {
+            DataBase->RollbackTrans();
+        } catch (const ETallyraError&) {
+            // The database has given the transaction up already.
+        }
+        DataBase->Query().finish();
+        throw;
+    }
+    DataBase->Query().finish();
+}

@@ -1,0 +1,218 @@
+#include "ListGrid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <cmath>
+
+namespace {
+QList<TGridColumn> Columns(std::initializer_list<std::pair<const char*, const char*>> list)
+{
+    QList<TGridColumn> columns;
+    for (const auto& [field, title] : list)
+        columns.append({QString::fromLatin1(field), QString::fromUtf8(title)});
+    return columns;
+}
+}  // namespace
+
+const QList<TGridColumn>& SaleColumns()
+{
+    static const QList<TGridColumn> columns = Columns({
+        {"kprq", "开票日期"},       {"fpdm", "发票代码"},   {"fphm", "发票号码"},
+        {"ghdw", "购货单位"},       {"cllx", "车辆类型"},   {"cpxh", "厂牌型号"},
+        {"cd", "产地"},             {"jwjehj", "价费合计金额"}, {"fdjhm", "发动机号码"},
+        {"cjhm", "车架号码/车辆识别代码"}, {"sl", "数量"},  {"dj", "单价"},
+        {"htdh", "合同单号"},       {"jwfy1", "价外费用名称"}, {"jwje1", "价外费用金额"},
+        {"jwfy2", "价外费用名称"},  {"jwje2", "价外费用金额"}, {"jwfy3", "价外费用名称"},
+        {"jwje3", "价外费用金额"},  {"jwhjdx", ""},          {"saleName", "销货单位名称"},
+        {"saleAdd", "地址"},        {"saleTel", "电话"},     {"saleMan", "开票人"},
+        {"skr", "收款人"},          {"ghdwID", "身份证号码/组织机构代码"},
+    });
+    return columns;
+}
+
+const QList<TGridColumn>& StockColumns()
+{
+    static const QList<TGridColumn> columns = Columns({
+        {"lyrq", "领用日期"}, {"fpdm", "发票代码"}, {"fphmq", "发票号码起"}, {"fphmz", "发票号码止"},
+        {"dqhm", "当前号码"}, {"lyfs", "领用份数"}, {"syfs", "剩余份数"},   {"kpdName", "开票点名称"},
+    });
+    return columns;
+}
+
+QString CellText(const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    if (value.typeId() == QMetaType::Double) {
+        // Whole amounts, the most of them, the quick way: the same digits as below.
+        const double d = value.toDouble();
+        if (d == std::trunc(d) && std::fabs(d) < 1e15 && !(d == 0 && std::signbit(d)))
+            return QString::number(qint64(d));
+        return QString::number(d, 'g', 15);
+    }
+    return value.toString();
+}
+
+TListModel::TListModel(QList<TGridColumn> columns, QObject* parent)
+    : QIdentityProxyModel(parent), m_columns(std::move(columns))
+{
+    setSourceModel(new QSqlQueryModel(this));
+}
+
+QSqlQueryModel* TListModel::Query() const { return static_cast<QSqlQueryModel*>(sourceModel()); }
+
+void TListModel::setSourceModel(QAbstractItemModel* source)
+{
+    // Connected before the base class connects its own: the columns are mapped anew before
+    // the views hear of the reset.
+    connect(source, &QAbstractItemModel::modelReset, this, &TListModel::MapColumns);
+    QIdentityProxyModel::setSourceModel(source);
+    MapColumns();
+}
+
+void TListModel::MapColumns()
+{
+    const QSqlRecord rec = Query()->record();
+    m_source.assign(m_columns.size(), -1);
+    m_inverse.assign(rec.count(), -1);
+    for (int c = 0; c < m_columns.size(); ++c) {
+        m_source[c] = rec.indexOf(m_columns[c].field);
+        if (m_source[c] >= 0)
+            m_inverse[m_source[c]] = c;
+    }
+    m_state = rec.indexOf(QStringLiteral("fpzt"));
+}
+
+QSqlRecord TListModel::Record(int row) const { return Query()->record(row); }
+
+QVariant TListModel::Field(int row, const QString& field) const
+{
+    const int c = Query()->record().indexOf(field);
+    return c < 0 ? QVariant() : Query()->data(Query()->index(row, c), Qt::EditRole);
+}
+
+QModelIndex TListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= m_columns.size())
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TListModel::parent(const QModelIndex&) const { return {}; }
+
+int TListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
+
+QModelIndex TListModel::mapToSource(const QModelIndex& proxy) const
+{
+    if (!proxy.isValid() || proxy.column() >= int(m_source.size()) || m_source[proxy.column()] < 0)
+        return {};
+    return sourceModel()->index(proxy.row(), m_source[proxy.column()]);
+}
+
+QModelIndex TListModel::mapFromSource(const QModelIndex& source) const
+{
+    if (!source.isValid() || source.column() >= int(m_inverse.size()) || m_inverse[source.column()] < 0)
+        return {};
+    return createIndex(source.row(), m_inverse[source.column()]);
+}
+
+QVariant TListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::BackgroundRole || role == Qt::ForegroundRole) {
+        if (!RowColours || m_state < 0)
+            return {};
+        const QString state = Query()->data(Query()->index(index.row(), m_state)).toString();
+        const std::optional<TRowColours> colours = RowColours(state);
+        if (!colours)
+            return {};
+        return QBrush(role == Qt::BackgroundRole ? colours->background : colours->text);
+    }
+    if (role == Qt::DisplayRole)
+        return CellText(QIdentityProxyModel::data(index, Qt::DisplayRole));
+    return QIdentityProxyModel::data(index, role);
+}
+
+QVariant TListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && section >= 0 && section < m_columns.size()) {
+        if (role == Qt::DisplayRole)
+            return m_columns[section].title.isEmpty() ? m_columns[section].field : m_columns[section].title;
+        return {};
+    }
+    return QIdentityProxyModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags TListModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);  // background, selection, focus
+    const QPalette::ColorGroup group = opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    painter->save();
+    painter->setClipRect(opt.rect);
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                                  : QPalette::Text));
+    painter->drawText(opt.rect.adjusted(2, 0, -2, 0), int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), text);
+    painter->restore();
+}
+
+void SetUpListGrid(QTableView* grid, TListModel* model, bool multiSelect)
+{
+    QFont font = grid->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    grid->setFont(font);
+    grid->setModel(model);
+    grid->setItemDelegate(new TCellDelegate(grid));
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->verticalHeader()->setDefaultSectionSize(22);
+}
+
+namespace {
+// Characters of scripts drawn without shaping: Latin, general punctuation (no format marks),
+// symbols, CJK and full-width forms.
+bool Unshaped(char16_t u)
+{
+    return (u >= 0x20 && u < 0x7f) || (u >= 0xa0 && u < 0x250) || (u >= 0x2010 && u < 0x2028) ||
+           (u >= 0x2030 && u < 0x205f) || (u >= 0x2100 && u < 0x2c00) || (u >= 0x3000 && u < 0xa000) ||
+           (u >= 0xf900 && u < 0xfb00) || (u >= 0xff00 && u < 0xfff0);
+}
+}  // namespace
+
+TTextWidths::TTextWidths(const QFont& font) : m_metrics(font), m_metricsF(font), m_advance(0x10000, -1.0) {}
+
+int TTextWidths::Width(const QString& text)
+{
+    double width = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!Unshaped(u))
+            return m_metrics.horizontalAdvance(text);
+        double& advance = m_advance[u];
+        if (advance < 0)
+            advance = m_metricsF.horizontalAdvance(c);
+        width += advance;
+    }
+    return qRound(width);
+}
+
+int ColumnWidth(int widestCell, int title) { return (title < widestCell ? widestCell : title) + 4; }

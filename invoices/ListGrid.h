@@ -1,0 +1,99 @@
+#pragma once
+#include <QColor>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QIdentityProxyModel>
+#include <QSqlRecord>
+#include <QStyledItemDelegate>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QSqlQueryModel;
+class QTableView;
+
+// A column of a list grid: the field it shows and its title (empty: the field's name shows).
+struct TGridColumn {
+    QString field;
+    QString title;
+};
+
+// The 26 invoice columns of the issued-invoice and issuing-record grids, in order.
+const QList<TGridColumn>& SaleColumns();
+// The 8 roll columns of the stock query.
+const QList<TGridColumn>& StockColumns();
+
+// A stored value as the grids show it: Null as empty text, numbers plainly (12345, 125000.5).
+QString CellText(const QVariant& value);
+
+struct TRowColours {
+    QColor background;
+    QColor text;
+};
+
+// The chosen columns of a query's rows, titled, with each row's colours (background and text
+// roles) by its state field fpzt.
+class TListModel : public QIdentityProxyModel {
+    Q_OBJECT
+public:
+    TListModel(QList<TGridColumn> columns, QObject* parent);
+
+    // The colours of a row in a state; nullopt keeps the grid's own.
+    std::function<std::optional<TRowColours>(const QString& state)> RowColours;
+
+    QSqlQueryModel* Query() const;
+    const QList<TGridColumn>& Columns() const { return m_columns; }
+    // The whole stored row behind a grid row (every field of the query).
+    QSqlRecord Record(int row) const;
+    // A field of the row by name (Null when the query has no such field).
+    QVariant Field(int row, const QString& field) const;
+
+    void setSourceModel(QAbstractItemModel* source) override;
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QModelIndex mapToSource(const QModelIndex& proxy) const override;
+    QModelIndex mapFromSource(const QModelIndex& source) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void MapColumns();
+
+    QList<TGridColumn> m_columns;
+    std::vector<int> m_source;   // source column of each column, -1 when missing
+    std::vector<int> m_inverse;  // column of each source column, -1 when not shown
+    int m_state = -1;            // source column of fpzt
+};
+
+// Draws a cell's text 2 pixels in from its left edge and never elides it, so that a column
+// four pixels wider than its widest text shows every text whole.
+class TCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
+// A list grid: titles centred, a row indicator, whole rows selected (several when multiSelect),
+// resizable columns, no editing, texts drawn unshaped (see TTextWidths).
+void SetUpListGrid(QTableView* grid, TListModel* model, bool multiSelect);
+
+// Widths in pixels of texts drawn unshaped in a font. An unshaped text is as wide as the sum of
+// its characters' advances, so each character is measured once; a text holding characters of
+// scripts that are shaped all the same is measured whole.
+class TTextWidths {
+public:
+    explicit TTextWidths(const QFont& font);
+    int Width(const QString& text);
+
+private:
+    QFontMetrics m_metrics;
+    QFontMetricsF m_metricsF;
+    std::vector<double> m_advance;  // by UTF-16 code unit; < 0 until measured
+};
+
+// The issuing-record grid's rule: a column is 4 pixels wider than its widest cell or its
+// title, whichever is wider.
+int ColumnWidth(int widestCell, int title);

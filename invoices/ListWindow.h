@@ -1,0 +1,56 @@
+#pragma once
+#include "ListGrid.h"
+
+#include <QWidget>
+
+class QBoxLayout;
+class QDateEdit;
+class QLabel;
+class QTableView;
+
+// What the list windows share: the range of days, the grid over the window's own query with
+// the count line below it, the first day focused when shown, the closing line in the log.
+class TListWindow : public QWidget {
+    Q_OBJECT
+public:
+    QDateEdit* dtpStart;
+    QDateEdit* dtpEnd;
+    QTableView* dbgSale;
+    QLabel* Panel3;
+
+    virtual void FormShow() = 0;
+    void FormClose();
+    void FormDestroy();
+
+protected:
+    struct TKind {
+        QString caption;
+        QString name;  // objectName
+        QSize minimumSize;
+        QString dateFormat;
+        QString closeLine;
+        QList<TGridColumn> columns;
+        bool multiSelect;
+    };
+    TListWindow(const TKind& kind, QWidget* parent);
+    ~TListWindow() override;
+
+    TListModel* List() const { return m_list; }
+    // The filters and buttons go above the grid.
+    QBoxLayout* TopBar() const { return m_top; }
+    // The first day of the current month to today.
+    void ShowThisMonth();
+    // The detail view of the grid's current row; nothing without a row.
+    void ShowCurrentInvoice();
+
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QString m_closeLine;
+    TListModel* m_list;
+    QBoxLayout* m_top;
+    bool m_shown = false;
+};
+
+QDateEdit* NewDatePicker(const char* name, const QString& format);

@@ -1,0 +1,43 @@
+#include "ReportMaking.h"
+
+#include "core/Dialogs.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/TLog.h"
+
+#include <QDate>
+#include <QFileInfo>
+
+QString MonthTitle(const QString& month)
+{
+    return QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd")).toString(QStringLiteral("yyyy年MM月"));
+}
+
+void WriteReportLog(const QString& message)
+{
+    try {
+        if (SysLog)
+            SysLog->WriteLog(message);
+    } catch (const ETallyraError&) {
+    }
+}
+
+bool ReadyToMakeReport(const QString& templateFile, const QString& reportFile)
+{
+    if (!QFileInfo::exists(templateFile)) {
+        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("模板文件不存在！"), mbOK);
+        return false;
+    }
+    if (QFileInfo::exists(reportFile)) {
+        if (!AskYesNo(reportFile + QStringLiteral("已经存在，是否重新生成？？")))
+            return false;
+        WriteReportLog(QStringLiteral("重新生成报表:") + reportFile);
+    }
+    return true;
+}
+
+void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile)
+{
+    ShowWarning(message + reason);
+    WriteReportLog(message + reason + u' ' + reportFile);
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+
+// What the report windows share when they make a workbook from its template.
+
+// "yyyy年MM月" of a month key "yyyy-MM".
+QString MonthTitle(const QString& month);
+
+// A line in the log; a log that cannot be written never turns a made report into a failure.
+void WriteReportLog(const QString& message);
+
+// Before a report is made from templateFile into reportFile: false after "模板文件不存在！"
+// when the template is missing, or when the clerk answers "否" to replacing an existing
+// report ("是" is logged as "重新生成报表:" + reportFile).
+bool ReadyToMakeReport(const QString& templateFile, const QString& reportFile);
+
+// A report that could not be made: message + reason shown as a warning, and logged with the
+// report's file.
+void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile);

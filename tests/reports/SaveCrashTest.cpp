@@ -1,0 +1,96 @@
+// A child process makes the 10,000-invoice list again and again and is killed at random
+// moments; the list on disk must always be a whole one.
+#include "OpenpyxlReader.h"
+#include "ProgramFolder.h"
+#include "ReportTestData.h"
+#include "core/Globals.h"
+#include "reports/SaleList.h"
+#include "reports/TWorkbook.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+const char* const kChildVariable = "TALLYRA_LIST_CRASH_CHILD";
+const QString kName = QStringLiteral("list.xlsx");
+constexpr int kInvoices = 10000;
+
+[[noreturn]] void SaveUntilKilled(const QString& folder)
+{
+    SetProgramFolder(folder);
+    InitGlobals();
+    for (;;) {
+        try {
+            MakeSaleList(folder + QStringLiteral("报表/"), kName, QStringLiteral("2026-02"), true);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "make failed: %s\n", e.what());
+            std::_Exit(3);
+        }
+        std::printf("saved\n");
+        std::fflush(stdout);
+    }
+}
+
+// The list as a whole: every invoice row, the total row and the frame's last row.
+QString Incomplete(const QString& file)
+{
+    try {
+        TWorkbook book;
+        book.Open(file);
+        if (book.Value(kInvoices + 5, 1).text != QStringLiteral("合计"))
+            return QStringLiteral("no total row");
+        if (book.Value(kInvoices + 4, 3).text != QLatin1String("00010000") || book.Value(5, 3).text != QLatin1String("00000001"))
+            return QStringLiteral("invoice rows missing");
+        const TSheetContent content = book.Content();
+        if (content.rows != kInvoices + 5 || !content.looks[static_cast<size_t>(content.cells.back().look)].bottom)
+            return QStringLiteral("frame incomplete");
+    } catch (const EWorkbookError& e) {
+        return e.Text();
+    }
+    return QString();
+}
+}  // namespace
+
+TEST(SaleListCrash, AKilledSaveLeavesAWholeList)
+{
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        SaveUntilKilled(qEnvironmentVariable(kChildVariable));
+
+    TTestProgramFolder folder;
+    folder.Sql(HeadCompanySql() + ManySalesSql(QStringLiteral("2026-02"), kInvoices));
+    const QString file = ReportFolder(folder) + kName;
+    QRandomGenerator random(20260305);
+    int killed = 0;
+    for (int run = 0; run < 24; ++run) {
+        SCOPED_TRACE(run);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SaleListCrash.*")});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        // One whole save first, so that there is a list to lose; then a kill at any moment
+        // of the next ones.
+        QByteArray out;
+        while (!out.contains("saved") && child.waitForReadyRead(30000))
+            out += child.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("saved")) << child.readAllStandardError().toStdString();
+        QThread::msleep(random.bounded(1, 250));
+        if (child.state() == QProcess::Running) {
+            child.kill();  // SIGKILL
+            ++killed;
+        }
+        ASSERT_TRUE(child.waitForFinished(10000));
+        EXPECT_NE(child.exitCode(), 3) << child.readAllStandardError().toStdString();
+        ASSERT_EQ(Incomplete(file), QString());
+    }
+    EXPECT_EQ(killed, 24);
+    const QJsonObject sheet = ReadValuesWithOpenpyxl(file);
+    EXPECT_EQ(OpenpyxlCell(sheet, CellName(kInvoices + 5, 1))["value"].toString(), QStringLiteral("合计"));
+    EXPECT_EQ(OpenpyxlCell(sheet, QStringLiteral("C10004"))["value"].toString(), QStringLiteral("00010000"));
+    EXPECT_EQ(sheet["dimension"].toString(), QStringLiteral("A1:G10005"));
+}
