@@ -54,6 +54,12 @@ const TOpeningRow kOpenings[] = {
     {"Action2", "TfrmAdjustPrint", "打印调试", {370, 240}, "edtOffX"},
     {"Action1", "TfrmUpdate", "在线升级", {0, 0}, "btnClose"},
     {"aboutAct", "TfrmAbout", "关于", {499, 235}, "BitBtn1"},
+    {"YKFPGL", "TfrmYKJFPGL", "已开具发票管理", {0, 0}, "dtpStart"},
+    {"WKFPGL", "TfrmWKJFPGL", "未开具发票管理", {483, 300}, "edtEFPHM"},
+    {"qrySaleAct", "TfrmQrySale", "开票记录查询", {0, 0}, "dtpStart"},
+    {"qryInvRecAct", "TfrmQryInvRec", "查询发票库存信息", {0, 0}, "dtpStart"},
+    {"SCFPQD", "TfrmMKSaleReport", "生成《机动车销售统一发票清单》", {831, 565}, "btnMakeRep"},
+    {"SCRPSJ", "TfrmRPSBSJ", "生成软盘申报数据", {379, 244}, "btnOK"},
 };
 
 void PrintTo(const TOpeningRow& row, std::ostream* os) { *os << row.action; }
