@@ -13,17 +13,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-void WhenModal(std::function<void(QWidget*)> action)
-{
-    QTimer::singleShot(0, [action] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            WhenModal(action);
-            return;
-        }
-        action(w);
-    });
-}
 
 void FreeClosedWindows()
 {
