@@ -55,7 +55,6 @@ TExportListWindow::TExportListWindow(const TListKind& kind, const TGridColumns& 
     setTabOrder(btnQry, btnExport);
     setTabOrder(btnExport, btnClose);
     setTabOrder(btnClose, dbgSale);
-    setFocusProxy(btnQry);  // the month is fixed: the clerk starts with the query
 
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
     connect(btnQry, &QPushButton::clicked, this, [this] { Guarded([this] { btnQryClick(); }); });

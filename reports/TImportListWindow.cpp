@@ -41,7 +41,6 @@ TImportListWindow::TImportListWindow(const TGridColumns& columns, const QString&
     setTabOrder(btnImport, btnSave);
     setTabOrder(btnSave, btnClose);
     setTabOrder(btnClose, dbgSale);
-    setFocusProxy(SpeedButton1);  // the clerk starts by choosing the file
 
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
     connect(btnImport, &QPushButton::clicked, this, [this] { Guarded([this] { btnImportClick(); }); });

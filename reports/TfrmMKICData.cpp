@@ -50,7 +50,6 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
     setTabOrder(btnPath, edtFName);
     setTabOrder(edtFName, btnExport);
     setTabOrder(btnExport, btnClose);
-    setFocusProxy(btnExport);  // the file goes to the program folder unless the clerk chooses another
 
     connect(btnPath, &QPushButton::clicked, this, [this] { Guarded([this] { btnPathClick(); }); });
     connect(btnExport, &QPushButton::clicked, this, [this] { Guarded([this] { btnExportClick(); }); });

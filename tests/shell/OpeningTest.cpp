@@ -58,6 +58,11 @@ const TOpeningRow kOpenings[] = {
     {"qryInvRecAct", "TfrmQryInvRec", "查询发票库存信息", {0, 0}, "dtpStart"},
     {"SCFPQD", "TfrmMKSaleReport", "生成《机动车销售统一发票清单》", {831, 565}, "btnMakeRep"},
     {"SCRPSJ", "TfrmRPSBSJ", "生成软盘申报数据", {379, 244}, "btnOK"},
+    {"exportSaleAct", "TfrmExportSaleData", "销售发票清单导出", {0, 0}, "SpeedButton1"},
+    {"exportInvAct", "TfrmExportInvData", "发票领用库存导出", {0, 0}, "SpeedButton1"},
+    {"importSaleAct", "TfrmImportSaleData", "销售发票清单导入", {0, 0}, "SpeedButton1"},
+    {"importInvAct", "TfrmImportInvData", "发票领用库存导入", {0, 0}, "SpeedButton1"},
+    {"ImportICData", "TfrmMKICData", "生成IC卡申报数据", {0, 0}, "btnPath"},
 };
 
 void PrintTo(const TOpeningRow& row, std::ostream* os) { *os << row.action; }
