@@ -1,5 +1,7 @@
 // The invoice list of a busy month: 10,000 invoices of the month among 100,000, filled into the
-// template and saved; that file read into the sheet view's model; and the monthly statement.
+// template and saved; and that file read into the sheet view's model. The sales list of a month
+// exported among 100,000 invoices, that list imported into another 100,000, and the declaration
+// file of a month. The monthly statement made through its window.
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "core/Globals.h"
@@ -7,8 +9,12 @@
 #include "reports/SaleList.h"
 #include "reports/TSheetView.h"
 #include "reports/TWorkbook.h"
+#include "reports/TfrmExportSaleData.h"
+#include "reports/TfrmImportSaleData.h"
+#include "reports/TfrmMKICData.h"
 #include "reports/TfrmMKInvReport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -66,6 +72,107 @@ void BM_OpenIntoViewModel(benchmark::State& state)
     state.counters["rows"] = model.rowCount();
 }
 BENCHMARK(BM_OpenIntoViewModel)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// 100,000 invoices of code prefix code: the first 20,000 of the point 一店 in February 2026,
+// every other one of them valid; the rest of another point in 2025.
+void SeedInvoices(const TTestProgramFolder& folder, const QString& code)
+{
+    folder.Sql(QStringLiteral(
+        "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售有限公司','330100000000001','一店','否');"
+        "with recursive n(i) as (select 0 union all select i+1 from n where i < 99999) "
+        "insert into SaleDetail select "
+        "case when i < 20000 then printf('2026-02-%02d %02d:%02d:00', i % 28 + 1, i % 24, i % 60) "
+        "else printf('2025-%02d-10 10:00:00', i % 12 + 1) end, "
+        "'@CODE@' || printf('%05d', i / 10000), printf('%08d', i + 1), '广州某''某\"贸易<有限>公司', '44010119900101123X', '轿车', "
+        "'某牌SV7180', '广州', 'WAB' || i, NULL, '', 'ENG' || i, printf('LSVAB2B3%09d', i), '壹', 125000.5, 'HT' || i, "
+        "'上牌', NULL, '', 100, 0, 0, 'RMB壹拾贰万伍仟壹佰圆伍角', 125100.5, '某汽车销售有限公司', '某市某路1号', "
+        "'0571-8800000', '330100000000001', '某银行某支行', '6222000000000001', '张三', '王出纳', '0', "
+        "case when i < 20000 then (i % 2) || '' else '0' end, '', '', '某汽车制造厂', "
+        "case when i < 20000 then '一店' else '二店' end from n;")
+                   .replace(QStringLiteral("@CODE@"), code));
+}
+
+void BM_QuerySalesAndExport(benchmark::State& state)
+{
+    TTestProgramFolder folder;
+    SeedInvoices(folder, QStringLiteral("0440019"));
+    TTestContext context(folder);
+    TScriptedDialogs dialogs;
+    TfrmExportSaleData window;
+    window.show();
+    const QString path = folder.File(QStringLiteral("2026年02月一店销售清单.xml"));
+    for (auto _ : state) {
+        window.QuerySales();
+        window.edtPath->setText(path);
+        window.ExportToFile();
+        state.PauseTiming();
+        if (dialogs.Texts().constLast() != QStringLiteral("导出数据成功！！") || window.Rows().rows.size() != 0 ||
+            QFile(path).size() < 20000 * 500) {
+            state.SkipWithError("the list was not exported");
+            break;
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_QuerySalesAndExport)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_LoadAndSaveSales(benchmark::State& state)
+{
+    TTestProgramFolder branch;
+    SeedInvoices(branch, QStringLiteral("0440019"));
+    QByteArray list;
+    {
+        TTestContext context(branch);
+        TScriptedDialogs dialogs;
+        TfrmExportSaleData window;
+        window.show();
+        window.QuerySales();
+        window.edtPath->setText(branch.File(QStringLiteral("list.xml")));
+        window.ExportToFile();
+        list = branch.ReadFile(QStringLiteral("list.xml"));
+    }
+    TTestProgramFolder head;
+    SeedInvoices(head, QStringLiteral("0550019"));
+    TTestContext context(head);
+    TScriptedDialogs dialogs;
+    TfrmImportSaleData window;
+    window.show();
+    const QString name = QStringLiteral("2026年02月一店销售清单.xml");
+    for (auto _ : state) {
+        state.PauseTiming();
+        head.WriteFile(name, list);
+        window.edtPath->setText(head.File(name));
+        state.ResumeTiming();
+        window.LoadFile();
+        window.SaveSales();
+        state.PauseTiming();
+        const int stored = DataBase->Scalar(QStringLiteral("select count(*) from SaleDetail where fpdm like '0440019%'")).toInt();
+        if (dialogs.Texts().constLast() != QStringLiteral("保存销售数据成功!") || stored != 20000) {
+            state.SkipWithError("the list was not stored");
+            break;
+        }
+        DataBase->Run(QStringLiteral("delete from SaleDetail where fpdm like '0440019%'"));
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadAndSaveSales)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_WriteDeclarationXml(benchmark::State& state)
+{
+    TTestProgramFolder folder;
+    SeedInvoices(folder, QStringLiteral("0440019"));
+    TTestContext context(folder);
+    TScriptedDialogs dialogs;
+    TfrmMKICData window;
+    window.show();
+    for (auto _ : state) {
+        if (!window.WriteDeclarationXml()) {
+            state.SkipWithError("the declaration was not written");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_WriteDeclarationXml)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The monthly statement of ten invoicing points with 500 ranges (250 opening stock, 250
 // received in the month), 10,000 invoices of the month in every state among 130,000, made

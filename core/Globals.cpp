@@ -40,6 +40,42 @@ QString& FolderOverride()
 
 void SetPrintTemplateStore(const TPrintTemplateStore& store) { Store() = store; }
 
+namespace {
+TUpdateFileOps& UpdateFileOps()
+{
+    static TUpdateFileOps ops;
+    return ops;
+}
+
+// The update file this run applied and could not take away, with the bytes it held.
+struct TStuckUpdate {
+    QString file;
+    QByteArray bytes;
+};
+TStuckUpdate& StuckUpdate()
+{
+    static TStuckUpdate stuck;
+    return stuck;
+}
+
+bool RemoveUpdateFile(const QString& file)
+{
+    return UpdateFileOps().Remove ? UpdateFileOps().Remove(file) : QFile::remove(file);
+}
+
+bool RenameUpdateFile(const QString& from, const QString& to)
+{
+    return UpdateFileOps().Rename ? UpdateFileOps().Rename(from, to) : QFile::rename(from, to);
+}
+}  // namespace
+
+TUpdateFileOps SetUpdateFileOps(const TUpdateFileOps& ops)
+{
+    const TUpdateFileOps previous = UpdateFileOps();
+    UpdateFileOps() = ops;
+    return previous;
+}
+
 void SetProgramFolder(const QString& folder) { FolderOverride() = folder; }
 
 QString ProgramFolder()
@@ -52,6 +88,7 @@ QString ProgramFolder()
 bool InitGlobals()
 {
     bool result = true;
+    StuckUpdate() = {};  // a new start runs what the last one could not take away
     AppPath = ProgramFolder();
     PrtOffX = ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffX"), 0);
     PrtOffY = ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffY"), 0);
@@ -105,8 +142,13 @@ bool ApplyUpdateSQL()
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EInOutError(QStringLiteral("无法读取 %1：%2").arg(fileName, file.errorString()));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    const QByteArray bytes = file.readAll();
     file.close();
+    // Applied once in this run already and stuck where it is: its statements may not be
+    // idempotent, so it waits for the next start.
+    if (StuckUpdate().file == fileName && StuckUpdate().bytes == bytes)
+        return false;
+    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
     {
         QSqlQuery q(DataBase->Connection());
         for (const QString& line : lines) {
@@ -117,10 +159,21 @@ bool ApplyUpdateSQL()
             q.exec(statement);  // a failing line is skipped; the next one runs
         }
     }
-    // A file that stays would be run again when the main window shows and at every start.
-    if (!QFile::remove(fileName)) {
-        QFile::remove(fileName + QStringLiteral(".done"));
-        QFile::rename(fileName, fileName + QStringLiteral(".done"));
+    // A file that stays would be run again at the next start: where it cannot be deleted it is
+    // renamed out of the way, and where it cannot be renamed either the log says so.
+    const QString done = fileName + QStringLiteral(".done");
+    if (!RemoveUpdateFile(fileName)) {
+        RemoveUpdateFile(done);
+        if (!RenameUpdateFile(fileName, done)) {
+            StuckUpdate() = {fileName, bytes};
+            try {
+                if (SysLog)
+                    SysLog->WriteLog(QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
+                                                    "下次启动时将再次执行"));
+            } catch (const ETallyraError&) {
+                // Start-up goes on without the line.
+            }
+        }
     }
     return true;
 }

@@ -39,6 +39,14 @@ QString ProgramFolder();
 
 inline const char* const kDatabaseFile = "db/Corvane.db";
 
+// How a consumed "update.sql" is taken away; empty members are QFile's. Tests make them fail
+// (as root a read-only folder does not). SetUpdateFileOps returns the ones it replaced.
+struct TUpdateFileOps {
+    std::function<bool(const QString& file)> Remove;
+    std::function<bool(const QString& from, const QString& to)> Rename;
+};
+TUpdateFileOps SetUpdateFileOps(const TUpdateFileOps& ops);
+
 // Builds the context. Raises EStartupError when the log folder or the database cannot be
 // used (the entry reports it and ends). False when the car types or models did not load.
 bool InitGlobals();

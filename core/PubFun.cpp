@@ -3,6 +3,8 @@
 #include "Errors.h"
 #include "TextCodec.h"
 
+#include <QIODevice>
+
 #include <cmath>
 
 QString IfThenStr(bool condition, const QString& a, const QString& b) { return condition ? a : b; }
@@ -87,4 +89,19 @@ int StrictToInt(const QString& text)
     if (!ok)
         throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;
+}
+
+bool ReadDevice(QIODevice& device, QByteArray& bytes)
+{
+    if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
+        return false;
+    char buffer[16384];
+    for (;;) {
+        const qint64 n = device.read(buffer, sizeof buffer);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        bytes.append(buffer, n);
+    }
 }

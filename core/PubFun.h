@@ -1,6 +1,9 @@
 #pragma once
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
+
+class QIODevice;
 
 QString IfThenStr(bool condition, const QString& a, const QString& b);
 
@@ -24,3 +27,7 @@ QString PreviousMonthKey(const QDateTime& t);
 
 // A decimal integer written as digits only; raises EConvertError otherwise (also on overflow).
 int StrictToInt(const QString& text);
+
+// Everything the device holds from where it stands, opening it for reading when it is closed;
+// false when a read fails (readAll cannot tell a failure from the end).
+bool ReadDevice(QIODevice& device, QByteArray& bytes);

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QSqlQueryModel>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -96,9 +95,7 @@ void TListWindow::showEvent(QShowEvent* event)
         return;
     m_shown = true;
     Guarded([this] { FormShow(); });
-    // Once more when the frame around it is up: the frame takes the focus as it is shown.
     dtpStart->setFocus();
-    QTimer::singleShot(0, dtpStart, [this] { dtpStart->setFocus(); });
 }
 
 void TListWindow::closeEvent(QCloseEvent* event)

@@ -64,10 +64,11 @@ QComboBox* NewCombo(QWidget* parent, const char* name, bool editable)
     return c;
 }
 
-// A field of the invoice image: the widget inside a ruled cell, filling it unless aligned.
-QFrame* Cell(QWidget* content, Qt::Alignment align = {})
+// A field of the invoice image: the widget inside a ruled cell, filling it unless aligned. The
+// cell is made in the frame, so that its field keeps its place in the frame's tab order.
+QFrame* Cell(QWidget* frame, QWidget* content, Qt::Alignment align = {})
 {
-    auto* cell = new QFrame;
+    auto* cell = new QFrame(frame);
     cell->setObjectName(QStringLiteral("cell"));
     cell->setMinimumHeight(30);
     auto* l = new QHBoxLayout(cell);
@@ -76,12 +77,12 @@ QFrame* Cell(QWidget* content, Qt::Alignment align = {})
     return cell;
 }
 
-QFrame* CaptionCell(const QString& text)
+QFrame* CaptionCell(QWidget* frame, const QString& text)
 {
-    auto* label = new QLabel(text);
+    // Never wrapped: the image is as wide as its captions need, on its first showing as later.
+    auto* label = new QLabel(text, frame);
     label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    return Cell(label, Qt::AlignCenter);
+    return Cell(frame, label, Qt::AlignCenter);
 }
 
 QVariant Field(const QSqlRecord& rec, const char* name)
@@ -234,6 +235,10 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
     reserve(stJFJE, QStringLiteral("-000000000.00"));
 
     BuildLayout();
+    // Tab walks the fields in their Enter order (the layout's cells took them out of it).
+    const QList<QWidget*> entries = EntryControls();
+    for (int i = 1; i < entries.size(); ++i)
+        setTabOrder(entries[i - 1], entries[i]);
     CalcTotal();
 }
 
@@ -286,61 +291,61 @@ void TframeInput::BuildLayout()
     g->setSpacing(0);
     auto put = [g](QWidget* w, int row, int col, int span = 1, int rows = 1) { g->addWidget(w, row, col, rows, span); };
     int r = 0;
-    put(CaptionCell(QStringLiteral("购货单位(人)")), r, 0, 2);
-    put(Cell(edtGHDW), r, 2, 5);
-    put(CaptionCell(QStringLiteral("身份证号码/组织机构代码")), r, 7, 2);
-    put(Cell(edtGHDWID), r, 9, 3);
+    put(CaptionCell(this, QStringLiteral("购货单位(人)")), r, 0, 2);
+    put(Cell(this, edtGHDW), r, 2, 5);
+    put(CaptionCell(this, QStringLiteral("身份证号码/组织机构代码")), r, 7, 2);
+    put(Cell(this, edtGHDWID), r, 9, 3);
     ++r;
-    put(CaptionCell(QStringLiteral("车辆类型")), r, 0, 2);
-    put(Cell(cmbCLLX), r, 2, 2);
-    put(CaptionCell(QStringLiteral("厂牌型号")), r, 4);
-    put(Cell(cmbCPXH), r, 5, 3);
-    put(CaptionCell(QStringLiteral("产地")), r, 8);
-    put(Cell(edtCD), r, 9, 3);
+    put(CaptionCell(this, QStringLiteral("车辆类型")), r, 0, 2);
+    put(Cell(this, cmbCLLX), r, 2, 2);
+    put(CaptionCell(this, QStringLiteral("厂牌型号")), r, 4);
+    put(Cell(this, cmbCPXH), r, 5, 3);
+    put(CaptionCell(this, QStringLiteral("产地")), r, 8);
+    put(Cell(this, edtCD), r, 9, 3);
     ++r;
-    put(CaptionCell(QStringLiteral("合格证号")), r, 0, 2);
-    put(Cell(edtHGZHM), r, 2, 2);
-    put(CaptionCell(QStringLiteral("进口证明书号")), r, 4);
-    put(Cell(edtJKZMHM), r, 5, 3);
-    put(CaptionCell(QStringLiteral("商检单号")), r, 8);
-    put(Cell(edtSJDHM), r, 9, 3);
+    put(CaptionCell(this, QStringLiteral("合格证号")), r, 0, 2);
+    put(Cell(this, edtHGZHM), r, 2, 2);
+    put(CaptionCell(this, QStringLiteral("进口证明书号")), r, 4);
+    put(Cell(this, edtJKZMHM), r, 5, 3);
+    put(CaptionCell(this, QStringLiteral("商检单号")), r, 8);
+    put(Cell(this, edtSJDHM), r, 9, 3);
     ++r;
-    put(CaptionCell(QStringLiteral("发动机号码")), r, 0, 2);
-    put(Cell(edtFDJH), r, 2, 3);
-    put(CaptionCell(QStringLiteral("车架号码/车辆识别号码")), r, 5, 2);
-    put(Cell(edtCJHM), r, 7, 5);
+    put(CaptionCell(this, QStringLiteral("发动机号码")), r, 0, 2);
+    put(Cell(this, edtFDJH), r, 2, 3);
+    put(CaptionCell(this, QStringLiteral("车架号码/车辆识别号码")), r, 5, 2);
+    put(Cell(this, edtCJHM), r, 7, 5);
     ++r;
-    put(CaptionCell(QStringLiteral("数量")), r, 0, 2);
-    put(Cell(stSL, Qt::AlignCenter), r, 2);
-    put(CaptionCell(QStringLiteral("单价")), r, 3);
-    put(Cell(edtDJ), r, 4, 3);
-    put(CaptionCell(QStringLiteral("合同单号")), r, 7, 2);
-    put(Cell(edtHTDH), r, 9, 3);
+    put(CaptionCell(this, QStringLiteral("数量")), r, 0, 2);
+    put(Cell(this, stSL, Qt::AlignCenter), r, 2);
+    put(CaptionCell(this, QStringLiteral("单价")), r, 3);
+    put(Cell(this, edtDJ), r, 4, 3);
+    put(CaptionCell(this, QStringLiteral("合同单号")), r, 7, 2);
+    put(Cell(this, edtHTDH), r, 9, 3);
     ++r;
-    put(CaptionCell(QStringLiteral("价外\n费用")), r, 0, 1, 2);
-    put(CaptionCell(QStringLiteral("名称")), r, 1);
-    put(CaptionCell(QStringLiteral("金额")), r + 1, 1);
+    put(CaptionCell(this, QStringLiteral("价外\n费用")), r, 0, 1, 2);
+    put(CaptionCell(this, QStringLiteral("名称")), r, 1);
+    put(CaptionCell(this, QStringLiteral("金额")), r + 1, 1);
     QLineEdit* names[] = {edtJWFY1, edtJWFY2, edtJWFY3};
     QLineEdit* amounts[] = {edtJWJE1, edtJWJE2, edtJWJE3};
     for (int i = 0; i < 3; ++i) {
-        auto* nameBox = new QWidget;
+        auto* nameBox = new QWidget(this);
         auto* nl = new QHBoxLayout(nameBox);
         nl->setContentsMargins(0, 0, 0, 0);
         nl->addWidget(names[i], 1);
         nl->addWidget(new QLabel(QStringLiteral("费")));
         const int col = 2 + 3 * i;
-        put(Cell(nameBox), r, col, i == 2 ? 4 : 3);
-        put(Cell(amounts[i]), r + 1, col, i == 2 ? 4 : 3);
+        put(Cell(this, nameBox), r, col, i == 2 ? 4 : 3);
+        put(Cell(this, amounts[i]), r + 1, col, i == 2 ? 4 : 3);
     }
     r += 2;
-    put(CaptionCell(QStringLiteral("价费合计金额\n（大写）")), r, 0, 2);
-    put(Cell(stJFJEDX), r, 2, 6);
-    auto* total = new QWidget;
+    put(CaptionCell(this, QStringLiteral("价费合计金额\n（大写）")), r, 0, 2);
+    put(Cell(this, stJFJEDX), r, 2, 6);
+    auto* total = new QWidget(this);
     auto* tl = new QHBoxLayout(total);
     tl->setContentsMargins(0, 0, 0, 0);
     tl->addWidget(new QLabel(QStringLiteral("￥")));
     tl->addWidget(stJFJE, 1);
-    put(Cell(total), r, 8, 4);
+    put(Cell(this, total), r, 8, 4);
     ++r;
     const std::pair<const char*, QLabel*> seller[][2] = {
         {{"销货单位名称", stXHDW}, {"电话", stDH}},
@@ -348,16 +353,16 @@ void TframeInput::BuildLayout()
         {{"地址", stDZ}, {"开户银行", stBank}},
     };
     for (const auto& line : seller) {
-        put(CaptionCell(QString::fromUtf8(line[0].first)), r, 0, 2);
-        put(Cell(line[0].second), r, 2, 5);
-        put(CaptionCell(QString::fromUtf8(line[1].first)), r, 7, 2);
-        put(Cell(line[1].second), r, 9, 3);
+        put(CaptionCell(this, QString::fromUtf8(line[0].first)), r, 0, 2);
+        put(Cell(this, line[0].second), r, 2, 5);
+        put(CaptionCell(this, QString::fromUtf8(line[1].first)), r, 7, 2);
+        put(Cell(this, line[1].second), r, 9, 3);
         ++r;
     }
-    put(CaptionCell(QStringLiteral("备注")), r, 0, 2);
-    put(Cell(new QLabel(QStringLiteral("一车一票，机用发票手开无效"))), r, 2, 5);
-    put(CaptionCell(QStringLiteral("审核单位")), r, 7, 2);
-    put(Cell(new QLabel(QStringLiteral("（盖章）")), Qt::AlignRight | Qt::AlignBottom), r, 9, 3);
+    put(CaptionCell(this, QStringLiteral("备注")), r, 0, 2);
+    put(Cell(this, new QLabel(QStringLiteral("一车一票，机用发票手开无效"))), r, 2, 5);
+    put(CaptionCell(this, QStringLiteral("审核单位")), r, 7, 2);
+    put(Cell(this, new QLabel(QStringLiteral("（盖章）")), Qt::AlignRight | Qt::AlignBottom), r, 9, 3);
     for (int c = 0; c < 12; ++c)
         g->setColumnStretch(c, 1);
     outer->addLayout(g);
@@ -535,6 +540,18 @@ bool TframeInput::CheckInput(const QString& Kind)
     // A normal invoice with a negative amount would subtract from the statements.
     if (Kind == InvoiceState::Normal && *value < 0)
         return Fail(QStringLiteral("车辆单价不能为负数！"), edtDJ);
+    // A charge that is no number would fail the issue only after the paper number was asked.
+    const QLineEdit* names[] = {edtJWFY1, edtJWFY2, edtJWFY3};
+    QLineEdit* amounts[] = {edtJWJE1, edtJWJE2, edtJWJE3};
+    for (int i = 0; i < 3; ++i) {
+        if (TrimBlanks(amounts[i]->text()).isEmpty() || ParseAmount(amounts[i]->text()))
+            continue;
+        // The charge as the image shows it: its name before the printed "费".
+        const QString name = TrimBlanks(names[i]->text());
+        const QString charge = name.isEmpty() ? QStringLiteral("价外费用")
+                                              : name.endsWith(u'费') ? name : name + u'费';
+        return Fail(charge + QStringLiteral("只能是数值！"), amounts[i]);
+    }
     if (Kind == InvoiceState::Negative && *value > 0)
         edtDJ->setText(u'-' + price);
     if (InvoiceExists(stFPHM->text(), stFPDM->text(), Kind))

@@ -107,24 +107,40 @@ void TfrmCHInv::cmbTJChange() { LimitTyped(edtInput, 8); }
 
 void TfrmCHInv::btnQryClick()
 {
-    // Trimmed once: the number searched, counted, named in the messages and stored as the
-    // reversed number is the same text.
-    const QString number = TrimBlanks(edtInput->text());
-    if (number.isEmpty()) {
+    const QString typed = TrimBlanks(edtInput->text());
+    if (typed.isEmpty()) {
         ShowWarning(QStringLiteral("请输入要冲红的发票号码或车辆识别号!"));
         edtInput->setFocus();
         return;
     }
+    // Numbers are stored with their eight digits, as the stock receipt books them: "1001" is
+    // 00001001. The number searched, counted, named in the messages and stored as the
+    // reversed number is that one text.
+    if (!IsDigits(typed) || typed.size() > 8) {
+        ShowWarning(QStringLiteral("发票号码只能是8位！"));
+        edtInput->setFocus();
+        return;
+    }
+    const QString number = typed.rightJustified(8, u'0');
+    edtInput->setText(number);
     FBlankCode = frameInput1->stFPDM->text();
     FBlankNo = frameInput1->stFPHM->text();
-    if (!frameInput1->InvoiceExists(number, QString(), InvoiceState::Normal))
-        ManualEntry(number);
-    else
+    // Only a number stored in no state at all is typed by hand: a voided, handed-back or lost
+    // one goes the found way, which refuses what is not a normal invoice.
+    if (frameInput1->InvoiceExists(number, QString(), InvoiceState::Normal) ||
+        frameInput1->CountInvoices(number, QString()) != 0)
         LoadFound(number);
+    else
+        ManualEntry(number);
 }
 
 void TfrmCHInv::ManualEntry(const QString& number)
 {
+    // A number reversed by hand before has its reversal stored without a code.
+    if (frameInput1->IsReversed(number, QString())) {
+        ShowWarning(Named(number, QString()) + QStringLiteral("号发票已经冲红！"));
+        return;
+    }
     ShowWarning(QStringLiteral("没有查找到此发票"));
     frameInput1->SetInputEnabled(true);
     frameInput1->InitInvoice();

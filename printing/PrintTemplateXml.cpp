@@ -1,6 +1,7 @@
 // The template file "PrintTemplate.xml": GBK bytes declared "gb2312", no attributes.
 #include "TPrintTemplate.h"
 
+#include "core/PubFun.h"
 #include "core/TextCodec.h"
 
 #include <QDomDocument>
@@ -128,20 +129,6 @@ void ReadItem(const QDomElement& e, TPrintDateItem& item, QString& detail)
         ReadText(c, item.ItemDisName);
 }
 
-bool ReadAll(QIODevice& device, QByteArray& bytes)
-{
-    if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
-        return false;
-    char buffer[16384];
-    for (;;) {
-        const qint64 n = device.read(buffer, sizeof buffer);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        bytes.append(buffer, n);
-    }
-}
 }  // namespace
 
 bool TPrintTemplate::LoadFromXML(QIODevice& device)
@@ -150,7 +137,7 @@ bool TPrintTemplate::LoadFromXML(QIODevice& device)
     try {
         QByteArray bytes;
         QDomDocument doc;
-        if (!ReadAll(device, bytes) || !ParseDocument(bytes, doc))
+        if (!ReadDevice(device, bytes) || !ParseDocument(bytes, doc))
             return false;
         // Missing header elements keep what the template had; the name list is rebuilt.
         TPrintTemplate read;

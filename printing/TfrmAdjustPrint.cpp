@@ -126,14 +126,19 @@ TfrmAdjustPrint::TfrmAdjustPrint(QWidget* parent) : QWidget(parent)
 void TfrmAdjustPrint::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    // Once per opening: a window restored in the workspace keeps the offsets typed.
+    if (!m_shown) {
+        m_shown = true;
         Guarded([this] { FormShow(); });
+    }
 }
 
 void TfrmAdjustPrint::FormShow()
 {
     edtOffX->setText(QString::number(PrtOffX));
     edtOffY->setText(QString::number(PrtOffY));
+    // The explanation heads the tab order but takes no input: the clerk starts in the offsets.
+    edtOffX->setFocus();
 }
 
 void TfrmAdjustPrint::closeEvent(QCloseEvent* event)

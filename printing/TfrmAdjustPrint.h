@@ -52,4 +52,6 @@ private:
     // The key filter of both edits: digits, "-", backspace and one decimal separator.
     bool ConfirmInput(QLineEdit* edit, const QString& typed) const;
     void CenterPanel();
+
+    bool m_shown = false;
 };

@@ -3,6 +3,7 @@
 #include "TfrmLogin.h"
 #include "TfrmMain.h"
 #include "TfrmUserAccept.h"
+#include "widgets/Pictures.h"
 
 #include <QApplication>
 #include <memory>
@@ -30,4 +31,10 @@ int RunMainWindow()
     return code;
 }
 
-TEntryWindows ShellEntryWindows() { return TEntryWindows{RunUserAccept, RunLogin, RunMainWindow}; }
+TEntryWindows ShellEntryWindows()
+{
+    // Every window of the program, also one without a parent (the start-up windows, a box
+    // with no active window), carries the program's icon rather than the toolkit's.
+    QApplication::setWindowIcon(ProgramIcon());
+    return TEntryWindows{RunUserAccept, RunLogin, RunMainWindow};
+}

@@ -32,6 +32,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
                         .arg(QStringLiteral(TALLYRA_VERSION)));
     Label2->setGeometry(200, 60, 290, 120);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setWordWrap(true);  // a line longer than the box goes on below, never cut
 
     BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

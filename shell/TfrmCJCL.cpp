@@ -61,6 +61,8 @@ TfrmCJCL::TfrmCJCL(QWidget* parent) : QWidget(parent)
     PageControl1 = new QTabWidget(m_panel);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setDocumentMode(true);  // tabs as flat buttons
+    // The pages are switched with the mouse (or Ctrl+Tab): the focus starts in the grid.
+    PageControl1->setFocusPolicy(Qt::NoFocus);
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
     TabSheet2 = new QWidget;

@@ -1,14 +1,15 @@
 #include "TfrmMain.h"
 
-#include "widgets/Pictures.h"
-#include "widgets/QtDialogs.h"
 #include "TApplication.h"
 #include "TfrmAbout.h"
 #include "TfrmBaseInfo.h"
 #include "TfrmCJCL.h"
-#include "widgets/TfrmInput.h"
 #include "TfrmUpdate.h"
 #include "TfrmUpdatePass.h"
+#include "widgets/InputHelpers.h"
+#include "widgets/Pictures.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/TfrmInput.h"
 #include "widgets/WindowHelpers.h"
 #include "invoices/TfrmCHInv.h"
 #include "invoices/TfrmLYFP.h"
@@ -19,6 +20,11 @@
 #include "invoices/TfrmWKJFPGL.h"
 #include "invoices/TfrmYKJFPGL.h"
 #include "printing/TfrmAdjustPrint.h"
+#include "reports/TfrmExportInvData.h"
+#include "reports/TfrmExportSaleData.h"
+#include "reports/TfrmImportInvData.h"
+#include "reports/TfrmImportSaleData.h"
+#include "reports/TfrmMKICData.h"
 #include "reports/TfrmMKInvReport.h"
 #include "reports/TfrmMKSaleReport.h"
 #include "reports/TfrmRPSBSJ.h"
@@ -87,7 +93,8 @@ struct TActionDef {
     QRgb colour;
 };
 
-// The action list: caption, category, whether it has a hint (its caption), handler, icon.
+// The action list: caption, category, whether it has a hint (its caption), handler, icon (a
+// character of its own for each action).
 const TActionDef kActions[] = {
     {&TfrmMain::KJZCFP, "KJZCFP", "单车销售发票开具", "发票开具", true, &TfrmMain::KJZCFPExecute, "单", 0x2e7d32},
     {&TfrmMain::PLKJFP, "PLKJFP", "批量销售发票开具", "发票开具", true, &TfrmMain::PLKJFPExecute, "批", 0x2e7d32},
@@ -98,13 +105,13 @@ const TActionDef kActions[] = {
     {&TfrmMain::qrySaleAct, "qrySaleAct", "开票记录查询", "查询", true, &TfrmMain::qrySaleActExecute, "查", 0x6a1b9a},
     {&TfrmMain::qryInvRecAct, "qryInvRecAct", "查询库存记录", "查询", true, &TfrmMain::qryInvRecActExecute, "库", 0x6a1b9a},
     {&TfrmMain::importSaleAct, "importSaleAct", "导入机动车销售统一发票清单", "合并报表", true,
-     &TfrmMain::importSaleActExecute, "导", 0xef6c00},
+     &TfrmMain::importSaleActExecute, "汇", 0xef6c00},
     {&TfrmMain::exportSaleAct, "exportSaleAct", "导出机动车销售统一发票清单", "合并报表", true,
-     &TfrmMain::exportSaleActExecute, "出", 0xef6c00},
+     &TfrmMain::exportSaleActExecute, "销", 0xef6c00},
     {&TfrmMain::importInvAct, "importInvAct", "导入机动车销售统一发票领用存月报表", "合并报表", true,
-     &TfrmMain::importInvActExecute, "导", 0xad5a00},
+     &TfrmMain::importInvActExecute, "合", 0xad5a00},
     {&TfrmMain::exportInvAct, "exportInvAct", "导出机动车销售统一发票领用存月报表", "合并报表", true,
-     &TfrmMain::exportInvActExecute, "出", 0xad5a00},
+     &TfrmMain::exportInvActExecute, "存", 0xad5a00},
     {&TfrmMain::SCFPQD, "SCFPQD", "生成《机动车销售统一发票清单》", "生成上报数据", true, &TfrmMain::SCFPQDExecute,
      "清", 0x00838f},
     {&TfrmMain::SCLYCBB, "SCLYCBB", "生成《机动车销售统一发票领用存月报表》", "生成上报数据", true,
@@ -161,6 +168,8 @@ TChildFrame::TChildFrame(QWidget* child)
                                           Qt::WindowCloseButtonHint;
     const Qt::WindowFlags chosen = child->windowFlags();
     setWidget(child);
+    // Set on the frame itself: a frame made without one draws the toolkit's icon in its title bar.
+    setWindowIcon(ProgramIcon());
     if (chosen & Qt::CustomizeWindowHint)
         setWindowFlags(Qt::SubWindow | (chosen & kTitleBar));
     // A window that closed itself (its own close button) takes its frame with it at once: a
@@ -200,9 +209,10 @@ bool TChildFrame::IsOpen() const
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
     frmMain = this;
+    InstallEnterPressesButtons();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallyra"));
-    setWindowIcon(ActionIcon(QStringLiteral("T"), QColor(0x1d6f8f)));
+    setWindowIcon(ProgramIcon());  // the work windows' frames take it from here
 
     MDIClient = new QMdiArea(this);
     MDIClient->setObjectName(QStringLiteral("MDIClient"));
@@ -523,19 +533,23 @@ QWidget* TfrmMain::ShowOpenChild(const char* className)
 void TfrmMain::AddChild(QWidget* child, QAction* action)
 {
     const bool ownLayoutMaximised = child->windowState() & Qt::WindowMaximized;
+    const QSize size = OpeningSize(child);
     auto* frame = new TChildFrame(child);
     frame->setObjectName(child->objectName() + QStringLiteral("Frame"));
     MDIClient->addSubWindow(frame);
     if (OpeningOf(action->objectName()).maximised || ownLayoutMaximised) {
         frame->showMaximized();
     } else {
-        frame->adjustSize();
-        const QSize area = MDIClient->viewport()->size();
-        frame->move(std::max(0, (area.width() - frame->width()) / 2), std::max(0, (area.height() - frame->height()) / 2));
         frame->show();
+        // The frame around the window's own size, whole in the work area, in its middle.
+        const QSize area = MDIClient->viewport()->size();
+        frame->resize((frame->size() + size - child->size()).boundedTo(area).expandedTo(frame->minimumSize()));
+        frame->move(std::max(0, (area.width() - frame->width()) / 2), std::max(0, (area.height() - frame->height()) / 2));
     }
     MDIClient->setActiveSubWindow(frame);
-    child->setFocus();
+    // The window's own show handling placed the focus; only a window that placed none gets its
+    // first field.
+    FocusFirstField(child);
 }
 
 bool TfrmMain::IssuingChecks()
@@ -580,13 +594,13 @@ void TfrmMain::YKFPGLExecute() { OpenChild<TfrmYKJFPGL>(YKFPGL); }
 void TfrmMain::WKFPGLExecute() { OpenModal<TfrmWKJFPGL>(WKFPGL); }
 void TfrmMain::qrySaleActExecute() { OpenChild<TfrmQrySale>(qrySaleAct); }
 void TfrmMain::qryInvRecActExecute() { OpenChild<TfrmQryInvRec>(qryInvRecAct); }
-void TfrmMain::importSaleActExecute() {}
-void TfrmMain::exportSaleActExecute() {}
-void TfrmMain::importInvActExecute() {}
-void TfrmMain::exportInvActExecute() {}
+void TfrmMain::importSaleActExecute() { OpenChild<TfrmImportSaleData>(importSaleAct); }
+void TfrmMain::exportSaleActExecute() { OpenChild<TfrmExportSaleData>(exportSaleAct); }
+void TfrmMain::importInvActExecute() { OpenChild<TfrmImportInvData>(importInvAct); }
+void TfrmMain::exportInvActExecute() { OpenChild<TfrmExportInvData>(exportInvAct); }
 void TfrmMain::SCFPQDExecute() { OpenChild<TfrmMKSaleReport>(SCFPQD); }
 void TfrmMain::SCLYCBBExecute() { OpenChild<TfrmMKInvReport>(SCLYCBB); }
-void TfrmMain::ImportICDataExecute() {}
+void TfrmMain::ImportICDataExecute() { OpenChild<TfrmMKICData>(ImportICData); }
 void TfrmMain::SCRPSJExecute() { OpenChild<TfrmRPSBSJ>(SCRPSJ); }
 void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
 

@@ -66,9 +66,12 @@ void TfrmUpdate::OpenUpgradePage()
         WebBrowser1->setText(QStringLiteral("未设置升级页面的地址。"));
         return;
     }
-    WebBrowser1->setText(QStringLiteral("升级页面已在浏览器中打开：<br><br><a href=\"%1\">%2</a>")
-                             .arg(m_address.toHtmlEscaped(), m_address.toHtmlEscaped()));
-    QDesktopServices::openUrl(QUrl(m_address));  // an unreachable page is the browser's to show
+    // An unreachable page is the browser's to show; a browser that did not start is ours to say.
+    const bool opened = QDesktopServices::openUrl(QUrl(m_address));
+    const QString link = QStringLiteral("<br><br><a href=\"%1\">%1</a>").arg(m_address.toHtmlEscaped());
+    WebBrowser1->setText((opened ? QStringLiteral("升级页面已在浏览器中打开：")
+                                 : QStringLiteral("未能打开浏览器，请在浏览器中打开升级页面：")) +
+                         link);
 }
 
 void TfrmUpdate::btnCloseClick() { close(); }

@@ -1,6 +1,6 @@
-#include "widgets/QtDialogs.h"
 #include "ShellEntry.h"
 #include "TApplication.h"
+#include "widgets/QtDialogs.h"
 #include "printing/PrintInvoice.h"
 
 int main(int argc, char* argv[])

@@ -2,8 +2,11 @@
 
 #include "core/TextCodec.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 
 TTypedTextValidator::TTypedTextValidator(int maxBytes, const QRegularExpression& allowed, QObject* parent)
@@ -58,4 +61,36 @@ bool TEnterChain::eventFilter(QObject* watched, QEvent* event)
     if (m_onLast)
         m_onLast();
     return true;
+}
+
+namespace {
+class TEnterPressesButtons : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat())
+            return false;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || !button->hasFocus() || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+};
+}  // namespace
+
+void InstallEnterPressesButtons()
+{
+    static QPointer<QObject> installed;
+    if (installed || !qApp)
+        return;
+    installed = new TEnterPressesButtons(qApp);
+    qApp->installEventFilter(installed);
 }

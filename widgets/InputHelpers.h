@@ -40,3 +40,8 @@ private:
     QList<QWidget*> m_fields;
     std::function<void()> m_onLast;
 };
+
+// Enter (Return or the keypad's Enter) on a focused push button presses it, in every window of
+// the program: outside a dialog a button takes only Space. Installed on the application once;
+// further calls do nothing.
+void InstallEnterPressesButtons();

@@ -98,3 +98,5 @@ QIcon ActionIcon(const QString& glyph, const QColor& colour)
     }
     return icon;
 }
+
+QIcon ProgramIcon() { return ActionIcon(QStringLiteral("T"), QColor(0x1d6f8f)); }

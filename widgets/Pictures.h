@@ -13,3 +13,6 @@ QImage LoadPicture(const QString& name);
 
 // The icon of a main-window action: a coloured tile carrying one character.
 QIcon ActionIcon(const QString& glyph, const QColor& colour);
+
+// The program's own icon, for its windows.
+QIcon ProgramIcon();

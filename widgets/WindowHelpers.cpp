@@ -3,6 +3,7 @@
 #include "Pictures.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QPixmap>
 
 void CentrePanel(const QWidget* form, QWidget* panel)
@@ -25,4 +26,35 @@ QFont SongFont(int pixelSize, bool bold)
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
+}
+
+QSize OpeningSize(const QWidget* window)
+{
+    QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+    if (window->layout())
+        size = size.expandedTo(window->minimumSizeHint());
+    return size.expandedTo(window->minimumSize()).boundedTo(window->maximumSize());
+}
+
+namespace {
+bool TakesFocus(const QWidget* w, const QWidget* window)
+{
+    return w && window->isAncestorOf(w) && w->isEnabled() && w->isVisible() && (w->focusPolicy() & Qt::TabFocus);
+}
+}  // namespace
+
+QWidget* FocusFirstField(QWidget* window)
+{
+    QWidget* field = window->focusWidget();
+    if (!TakesFocus(field, window)) {
+        field = nullptr;
+        for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
+            if (TakesFocus(w, window)) {
+                field = w;
+                break;
+            }
+    }
+    if (field)
+        field->setFocus(Qt::TabFocusReason);
+    return field;
 }

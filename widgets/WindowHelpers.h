@@ -1,5 +1,6 @@
 #pragma once
 #include <QFont>
+#include <QSize>
 #include <QString>
 
 class QLabel;
@@ -13,3 +14,13 @@ QLabel* NewPictureLabel(const QString& picture, QWidget* parent, const QString& 
 
 // The font of the windows' captions and fields: 宋体 at a pixel size.
 QFont SongFont(int pixelSize, bool bold = false);
+
+// The client size a window comes up with: the size it gave itself (or, without one, the size
+// its layout asks for), never below what its layout needs nor outside its own limits. A window
+// without a layout has no size hint: adjustSize() would shrink it to nothing.
+QSize OpeningSize(const QWidget* window);
+
+// Gives the focus to the field the window chose when it was shown, or else to the first
+// widget of its tab order that can take it (enabled, visible, a tab stop), as a form does.
+// The widget focused; nullptr when none can take it.
+QWidget* FocusFirstField(QWidget* window);

@@ -92,6 +92,46 @@ TEST(ApplyUpdateSQL, KeepsTheFileWhileThereIsNoConnection)
     EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("update.sql"))));
 }
 
+TEST(ApplyUpdateSQL, AFileThatCannotBeTakenAwayIsLoggedAndWaitsForTheNextStart)
+{
+    TTestProgramFolder folder;
+    QStringList renamed;
+    struct TRestore {
+        TUpdateFileOps previous;
+        ~TRestore() { SetUpdateFileOps(previous); }
+    } restore{SetUpdateFileOps({[](const QString&) { return false; },
+                                [&renamed](const QString&, const QString& to) {
+                                    renamed << to;
+                                    return false;
+                                }})};
+    const QByteArray counting = "update baseinfo set corpName=corpName||'+'\n";
+    folder.Sql(QStringLiteral("insert into baseinfo(corpName) values('店');"));
+    folder.WriteFile(QStringLiteral("update.sql"), counting);
+    {
+        TTestContext context(folder);
+        EXPECT_EQ(CorpInfo.corpName, QStringLiteral("店+"));
+        EXPECT_EQ(renamed, QStringList{folder.File(QStringLiteral("update.sql.done"))});
+        EXPECT_TRUE(folder.LogMessages().contains(
+            QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，下次启动时将再次执行")));
+        // The main window's showing does not run it a second time.
+        EXPECT_FALSE(ApplyUpdateSQL());
+        EXPECT_EQ(DataBase->Scalar(QStringLiteral("select corpName from baseinfo")).toString(), QStringLiteral("店+"));
+        // A new file dropped in meanwhile is another matter.
+        folder.WriteFile(QStringLiteral("update.sql"), "update baseinfo set corpName='新'\n");
+        EXPECT_TRUE(ApplyUpdateSQL());
+        EXPECT_EQ(DataBase->Scalar(QStringLiteral("select corpName from baseinfo")).toString(), QStringLiteral("新"));
+    }
+    const int lines = folder.LogMessages().filter(QStringLiteral("update.sql")).size();
+    // Renamed where it cannot be deleted: nothing to say, nothing run again.
+    SetUpdateFileOps({[](const QString&) { return false; }, {}});
+    folder.WriteFile(QStringLiteral("update.sql"), counting);
+    TTestContext context(folder);
+    EXPECT_EQ(CorpInfo.corpName, QStringLiteral("新+"));
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("update.sql"))));
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("update.sql.done")), counting);
+    EXPECT_EQ(folder.LogMessages().filter(QStringLiteral("update.sql")).size(), lines);
+}
+
 namespace {
 // A template store that records what start-up asks of it.
 struct FakeStore {

@@ -8,14 +8,11 @@
 #include "invoices/TfrmMKNormalInv.h"
 #include "invoices/TfrmPLMKInv.h"
 #include "printing/TPrintTemplate.h"
-#include "shell/TfrmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -217,28 +214,6 @@ TEST_F(IssueWindowsTest, GivingUpClosesWithTheClosingLine)
     EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("关闭正常销售发票开具"));
     EXPECT_EQ(DbCount(QStringLiteral("select count(*) from SaleDetail")), 0);
     EXPECT_TRUE(dialogs.Shown().empty());
-}
-
-TEST_F(IssueWindowsTest, InsideTheMainWindowClosingTakesItsFrameAlong)
-{
-    QMdiArea area;
-    area.resize(1000, 700);
-    ShowActive(area);
-    auto* w = new TfrmMKNormalInv;
-    QPointer<QMdiSubWindow> sub = new TChildFrame(w);
-    area.addSubWindow(sub);
-    sub->show();
-    window = w;
-    EXPECT_EQ(w->frameInput1->stFPHM->text(), QStringLiteral("00001001"));
-    TypeSale(*w->frameInput1, 1);
-    ScriptIssue(*w->frameInput1, false);
-    w->btnPrt->click();
-    Settle();
-    EXPECT_TRUE(window.isNull());
-    EXPECT_TRUE(sub.isNull());
-    EXPECT_TRUE(area.subWindowList().isEmpty());
-    EXPECT_EQ(folder.LogMessages().filter(QStringLiteral("关闭正常销售发票开具")).size(), 1);
-    EXPECT_EQ(DbCount(QStringLiteral("select count(*) from SaleDetail")), 1);
 }
 
 TEST_F(IssueWindowsTest, BatchIssuesConsecutiveNumbersForOneBuyer)

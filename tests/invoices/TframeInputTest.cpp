@@ -332,6 +332,30 @@ TEST_F(FrameTest, CheckInputRefusesInItsOrderWithMessageAndFocus)
          QStringLiteral("车辆单价只能是数值！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
         {"price negative", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("-5")); },
          QStringLiteral("车辆单价不能为负数！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
+        {"charge a point",
+         [](TframeInput& f) {
+             f.edtJWFY1->setText(QStringLiteral("上牌"));
+             f.edtJWJE1->setText(QStringLiteral("."));
+         },
+         QStringLiteral("上牌费只能是数值！"), [](TframeInput& f) -> QWidget* { return f.edtJWJE1; }},
+        {"charge without a name",
+         [](TframeInput& f) {
+             f.edtJWJE2->setText(QStringLiteral("100"));
+             f.edtJWJE3->setText(QStringLiteral("1-2"));
+         },
+         QStringLiteral("价外费用只能是数值！"), [](TframeInput& f) -> QWidget* { return f.edtJWJE3; }},
+        {"charge named with its 费",
+         [](TframeInput& f) {
+             f.edtJWFY2->setText(QStringLiteral("保险费"));
+             f.edtJWJE2->setText(QStringLiteral("--5"));
+         },
+         QStringLiteral("保险费只能是数值！"), [](TframeInput& f) -> QWidget* { return f.edtJWJE2; }},
+        {"price before charge",
+         [](TframeInput& f) {
+             f.edtDJ->setText(QStringLiteral("0"));
+             f.edtJWJE1->setText(QStringLiteral("."));
+         },
+         QStringLiteral("车辆单价不能为零！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
         {"two faults: the first wins",
          [](TframeInput& f) {
              f.edtCD->clear();

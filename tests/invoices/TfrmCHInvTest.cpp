@@ -7,14 +7,11 @@
 #include "invoices/TfrmCHInv.h"
 #include "invoices/TframeInput.h"
 #include "printing/TPrintTemplate.h"
-#include "shell/TfrmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -162,24 +159,6 @@ TEST_F(NegativeWindowTest, WindowCarriesItsCaptionControlsAndLockedFrame)
     Settle();
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("关闭负数发票开具"));
-}
-
-TEST_F(NegativeWindowTest, InsideTheMainWindowClosingTakesItsFrameAlong)
-{
-    QMdiArea area;
-    area.resize(1000, 700);
-    ShowActive(area);
-    auto* w = new TfrmCHInv;
-    window = w;
-    QPointer<QMdiSubWindow> sub = new TChildFrame(w);
-    area.addSubWindow(sub);
-    sub->show();
-    EXPECT_EQ(w->frameInput1->stFPHM->text(), QStringLiteral("00001001"));
-    w->btnClose->click();
-    Settle();
-    EXPECT_TRUE(window.isNull());
-    EXPECT_TRUE(sub.isNull());
-    EXPECT_EQ(folder.LogMessages().filter(QStringLiteral("关闭负数发票开具")).size(), 1);
 }
 
 TEST_F(NegativeWindowTest, ReversesAFoundInvoiceOnTheCurrentBlankNumber)
@@ -387,20 +366,68 @@ TEST_F(NegativeWindowTest, BadInputChangesNothing)
     EXPECT_EQ(Negatives(), 0);
 }
 
+TEST_F(NegativeWindowTest, ANumberIsReversedOnceWhetherTypedShortOrByHand)
+{
+    IssueOriginal();
+    auto* w = Open();
+    Search(*w, QStringLiteral("1001"));
+    EXPECT_EQ(w->frameInput1->edtYSFPHM->text(), QStringLiteral("00001001"));
+    ScriptIssue(*w, true);
+    w->btnPrt->click();
+    dialogs.Clear();
+    Search(*w, QStringLiteral("1001"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("发票号码00001001()号发票已经冲红！")});
+    ExpectWaitingForANumber(*w, QStringLiteral("00001003"));
+
+    // Reversed by hand, then searched again.
+    dialogs.Clear();
+    Search(*w, QStringLiteral("77"));
+    ASSERT_EQ(dialogs.Texts(), QStringList{QStringLiteral("没有查找到此发票")});
+    TframeInput& f = *w->frameInput1;
+    Type(f.edtGHDW, QStringLiteral("广州某某贸易有限公司"));
+    Type(f.edtGHDWID, QStringLiteral("44010119900101123X"));
+    Type(f.edtFDJH, QStringLiteral("ENG77"));
+    Type(f.edtCJHM, QStringLiteral("LSVAB2B3000000077"));
+    Type(f.edtDJ, QStringLiteral("5000"));
+    ScriptIssue(*w, true);
+    w->btnPrt->click();
+    ASSERT_EQ(Negatives(), 2);
+    dialogs.Clear();
+    Search(*w, QStringLiteral("00000077"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("发票号码00000077()号发票已经冲红！")});
+    ExpectWaitingForANumber(*w, QStringLiteral("00001004"));
+
+    // Not a number of up to eight digits.
+    for (const char* input : {"12a", "123456789", "-5"}) {
+        dialogs.Clear();
+        w->edtInput->setText(QString::fromLatin1(input));
+        w->btnQry->click();
+        EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("发票号码只能是8位！")}) << input;
+        EXPECT_TRUE(w->edtInput->hasFocus());
+    }
+    EXPECT_EQ(Negatives(), 2);
+}
+
 TEST_F(NegativeWindowTest, AnInvoiceNotFoundIsTypedByHand)
 {
     DbExec(QStringLiteral("update fpkcxx set dqhm='00001050', syfs=1"));
     auto* w = Open();
     TframeInput& f = *w->frameInput1;
-    // A voided row of the number is no normal invoice to find.
+    // A number stored as voided is no sale to type by hand.
     AddSale(kOtherCode, QStringLiteral("00000099"), QStringLiteral("1"));
-    Search(*w, QStringLiteral("00000099"));
+    Search(*w, QStringLiteral("99"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("发票号码00000099(144001900222)的发票不是正常发票，不能冲红！")});
+    EXPECT_FALSE(f.edtGHDW->isEnabled());
+    dialogs.Clear();
+    // A number stored in no state, typed short: it is searched and reversed with its eight digits.
+    Search(*w, QStringLiteral("98"));
+    EXPECT_EQ(w->edtInput->text(), QStringLiteral("00000098"));
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("没有查找到此发票")});
     for (QWidget* c : f.EntryControls())
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
     EXPECT_TRUE(f.edtGHDW->text().isEmpty());
     EXPECT_EQ(f.stFPHM->text(), QStringLiteral("00001050"));
-    EXPECT_EQ(f.edtYSFPHM->text(), QStringLiteral("00000099"));
+    EXPECT_EQ(f.edtYSFPHM->text(), QStringLiteral("00000098"));
     EXPECT_TRUE(f.edtYSFPDM->text().isEmpty());
     EXPECT_TRUE(w->btnPrt->hasFocus());
 
@@ -432,7 +459,7 @@ TEST_F(NegativeWindowTest, AnInvoiceNotFoundIsTypedByHand)
     EXPECT_EQ(q.value(1).toDouble(), -5000.0);
     EXPECT_EQ(q.value(2).toDouble(), -50.0);
     EXPECT_EQ(q.value(3).toDouble(), -5050.0);
-    EXPECT_EQ(q.value(4).toString(), QStringLiteral("00000099"));
+    EXPECT_EQ(q.value(4).toString(), QStringLiteral("00000098"));
     EXPECT_EQ(q.value(5).toString(), QString());
     EXPECT_EQ(q.value(6).toString(), QStringLiteral("LSVAB2B3000000077"));
     EXPECT_EQ(q.value(7).toString(), QStringLiteral("RMB(负数)伍仟零伍拾圆整"));

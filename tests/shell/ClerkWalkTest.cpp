@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -136,6 +137,7 @@ TEST(ClerkWalk, FromAFreshFolderToAnInvoiceAndItsReversal)
     dialogs.Answer(mbNo);
     single->btnPrt->click();
     FreeClosedWindows();
+    EXPECT_TRUE(main->MDIClient->subWindowList().isEmpty()) << "the window took its frame along";
     EXPECT_EQ(Value(QStringLiteral("select fphm||'|'||fpzt||'|'||jwjehj||'|'||cjhm from SaleDetail")),
               QStringLiteral("00000001|0|12445.0|LSVAB2B3000000001"));
     EXPECT_EQ(Value(QStringLiteral("select dqhm||'|'||syfs from fpkcxx")), QStringLiteral("00000002|9"));
@@ -155,6 +157,7 @@ TEST(ClerkWalk, FromAFreshFolderToAnInvoiceAndItsReversal)
     dialogs.Answer(mbNo);
     negative->btnPrt->click();
     FreeClosedWindows();
+    EXPECT_TRUE(main->MDIClient->subWindowList().isEmpty());
     qunsetenv("TALLYRA_PRINT_PDF");
 
     QSqlQuery q = DataBase->Run(QStringLiteral(

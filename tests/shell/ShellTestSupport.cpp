@@ -13,17 +13,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-void WhenModal(std::function<void(QWidget*)> action)
-{
-    QTimer::singleShot(0, [action] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            WhenModal(action);
-            return;
-        }
-        action(w);
-    });
-}
 
 void FreeClosedWindows()
 {
@@ -53,6 +42,13 @@ TUrlCatcher::~TUrlCatcher()
 }
 
 void TUrlCatcher::Open(const QUrl& url) { Urls.append(url); }
+
+void TUrlCatcher::Refuse()
+{
+    // A handler that cannot be called: QDesktopServices::openUrl then reports failure.
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Unreachable");
+}
 
 QStringList VisibleMenus(const TfrmMain& main)
 {

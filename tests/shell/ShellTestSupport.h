@@ -1,4 +1,6 @@
 #pragma once
+#include "Typing.h"  // WhenModal
+
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -8,8 +10,6 @@
 class QWidget;
 class TfrmMain;
 
-// Runs action on the modal window once one is up.
-void WhenModal(std::function<void(QWidget*)> action);
 // Frees the windows that closed (their deferred deletion).
 void FreeClosedWindows();
 // Shows a window and waits until it is the active one, so that it takes the focus.
@@ -21,6 +21,8 @@ class TUrlCatcher : public QObject {
 public:
     TUrlCatcher();
     ~TUrlCatcher() override;
+    // From now on nothing can be opened, as when no browser starts.
+    void Refuse();
     QList<QUrl> Urls;
 public slots:
     void Open(const QUrl& url);

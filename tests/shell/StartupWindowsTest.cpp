@@ -8,6 +8,8 @@
 #include "shell/TfrmLogin.h"
 #include "shell/TfrmMain.h"
 #include "shell/TfrmUserAccept.h"
+#include "widgets/Pictures.h"
+
 
 #include <QApplication>
 #include <QLabel>
@@ -126,10 +128,13 @@ public:
         m_timer.start(10);
     }
     QStringList Titles;
+    QList<QImage> Icons;
 
 private:
     void Step()
     {
+        if (QWidget* up = QApplication::activeModalWidget())
+            Icons << up->windowIcon().pixmap(16).toImage();
         if (auto* agreement = qobject_cast<TfrmUserAccept*>(QApplication::activeModalWidget())) {
             Titles << agreement->windowTitle();
             (m_accept ? agreement->BitBtn2 : agreement->BitBtn1)->click();
@@ -153,8 +158,13 @@ TEST(ShellEntry, AFreshFolderShowsTheAgreementTheLoginAndTheMainWindow)
     TScriptedDialogs dialogs;
     QTemporaryDir lock;
     TStartWalker walker(true);
+    QApplication::setWindowIcon(QIcon());
     EXPECT_EQ(ProgramEntry(ShellEntryWindows(), lock.path()), 0);
     EXPECT_EQ(walker.Titles, (QStringList{"使用协议", "登录", "Tallyra"}));
+    // Windows without a parent carry the program's icon, not the toolkit's.
+    ASSERT_EQ(walker.Icons.size(), 2);
+    for (const QImage& icon : walker.Icons)
+        EXPECT_EQ(icon, ProgramIcon().pixmap(16).toImage());
     EXPECT_EQ(dialogs.Texts(), QStringList{"请输入企业基本信息！"});
     EXPECT_FALSE(DataBase);
     const QStringList log = folder.LogMessages();

@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -382,6 +383,30 @@ TEST_F(MainWindow, ShowingRunsALeftOverUpdateFileAndClosingLogsTheExit)
     const QStringList log = folder.LogMessages();
     ASSERT_GE(log.size(), 2);
     EXPECT_EQ(log.mid(log.size() - 2), (QStringList{"退出开票系统！", "file closed!"}));
+}
+
+TEST_F(MainWindow, EachActionShowsACharacterOfItsOwn)
+{
+    Start();
+    // The white strokes of the character, whatever the tile's colour.
+    QSet<QByteArray> glyphs;
+    const QList<QAction*> actions = main->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly);
+    int iconed = 0;
+    for (const QAction* a : actions) {
+        if (a->icon().isNull())
+            continue;
+        ++iconed;
+        const QImage image = a->icon().pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32);
+        QByteArray strokes(image.width() * image.height(), '\0');
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                strokes[y * image.width() + x] = c.red() > 200 && c.green() > 200 && c.blue() > 200 ? '1' : '0';
+            }
+        EXPECT_FALSE(glyphs.contains(strokes)) << a->objectName().toStdString();
+        glyphs.insert(strokes);
+    }
+    EXPECT_EQ(iconed, 24);
 }
 
 TEST(MainWindowBackground, BandsRunFromBlue239DownToBlack)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
 
 void TypeText(QWidget* widget, const QString& text)
@@ -13,4 +14,16 @@ void TypeText(QWidget* widget, const QString& text)
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
         QApplication::sendEvent(widget, &release);
     }
+}
+
+void WhenModal(std::function<void(QWidget*)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w) {
+            WhenModal(action);
+            return;
+        }
+        action(w);
+    });
 }

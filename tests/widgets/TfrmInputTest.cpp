@@ -1,3 +1,4 @@
+#include "Typing.h"
 #include "widgets/QtDialogs.h"
 #include "widgets/TfrmInput.h"
 
@@ -10,21 +11,6 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
-
-namespace {
-// Runs action on the modal window once it is up.
-void WhenModal(std::function<void(QWidget*)> action)
-{
-    QTimer::singleShot(0, [action] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            WhenModal(action);
-            return;
-        }
-        action(w);
-    });
-}
-}  // namespace
 
 TEST(TfrmInput, TypingStopsAtTheMaximumAndEnterConfirms)
 {

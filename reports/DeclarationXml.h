@@ -1,0 +1,36 @@
+#pragma once
+// The monthly electronic declaration file: every valid issued invoice of a month, of all
+// invoicing points, in the tax office's exchange format, GBK.
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+class TADODB;
+
+// One invoice of the declaration: the columns of DeclarationStatement(), in its order.
+struct TDeclarationRow {
+    QVariant fpdm, fphm, sccj, cpxh, cjhm, jwjehj;
+};
+
+// Normal and negative invoices of the month (bound as :month, "yyyy-MM") in issue order.
+QString DeclarationStatement();
+std::vector<TDeclarationRow> QueryDeclarationRows(TADODB& db, const QString& month);
+
+// "SB_" + taxpayer number + "_" + yyyyMMdd of the day of writing + "_JDC_QYJDCXSFPB.xml".
+QString DeclarationFileName(const QString& taxId, const QDate& day);
+
+// The file's bytes: the declaration, the tree without whitespace, CR LF at the end, in GBK.
+// Raises EConvertError for a NULL or non-numeric amount, a control character in a value or
+// a character GBK does not have.
+QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const QString& reportMonth,
+                          const std::vector<TDeclarationRow>& rows);
+
+// Writes bytes into a temporary file beside path that replaces path only when complete;
+// raises EInOutError.
+void SaveFileAtomically(const QString& path, const QByteArray& bytes);
+
+// A declaration file as the window shows it: decoded from GBK, one element a line. Empty for
+// bytes that are not GBK text.
+QString DeclarationViewText(const QByteArray& fileBytes);

@@ -1,0 +1,364 @@
+#include "ExchangeLists.h"
+
+#include "core/Globals.h"
+#include "core/TLog.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
+
+namespace {
+QString S(const char* text) { return QString::fromUtf8(text); }
+
+TGridColumns Columns(std::initializer_list<std::pair<const char*, const char*>> list)
+{
+    TGridColumns c;
+    for (const auto& [name, title] : list) {
+        c.names << QString::fromLatin1(name);
+        c.titles << S(title);
+    }
+    return c;
+}
+
+[[noreturn]] void Refuse(const QString& reason) { throw EListRefused(reason); }
+
+bool IsIntegerType(const QString& type) { return type.contains(u"INT", Qt::CaseInsensitive); }
+
+bool IsRealType(const QString& type)
+{
+    return type.contains(u"REAL", Qt::CaseInsensitive) || type.contains(u"FLOA", Qt::CaseInsensitive) ||
+           type.contains(u"DOUB", Qt::CaseInsensitive);
+}
+
+// "yyyy-mm-dd", optionally with a time, fraction and zone: the text form of the tables.
+std::optional<QString> DateTimeForTable(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}:\\d{2}:\\d{2})(?:\\.\\d+)?)?(?:Z|[+-]\\d{2}:\\d{2})?$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QString time = m.captured(2).isEmpty() ? QStringLiteral("00:00:00") : m.captured(2);
+    const QString result = m.captured(1) + u' ' + time;
+    if (!QDateTime::fromString(result, QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid())
+        return std::nullopt;
+    return result;
+}
+
+std::optional<qlonglong> StrictInteger(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^-?\\d+$"));
+    bool ok = false;
+    const qlonglong v = text.toLongLong(&ok);
+    return form.match(text).hasMatch() && ok ? std::optional<qlonglong>(v) : std::nullopt;
+}
+
+std::optional<double> StrictNumber(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^-?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    bool ok = false;
+    const double v = text.toDouble(&ok);  // the C locale whatever the user's
+    return form.match(text).hasMatch() && ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+enum class TAffinity { Text, Integer, Real };
+
+TAffinity AffinityOf(const QString& type)
+{
+    return IsIntegerType(type) ? TAffinity::Integer : IsRealType(type) ? TAffinity::Real : TAffinity::Text;
+}
+
+// A loaded value as a column of that affinity stores it; nullopt when it cannot.
+std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to)
+{
+    if (v.isNull())
+        return QVariant();
+    if (to == TAffinity::Integer) {
+        if (from == TFieldKind::Integer)
+            return v.metaType().id() == QMetaType::ULongLong ? std::nullopt : std::optional<QVariant>(v.toLongLong());
+        if (from == TFieldKind::Number) {
+            const double d = v.toDouble();
+            if (d != std::trunc(d) || std::fabs(d) > 9.0e15)
+                return std::nullopt;
+            return QVariant(static_cast<qlonglong>(d));
+        }
+        if (from == TFieldKind::Text)
+            if (auto i = StrictInteger(v.toString()))
+                return QVariant(*i);
+        return std::nullopt;
+    }
+    if (to == TAffinity::Real) {
+        if (from == TFieldKind::Integer || from == TFieldKind::Number)
+            return QVariant(v.toDouble());
+        if (from == TFieldKind::Text)
+            if (auto d = StrictNumber(v.toString()))
+                return QVariant(*d);
+        return std::nullopt;
+    }
+    switch (from) {
+    case TFieldKind::DateTime:
+        if (auto t = DateTimeForTable(v.toString()))
+            return QVariant(*t);
+        return std::nullopt;
+    case TFieldKind::Number:
+        return QVariant(QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
+    case TFieldKind::Integer:
+    case TFieldKind::Text:
+        break;
+    }
+    const QString text = v.toString();
+    return QVariant(text.isEmpty() ? QStringLiteral("") : text);  // empty text stays text, not NULL
+}
+
+int ColumnIndex(const std::vector<TTableColumn>& table, const char* name)
+{
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    throw EDatabaseError(QStringLiteral("表中没有") + QLatin1String(name) + QStringLiteral("列"));
+}
+
+QSqlQuery Prepared(TADODB& db, const QString& statement)
+{
+    QSqlQuery q(db.Connection());
+    if (!q.prepare(statement))
+        throw EDatabaseError(q.lastError().text());
+    return q;
+}
+
+void Exec(QSqlQuery& q)
+{
+    if (!q.exec())
+        throw EDatabaseError(q.lastError().text());
+}
+
+void BindRow(QSqlQuery& q, const TRecord& row)
+{
+    for (size_t i = 0; i < row.size(); ++i)
+        q.bindValue(static_cast<int>(i), row[i]);
+}
+
+QString Placeholders(size_t n)
+{
+    QStringList marks;
+    for (size_t i = 0; i < n; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(u',');
+}
+
+// Runs store inside one transaction; any error rolls it back and goes on to the caller.
+template <class F>
+void InTransaction(TADODB& db, F&& store)
+{
+    db.BeginTrans();
+    try {
+        store();
+        db.CommitTrans();
+    } catch (...) {
+        try {
+            db.RollbackTrans();
+        } catch (const ETallyraError&) {
+            // the first error is the one to report
+        }
+        throw;
+    }
+}
+}  // namespace
+
+std::vector<TTableColumn> TableColumns(TADODB& db, const QString& table)
+{
+    QSqlQuery q = db.Run(QStringLiteral("select name, type from pragma_table_info(:table) order by cid"),
+                         {{QStringLiteral("table"), table}});
+    std::vector<TTableColumn> columns;
+    while (q.next())
+        columns.push_back({q.value(0).toString(), q.value(1).toString()});
+    if (columns.empty())
+        throw EDatabaseError(QStringLiteral("没有表") + table);
+    return columns;
+}
+
+TField FieldOf(const TTableColumn& column)
+{
+    if (IsIntegerType(column.type))
+        return IntegerField(column.name);
+    if (IsRealType(column.type))
+        return NumberField(column.name);
+    return TextField(column.name);
+}
+
+const TGridColumns& SaleGridColumns()
+{
+    static const TGridColumns c = Columns({
+        {"kprq", "开票日期"},      {"fpdm", "发票代码"},       {"fphm", "发票号码"},
+        {"ghdw", "购货单位"},      {"cllx", "车辆类型"},       {"cpxh", "厂牌型号"},
+        {"cd", "产地"},            {"jwjehj", "价费合计金额"}, {"fdjhm", "发动机号码"},
+        {"cjhm", "车架号码/车辆识别代码"},                     {"sl", "数量"},
+        {"dj", "单价"},            {"htdh", "合同单号"},       {"jwfy1", "价外费用名称"},
+        {"jwje1", "价外费用金额"}, {"jwfy2", "价外费用名称"},  {"jwje2", "价外费用金额"},
+        {"jwfy3", "价外费用名称"}, {"jwje3", "价外费用金额"},  {"jwhjdx", "价费合计大写"},
+        {"saleName", "销货单位名称"},                          {"saleAdd", "地址"},
+        {"saleTel", "电话"},       {"saleMan", "开票人"},      {"skr", "收款人"},
+        {"ghdwID", "身份证号码/组织机构代码"},
+    });
+    return c;
+}
+
+const TGridColumns& StockGridColumns()
+{
+    static const TGridColumns c = Columns({{"lyrq", "领用日期"}, {"fpdm", "发票代码"}, {"fphmq", "发票号码起"},
+                                           {"fphmz", "发票号码止"}, {"dqhm", "当前号码"}, {"lyfs", "领用份数"},
+                                           {"syfs", "剩余份数"}, {"kpdName", "开票点名称"}});
+    return c;
+}
+
+const TListKind& SaleList()
+{
+    static const TListKind k{"SaleDetail", "kprq", " order by kprq,fpdm,fphm", "销售清单.xml"};
+    return k;
+}
+
+const TListKind& StockList()
+{
+    static const TListKind k{"fpkcxx", "lyrq", "  order by lyrq,fpdm,fphmq", "库存清单.xml"};
+    return k;
+}
+
+QString ListStatement(const TListKind& kind)
+{
+    return QStringLiteral("select * from %1 where kpdName = :point and substr(%2,1,7) = :month%3")
+        .arg(QLatin1String(kind.table), QLatin1String(kind.dateColumn), QLatin1String(kind.order));
+}
+
+QString ListStatementLogText(const TListKind& kind, const QString& point, const QString& month)
+{
+    return QStringLiteral("select * from %1 where kpdName = \"").arg(QLatin1String(kind.table)) + point +
+           QStringLiteral("\" and  Left(%1,7) = ").arg(QLatin1String(kind.dateColumn)) + u'\'' +
+           QString(month).replace(u'\'', QLatin1String("''")) + u'\'' + QLatin1String(kind.order);
+}
+
+TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, const QString& month)
+{
+    TRecordset rs;
+    for (const TTableColumn& c : TableColumns(db, QLatin1String(kind.table)))
+        rs.fields.push_back(FieldOf(c));
+    QSqlQuery q(db.Connection());
+    q.setForwardOnly(true);
+    if (!db.Execute(q, ListStatement(kind), {{QStringLiteral("point"), point}, {QStringLiteral("month"), month}}))
+        throw EDatabaseError(db.LastErrorText());
+    const int n = static_cast<int>(rs.fields.size());
+    if (q.record().count() != n)
+        throw EDatabaseError(QStringLiteral("查询的列数与表不符"));
+    while (q.next()) {
+        TRecord row(n);
+        for (int i = 0; i < n; ++i)
+            row[i] = q.value(i);
+        rs.rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid())
+        throw EDatabaseError(q.lastError().text());
+    return rs;
+}
+
+std::vector<TRecord> ValuesForTable(const TRecordset& file, const std::vector<TTableColumn>& table)
+{
+    const size_t n = table.size();
+    if (file.fields.size() < n)
+        Refuse(QStringLiteral("文件只有%1列，应至少%2列").arg(file.fields.size()).arg(n));
+    for (size_t i = 0; i < n; ++i)
+        if (file.fields[i].name.compare(table[i].name, Qt::CaseInsensitive) != 0)
+            Refuse(QStringLiteral("第%1列是%2，应为%3").arg(i + 1).arg(file.fields[i].name, table[i].name));
+    std::vector<TAffinity> affinity;
+    for (const TTableColumn& c : table)
+        affinity.push_back(AffinityOf(c.type));
+    std::vector<TRecord> rows;
+    rows.reserve(file.rows.size());
+    for (size_t r = 0; r < file.rows.size(); ++r) {
+        const TRecord& loaded = file.rows[r];
+        TRecord row(n);
+        for (size_t i = 0; i < n; ++i) {
+            const std::optional<QVariant> v =
+                i < loaded.size() ? Convert(loaded[i], file.fields[i].kind, affinity[i]) : QVariant();
+            if (!v)
+                Refuse(QStringLiteral("第%1行%2列的值不能存入").arg(r + 1).arg(table[i].name));
+            row[i] = *v;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+TStoreResult StoreSales(TADODB& db, const TRecordset& file)
+{
+    const std::vector<TTableColumn> table = TableColumns(db, QStringLiteral("SaleDetail"));
+    const std::vector<TRecord> rows = ValuesForTable(file, table);
+    const int code = ColumnIndex(table, "fpdm");
+    const int number = ColumnIndex(table, "fphm");
+    TStoreResult result;
+    // A month's list reaches pages all over the invoice table's indexes: 64 MiB of page cache
+    // for the connection keeps them in memory.
+    db.Run(QStringLiteral("PRAGMA cache_size = -65536"));
+    InTransaction(db, [&] {
+        QSqlQuery stored = Prepared(db, QStringLiteral("select 1 from SaleDetail where fpdm = ? and fphm = ? limit 1"));
+        QSqlQuery insert = Prepared(db, QStringLiteral("insert into SaleDetail values (%1)").arg(Placeholders(table.size())));
+        for (const TRecord& row : rows) {
+            stored.bindValue(0, row[code]);
+            stored.bindValue(1, row[number]);
+            Exec(stored);
+            const bool exists = stored.next();
+            stored.finish();
+            if (exists) {
+                ++result.skipped;
+                continue;
+            }
+            BindRow(insert, row);
+            Exec(insert);
+            ++result.stored;
+        }
+    });
+    return result;
+}
+
+TStoreResult StoreStock(TADODB& db, const TRecordset& file)
+{
+    const std::vector<TTableColumn> table = TableColumns(db, QStringLiteral("fpkcxx"));
+    const std::vector<TRecord> rows = ValuesForTable(file, table);
+    const int key[4] = {ColumnIndex(table, "lyrq"), ColumnIndex(table, "fpdm"), ColumnIndex(table, "fphmq"),
+                        ColumnIndex(table, "fphmz")};
+    QStringList assignments;
+    for (const TTableColumn& c : table)
+        assignments << c.name + QStringLiteral("=?");
+    TStoreResult result;
+    InTransaction(db, [&] {
+        // "is" lets a NULL key match a NULL, as the search of the stored rows does.
+        QSqlQuery find = Prepared(db, QStringLiteral("select rowid from fpkcxx where lyrq is ? and fpdm is ? and "
+                                                     "fphmq is ? and fphmz is ? order by rowid limit 1"));
+        QSqlQuery update = Prepared(db, QStringLiteral("update fpkcxx set %1 where rowid=?").arg(assignments.join(u',')));
+        QSqlQuery insert = Prepared(db, QStringLiteral("insert into fpkcxx values (%1)").arg(Placeholders(table.size())));
+        for (const TRecord& row : rows) {
+            for (int k = 0; k < 4; ++k)
+                find.bindValue(k, row[key[k]]);
+            Exec(find);
+            const QVariant rowid = find.next() ? find.value(0) : QVariant();
+            find.finish();
+            QSqlQuery& store = rowid.isNull() ? insert : update;
+            BindRow(store, row);
+            if (!rowid.isNull())
+                store.bindValue(static_cast<int>(row.size()), rowid);
+            Exec(store);
+            ++result.stored;
+        }
+    });
+    return result;
+}
+
+void WriteListLog(const QString& message)
+{
+    try {
+        if (SysLog)
+            SysLog->WriteLog(message);
+    } catch (const ETallyraError&) {
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include "RecordsetXml.h"
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+class QTableView;
+struct TGridColumns;
+struct TStoreResult;
+
+// What the sales and the stock import windows share: a branch's exchange file loaded into a
+// grid, then stored in this database and removed.
+class TImportListWindow : public QWidget {
+    Q_OBJECT
+public:
+    QWidget* Panel1;
+    QPushButton* SpeedButton1;
+    QLineEdit* edtPath;
+    QPushButton* btnImport;
+    QPushButton* btnSave;
+    QPushButton* btnClose;
+    QWidget* Panel2;
+    QTableView* dbgSale;
+
+    // The loaded rows.
+    const TRecordset& Rows() const { return m_rows; }
+
+    void SpeedButton1Click();
+    void btnImportClick();
+    void btnSaveClick();
+    void btnCloseClick();
+
+protected:
+    // fileMark: what the path must contain; wrongFile: the warning when it does not.
+    TImportListWindow(const TGridColumns& columns, const QString& fileMark, const QString& wrongFile, QWidget* parent);
+
+    // An empty record set the grid shows.
+    void CreateList();
+    void LoadList();
+    // After a stored list: the grid emptied, the buttons back, the file removed.
+    void ListStored();
+
+    virtual void LoadFile() = 0;
+    virtual void SaveList() = 0;
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QString m_fileMark;
+    QString m_wrongFile;
+    TRecordset m_rows;
+    TRecordsetModel* m_model;
+};

@@ -1,0 +1,34 @@
+#include "TfrmImportInvData.h"
+
+#include "ExchangeLists.h"
+#include "core/Dialogs.h"
+#include "core/Globals.h"
+
+#include <QLineEdit>
+
+TfrmImportInvData::TfrmImportInvData(QWidget* parent)
+    : TImportListWindow(StockGridColumns(), QStringLiteral("库存清单"), QStringLiteral("请选择正确的库存清单文件!"), parent)
+{
+    setObjectName(QStringLiteral("frmImportInvData"));
+    setWindowTitle(QStringLiteral("发票领用库存导入"));
+    CreateQuery();
+}
+
+void TfrmImportInvData::CreateQuery() { CreateList(); }
+
+void TfrmImportInvData::LoadFile() { LoadList(); }
+
+void TfrmImportInvData::SaveStock()
+{
+    const QString path = edtPath->text();
+    try {
+        StoreStock(*DataBase, Rows());
+    } catch (const ETallyraError& e) {
+        WriteListLog(QStringLiteral("保存") + path + QStringLiteral("失败,原因为:") + e.Text());
+        ShowError(QStringLiteral("保存库存数据失败!"));
+        return;
+    }
+    WriteListLog(QStringLiteral("保存") + path + QStringLiteral("成功!"));
+    ShowInfo(QStringLiteral("保存库存数据成功!"));
+    ListStored();
+}

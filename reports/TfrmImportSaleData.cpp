@@ -1,0 +1,40 @@
+#include "TfrmImportSaleData.h"
+
+#include "ExchangeLists.h"
+#include "core/Dialogs.h"
+#include "core/Globals.h"
+
+#include <QLineEdit>
+
+TfrmImportSaleData::TfrmImportSaleData(QWidget* parent)
+    : TImportListWindow(SaleGridColumns(), QStringLiteral("销售清单"), QStringLiteral("请选择正确的销售清单文件!"), parent)
+{
+    setObjectName(QStringLiteral("frmImportSaleData"));
+    setWindowTitle(QStringLiteral("销售发票清单导入"));
+    CreateQuery();
+}
+
+void TfrmImportSaleData::CreateQuery() { CreateList(); }
+
+void TfrmImportSaleData::LoadFile() { LoadList(); }
+
+void TfrmImportSaleData::SaveSales()
+{
+    const QString path = edtPath->text();
+    TStoreResult result;
+    try {
+        result = StoreSales(*DataBase, Rows());
+    } catch (const ETallyraError& e) {
+        ShowError(QStringLiteral("保存销售数据失败!原因为:") + e.Text());
+        WriteListLog(QStringLiteral("保存销售数据失败!"));
+        return;
+    }
+    WriteListLog(QStringLiteral("保存") + path + QStringLiteral("成功"));
+    QString message = QStringLiteral("保存销售数据成功!");
+    if (result.skipped > 0) {
+        WriteListLog(QStringLiteral("跳过已存在的发票%1张").arg(result.skipped));
+        message += QStringLiteral("\n已存在的发票%1张，未重复保存。").arg(result.skipped);
+    }
+    ShowInfo(message);
+    ListStored();
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// "生成IC卡申报数据": writes the month's declaration file and shows it.
+class TfrmMKICData : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMKICData(QWidget* parent = nullptr);
+
+    QWidget* Panel1;
+    QPushButton* btnPath;
+    QLineEdit* edtFName;
+    QPushButton* btnExport;
+    QPushButton* btnClose;
+    QPlainTextEdit* WebBrowser1;  // the written file, decoded, in place of a browser
+
+    QString ReportMonth;     // "yyyy-MM", the month declared
+    QString ReportFileName;  // without folder
+
+    void FormShow();
+    void PrepareFileName();
+    void btnPathClick();
+    void btnExportClick();
+    // Writes the file at edtFName and says how it went; true when it is written.
+    bool WriteDeclarationXml();
+    void btnCloseClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ShowFile(const QString& path);
+};

@@ -1,0 +1,73 @@
+#include "ReportsTestData.h"
+#include "core/Errors.h"
+#include "core/TextCodec.h"
+#include "reports/DeclarationXml.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+TDeclarationRow Row(const QString& number, const QVariant& maker, const QVariant& model, const QVariant& amount)
+{
+    return {QStringLiteral("044001900111"), number, maker, model, QStringLiteral("LSVAB2B3000000001"), amount};
+}
+
+QString Gbk(const QByteArray& bytes) { return FromGbk(bytes).value_or(QStringLiteral("<not GBK>")); }
+
+QString Total(const std::vector<TDeclarationRow>& rows)
+{
+    const QString text = Gbk(DeclarationXml(QStringLiteral("某公司"), QStringLiteral("1"), QStringLiteral("2026-02"), rows));
+    const qsizetype from = text.indexOf(QStringLiteral("JFHJJE_HJ>")) + 10;
+    return text.mid(from, text.indexOf(u'<', from) - from);
+}
+}  // namespace
+
+TEST(DeclarationFile, TheTreeWithoutWhitespaceInGbk)
+{
+    const QByteArray bytes =
+        DeclarationXml(QStringLiteral("某汽车销售有限公司"), QStringLiteral("330100000000001"), QStringLiteral("2025-12"),
+                       {Row(QStringLiteral("00000001"), QStringLiteral("某厂&<分厂>"), QVariant(), 125000.0),
+                        Row(QStringLiteral("00000002"), QStringLiteral("某厂"), QStringLiteral("SV7180"), 125000.5)});
+    const QString L = QStringLiteral("<JDC_QYJDCXSFPB_LC><JDC_QYJDCXSFPB_XH>%1</JDC_QYJDCXSFPB_XH><JDC_QYJDCXSFPB_FPDM>044001900111"
+                                     "</JDC_QYJDCXSFPB_FPDM><JDC_QYJDCXSFPB_FPHM>%2</JDC_QYJDCXSFPB_FPHM>%3%4<JDC_QYJDCXSFPB_"
+                                     "CJHMHCLSBDM>LSVAB2B3000000001</JDC_QYJDCXSFPB_CJHMHCLSBDM><JDC_QYJDCXSFPB_JFHJJE>%5"
+                                     "</JDC_QYJDCXSFPB_JFHJJE></JDC_QYJDCXSFPB_LC>");
+    const QString expected =
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<JDC_QYJDCXSFPB><JDC_QYJDCXSFPB_BTXX><JDC_QYJDCXSFPB_NSRMC>"
+                       "某汽车销售有限公司</JDC_QYJDCXSFPB_NSRMC><JDC_QYJDCXSFPB_NSRSBH>330100000000001</JDC_QYJDCXSFPB_NSRSBH>"
+                       "<JDC_QYJDCXSFPB_SSQ>202512</JDC_QYJDCXSFPB_SSQ></JDC_QYJDCXSFPB_BTXX><JDC_QYJDCXSFPB_MXXX>") +
+        L.arg(QStringLiteral("1"), QStringLiteral("00000001"),
+              QStringLiteral("<JDC_QYJDCXSFPB_SCQYMC>某厂&amp;&lt;分厂&gt;</JDC_QYJDCXSFPB_SCQYMC>"),
+              QStringLiteral("<JDC_QYJDCXSFPB_CPXH/>"), QStringLiteral("125000")) +
+        L.arg(QStringLiteral("2"), QStringLiteral("00000002"), QStringLiteral("<JDC_QYJDCXSFPB_SCQYMC>某厂</JDC_QYJDCXSFPB_SCQYMC>"),
+              QStringLiteral("<JDC_QYJDCXSFPB_CPXH>SV7180</JDC_QYJDCXSFPB_CPXH>"), QStringLiteral("125000.5")) +
+        QStringLiteral("</JDC_QYJDCXSFPB_MXXX><JDC_QYJDCXSFPB_HJ><JDC_QYJDCXSFPB_JFHJJE_HJ> 250000.50</JDC_QYJDCXSFPB_JFHJJE_HJ>"
+                       "</JDC_QYJDCXSFPB_HJ></JDC_QYJDCXSFPB>\r\n");
+    EXPECT_EQ(Gbk(bytes), expected);
+    EXPECT_TRUE(bytes.contains("<JDC_QYJDCXSFPB_NSRMC>\xc4\xb3"));  // 某 in GBK
+
+    // Python reads it through its gbk codec.
+    EXPECT_EQ(PythonOn(bytes, QStringLiteral("import sys, xml.etree.ElementTree as ET\n"
+                                             "text = open(sys.argv[1], 'rb').read().decode('gbk')\n"
+                                             "head, body = text.split('\\r\\n', 1)\n"
+                                             "root = ET.fromstring(body)\n"
+                                             "print(head, root.find('JDC_QYJDCXSFPB_MXXX')[0][3].text, "
+                                             "root.find('.//JDC_QYJDCXSFPB_JFHJJE_HJ').text)")),
+              QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?> 某厂&<分厂>  250000.50"));
+}
+
+TEST(DeclarationFile, TotalsEmptyMonthAndWhatFailsTheFile)
+{
+    EXPECT_EQ(Total({}), QStringLiteral("      0.00"));
+    EXPECT_EQ(Total({Row(QStringLiteral("1"), {}, {}, 250000.0)}), QStringLiteral(" 250000.00"));
+    EXPECT_EQ(Total({Row(QStringLiteral("1"), {}, {}, 12345678.9)}), QStringLiteral("12345678.90"));
+    EXPECT_EQ(Total({Row(QStringLiteral("1"), {}, {}, 0.1), Row(QStringLiteral("2"), {}, {}, 0.2), Row(QStringLiteral("3"), {}, {}, -0.3)}),
+              QStringLiteral("      0.00"));
+    EXPECT_TRUE(Gbk(DeclarationXml({}, {}, QStringLiteral("2026-02"), {})).contains(QStringLiteral("<JDC_QYJDCXSFPB_MXXX/><JDC_QYJDCXSFPB_HJ>")));
+
+    // GBK has no Hangul: the encoder refuses it instead of writing a substitute.
+    EXPECT_FALSE(ToGbk(QStringLiteral("한")).has_value());
+    for (const QVariant& model : {QVariant(QStringLiteral("SV한")), QVariant(QStringLiteral("SV\n7180")), QVariant(QStringLiteral("SV\t"))})
+        EXPECT_THROW(DeclarationXml({}, {}, QStringLiteral("2026-02"), {Row(QStringLiteral("1"), {}, model, 1.0)}), EConvertError);
+    EXPECT_THROW(DeclarationXml({}, {}, QStringLiteral("2026-02"), {Row(QStringLiteral("1"), {}, {}, QVariant())}), EConvertError);
+    EXPECT_THROW(DeclarationXml({}, {}, QStringLiteral("2026-02"), {Row(QStringLiteral("1"), {}, {}, QStringLiteral("x"))}), EConvertError);
+}

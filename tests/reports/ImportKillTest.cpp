@@ -1,0 +1,122 @@
+// A child process stores a large sales list and is killed at random moments: the invoices are
+// stored all or none, the file stays until they are, and importing again stores none twice.
+#include "ProgramFolder.h"
+#include "ReportsTestData.h"
+#include "ScriptedDialogs.h"
+#include "core/Globals.h"
+#include "core/TADODB.h"
+#include "reports/ExchangeLists.h"
+#include "reports/TfrmImportSaleData.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+const char* const kChildVariable = "TALLYRA_IMPORT_CHILD";
+constexpr int kRows = 20000;
+const QString kList = QStringLiteral("2026年02月一店销售清单.xml");
+
+[[noreturn]] void SaveUntilKilled(const QString& folder)
+{
+    SetProgramFolder(folder);
+    InitGlobals();
+    TScriptedDialogs dialogs;
+    TfrmImportSaleData window;
+    window.edtPath->setText(folder + kList);
+    window.btnImportClick();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    window.btnSaveClick();
+    std::_Exit(dialogs.Texts().constLast().startsWith(QStringLiteral("保存销售数据成功!")) ? 0 : 3);
+}
+
+// Invoices stored, and invoices stored more than once.
+std::pair<int, int> Stored(const QString& file)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(file.toUtf8().constData(), &db);
+    int n[2] = {-1, -1};
+    const char* sql[2] = {"select count(*) from SaleDetail",
+                          "select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"};
+    for (int i = 0; i < 2; ++i) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql[i], -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            n[i] = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return {n[0], n[1]};
+}
+}  // namespace
+
+TEST(ImportKill, AllRowsOrNoneAfterEveryKill)
+{
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        SaveUntilKilled(qEnvironmentVariable(kChildVariable));
+
+    TTestProgramFolder folder;
+    InsertCompany(folder, QStringLiteral("总部"), QStringLiteral("是"));
+    {
+        TTestContext context(folder);
+        TRecordset rs;
+        for (const TTableColumn& c : TableColumns(*DataBase, QStringLiteral("SaleDetail")))
+            rs.fields.push_back(FieldOf(c));
+        for (int i = 1; i <= kRows; ++i) {
+            const QVariantList v = InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-03 10:00:00"),
+                                                 QString::number(i).rightJustified(8, u'0'), 125000.5);
+            rs.rows.emplace_back(v.begin(), v.end());
+        }
+        SaveRecordsetXmlFile(folder.File(QStringLiteral("branch.xml")), rs);
+    }
+    const QByteArray list = folder.ReadFile(QStringLiteral("branch.xml"));
+    // One run: the child loads the list and saves it; killed after killAfterMs unless that is < 0.
+    auto run = [&](int killAfterMs) {
+        if (!QFile::exists(folder.File(kList)))
+            folder.WriteFile(kList, list);  // the branch's copy, brought again
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ImportKill.*")});
+        QByteArray out;
+        while (!out.contains("ready") && child.waitForReadyRead(30000))
+            out += child.readAllStandardOutput();
+        EXPECT_TRUE(out.contains("ready")) << child.readAllStandardError().toStdString();
+        QElapsedTimer saving;
+        saving.start();
+        QThread::msleep(static_cast<unsigned long>(std::max(killAfterMs, 0)));
+        const bool killed = killAfterMs >= 0 && child.state() == QProcess::Running;
+        if (killed)
+            child.kill();  // SIGKILL
+        EXPECT_TRUE(child.waitForFinished(30000));
+        EXPECT_TRUE(killed || child.exitCode() == 0) << child.readAllStandardError().toStdString();
+        return std::pair<bool, qint64>(killed, saving.elapsed());
+    };
+
+    // One whole save tells how long the kills may wait; it is then undone.
+    const qint64 whole = run(-1).second;
+    EXPECT_EQ(Stored(folder.DatabaseFile()), std::make_pair(kRows, 0));
+    folder.Sql(QStringLiteral("delete from SaleDetail"));
+    QRandomGenerator random(20260305);
+    int killed = 0;
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        killed += run(static_cast<int>(random.bounded(static_cast<quint32>(whole * 5 / 4) + 1))).first;
+        const auto [rows, doubled] = Stored(folder.DatabaseFile());
+        EXPECT_TRUE(rows == 0 || rows == kRows) << rows;
+        EXPECT_EQ(doubled, 0);
+        EXPECT_TRUE(rows == kRows || QFile::exists(folder.File(kList)));
+    }
+    EXPECT_GE(killed, 6);
+    run(-1);
+    EXPECT_EQ(Stored(folder.DatabaseFile()), std::make_pair(kRows, 0));
+    EXPECT_FALSE(QFile::exists(folder.File(kList)));
+}

@@ -1,0 +1,102 @@
+#include "ReportsTestData.h"
+
+#include "ProgramFolder.h"
+#include "core/Globals.h"
+#include "core/TADODB.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <stdexcept>
+
+QString Fixture(const QString& name) { return QStringLiteral(TALLYRA_ADO_FIXTURES "/") + name; }
+
+QByteArray FixtureBytes(const QString& name)
+{
+    QFile f(Fixture(name));
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("missing fixture " + name.toStdString());
+    return f.readAll();
+}
+
+QString PythonOn(const QByteArray& file, const QString& script)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("file.xml")));
+    if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
+        return QStringLiteral("<not written>");
+    f.close();
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, f.fileName()});
+    if (!python.waitForFinished(20000) || python.exitCode() != 0)
+        return QString::fromUtf8(python.readAllStandardError());
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+QVariantList InvoiceValues(const QString& point, const QString& issued, const QString& number, double total)
+{
+    const QVariant null;
+    return {issued, QStringLiteral("044001900111"), number, QStringLiteral("某'\"&<>贸易公司"), QStringLiteral("000123"),
+            QStringLiteral("轿车"), QStringLiteral("某牌SV7180"), QStringLiteral("广州\t黄埔\r\n东区"), QStringLiteral("WAB1"),
+            null, QStringLiteral(""), null, QStringLiteral("LSVAB2B3000000001"), QStringLiteral("壹"), 0.1,
+            QStringLiteral("HT01"), QStringLiteral("上牌"), null, QStringLiteral(""), -12445.0, 0.0, 0.0,
+            QStringLiteral("RMB壹拾贰万伍仟圆伍角"), total, QStringLiteral("某汽车销售有限公司"), QStringLiteral("某市某路1号"),
+            QStringLiteral("0571-8800000"), QStringLiteral("330100000000001"), QStringLiteral("某银行"),
+            QStringLiteral("6222000000000001"), QStringLiteral("张三"), QStringLiteral("王出纳"), QStringLiteral("0"),
+            QStringLiteral("0"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("某汽车制造厂"), point};
+}
+
+namespace {
+QString Literal(const QVariant& v)
+{
+    if (v.isNull())
+        return QStringLiteral("NULL");
+    if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Int)
+        return QString::number(v.toDouble(), 'g', 17);
+    return u'\'' + v.toString().replace(u'\'', QLatin1String("''")) + u'\'';
+}
+
+void Insert(const TTestProgramFolder& folder, const char* table, const QVariantList& values)
+{
+    QStringList literals;
+    for (const QVariant& v : values)
+        literals << Literal(v);
+    folder.Sql(QStringLiteral("insert into %1 values(%2);").arg(QLatin1String(table), literals.join(u',')));
+}
+}  // namespace
+
+void InsertInvoice(const TTestProgramFolder& folder, const QVariantList& values) { Insert(folder, "SaleDetail", values); }
+
+void InsertRoll(const TTestProgramFolder& folder, const QString& point, const QString& received, const QString& first,
+                const QString& current, int left)
+{
+    const QString last = QString::number(first.toInt() + 9).rightJustified(8, u'0');
+    Insert(folder, "fpkcxx", {received, QStringLiteral("044001900111"), first, last, QStringLiteral("101"), current,
+                              QStringLiteral("李四"), 10, left, point});
+}
+
+void InsertCompany(const TTestProgramFolder& folder, const QString& point, const QString& flag)
+{
+    folder.Sql(QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售有限公司',"
+                              "'330100000000001','%1','%2');")
+                   .arg(point, flag));
+}
+
+std::vector<QStringList> TableRows(const QString& table, const QString& where)
+{
+    QSqlQuery q = DataBase->Run(QStringLiteral("select * from ") + table + u' ' + where + QStringLiteral(" order by rowid"));
+    std::vector<QStringList> rows;
+    while (q.next()) {
+        QStringList row;
+        for (int i = 0; i < q.record().count(); ++i) {
+            const QVariant v = q.value(i);
+            row << (v.isNull() ? QStringLiteral("∅")
+                    : v.metaType().id() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
+                                                              : v.toString());
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
