@@ -16,6 +16,7 @@
 #include "shell/TfrmMain.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -27,6 +28,17 @@
 #include <gtest/gtest.h>
 
 namespace {
+// A well-formed list of another table: two columns, no row.
+QByteArray TwoColumnList()
+{
+    TRecordset rs;
+    rs.fields = {IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)};
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    WriteRecordsetXml(out, rs);
+    return out.data();
+}
+
 const QString kFebruary = QStringLiteral("where substr(kprq,1,7)='2026-02' and kpdName='一店'");
 
 QByteArray Bytes(const QString& path)
@@ -219,7 +231,7 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     import->SpeedButton1->click();  // cancelled
     EXPECT_TRUE(import->edtPath->text().isEmpty());
     const QString misnamed = exchange.filePath(QStringLiteral("2026年02月一店库存清单.xml"));
-    Write(misnamed, FixtureBytes(QStringLiteral("empty.xml")));
+    Write(misnamed, TwoColumnList());
     dialogs.AnswerPath(misnamed);
     import->SpeedButton1->click();
     import->btnImport->click();
@@ -234,7 +246,7 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     EXPECT_EQ(Last(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
     EXPECT_TRUE(import->btnImport->isEnabled());
     EXPECT_FALSE(import->btnSave->isEnabled());
-    Write(garbage, FixtureBytes(QStringLiteral("empty.xml")));  // another table's columns
+    Write(garbage, TwoColumnList());  // another table's columns
     import->btnImport->click();
     EXPECT_EQ(Last(), QStringLiteral("导入数据成功！"));
     import->btnSave->click();

@@ -5,6 +5,7 @@
 #include "core/TADODB.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QSqlQuery>
@@ -12,6 +13,8 @@
 #include <stdexcept>
 
 QString Fixture(const QString& name) { return QStringLiteral(TALLYRA_ADO_FIXTURES "/") + name; }
+
+bool FixturesPresent() { return QFileInfo::exists(Fixture(QStringLiteral("empty.xml"))); }
 
 QByteArray FixtureBytes(const QString& name)
 {

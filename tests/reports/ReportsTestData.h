@@ -9,8 +9,13 @@
 
 class TTestProgramFolder;
 
-// A file of the record-set fixtures that other writers made.
+// A file of the record-set fixtures that other writers made. They lie beside the repository,
+// not in it: a checkout without them skips the tests that compare with them.
 QString Fixture(const QString& name);
+bool FixturesPresent();
+#define SKIP_WITHOUT_FIXTURES()                                                                 \
+    if (!FixturesPresent())                                                                     \
+    GTEST_SKIP() << "record-set fixtures not found at " << Fixture(QString()).toStdString()
 QByteArray FixtureBytes(const QString& name);
 
 // What /usr/bin/python3 prints running script on a file of these bytes (its first argument);
