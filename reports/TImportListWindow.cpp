@@ -96,6 +96,7 @@ void TImportListWindow::LoadList()
     m_model->SetRecordset(nullptr);
     m_rows = std::move(loaded);
     m_model->SetRecordset(&m_rows);
+    m_loadedFile = edtPath->text();
     btnSave->setEnabled(true);
     btnImport->setEnabled(false);
     ShowInfo(QStringLiteral("导入数据成功！"));
@@ -107,9 +108,9 @@ void TImportListWindow::ListStored()
     btnSave->setEnabled(false);
     btnImport->setEnabled(true);
     // Only now that the rows are committed: a file kept after a failure can be stored again.
-    const QString path = edtPath->text();
-    if (!QFile::remove(path))
-        WriteListLog(QStringLiteral("删除") + path + QStringLiteral("失败"));
+    if (!QFile::remove(m_loadedFile))
+        WriteListLog(QStringLiteral("删除") + m_loadedFile + QStringLiteral("失败"));
+    m_loadedFile.clear();
     edtPath->clear();
 }
 

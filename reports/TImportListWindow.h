@@ -23,8 +23,9 @@ public:
     QWidget* Panel2;
     QTableView* dbgSale;
 
-    // The loaded rows.
+    // The loaded rows, and the file they came from.
     const TRecordset& Rows() const { return m_rows; }
+    const QString& LoadedFile() const { return m_loadedFile; }
 
     void SpeedButton1Click();
     void btnImportClick();
@@ -38,7 +39,7 @@ protected:
     // An empty record set the grid shows.
     void CreateList();
     void LoadList();
-    // After a stored list: the grid emptied, the buttons back, the file removed.
+    // After a stored list: the grid emptied, the buttons back, the loaded file removed.
     void ListStored();
 
     virtual void LoadFile() = 0;
@@ -50,5 +51,8 @@ private:
     QString m_fileMark;
     QString m_wrongFile;
     TRecordset m_rows;
+    // Another file may be picked once the rows are loaded: what is stored, and then removed,
+    // is this one.
+    QString m_loadedFile;
     TRecordsetModel* m_model;
 };

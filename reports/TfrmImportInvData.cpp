@@ -4,8 +4,6 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 
-#include <QLineEdit>
-
 TfrmImportInvData::TfrmImportInvData(QWidget* parent)
     : TImportListWindow(StockGridColumns(), QStringLiteral("库存清单"), QStringLiteral("请选择正确的库存清单文件!"), parent)
 {
@@ -20,7 +18,7 @@ void TfrmImportInvData::LoadFile() { LoadList(); }
 
 void TfrmImportInvData::SaveStock()
 {
-    const QString path = edtPath->text();
+    const QString path = LoadedFile();
     try {
         StoreStock(*DataBase, Rows());
     } catch (const ETallyraError& e) {

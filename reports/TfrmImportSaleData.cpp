@@ -4,8 +4,6 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 
-#include <QLineEdit>
-
 TfrmImportSaleData::TfrmImportSaleData(QWidget* parent)
     : TImportListWindow(SaleGridColumns(), QStringLiteral("销售清单"), QStringLiteral("请选择正确的销售清单文件!"), parent)
 {
@@ -20,7 +18,7 @@ void TfrmImportSaleData::LoadFile() { LoadList(); }
 
 void TfrmImportSaleData::SaveSales()
 {
-    const QString path = edtPath->text();
+    const QString path = LoadedFile();
     TStoreResult result;
     try {
         result = StoreSales(*DataBase, Rows());

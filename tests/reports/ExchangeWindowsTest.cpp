@@ -371,3 +371,25 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     }
     EXPECT_EQ(QDir(head.Path()).entryList(QDir::Files), QStringList{QFileInfo(sb).fileName()});
 }
+
+TEST_F(ExchangeWindows, AFilePickedAfterLoadingIsNotTheOneStoredAndTakenAway)
+{
+    Open(branch);
+    const QString saleFile = Export<TfrmExportSaleData>(main->exportSaleAct);
+    Open(head);
+    auto* import = Through<TfrmImportSaleData>(main->importSaleAct);
+    ASSERT_NE(import, nullptr);
+    dialogs.AnswerPath(saleFile);
+    import->SpeedButton1->click();
+    import->btnImport->click();
+    const QString picked = exchange.filePath(QStringLiteral("2026年02月二店销售清单.xml"));
+    Write(picked, TwoColumnList());
+    dialogs.AnswerPath(picked);
+    import->SpeedButton1->click();  // the loaded rows stay in the grid
+    import->btnSave->click();
+    EXPECT_EQ(Last(), QStringLiteral("保存销售数据成功!"));
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail where kpdName='一店'")), 3);
+    EXPECT_FALSE(QFile::exists(saleFile));
+    EXPECT_EQ(Bytes(picked), TwoColumnList());
+    EXPECT_TRUE(head.LogMessages().contains(QStringLiteral("保存") + saleFile + QStringLiteral("成功")));
+}
