@@ -25,6 +25,15 @@ QString ErrorText(const QSqlError& e)
 }
 }  // namespace
 
+bool FetchNext(QSqlQuery& q)
+{
+    if (q.next())
+        return true;
+    if (q.lastError().isValid())
+        throw EDatabaseError(ErrorText(q.lastError()));
+    return false;
+}
+
 QString StatementKind(const QString& statement) { return TrimBlanks(statement).toUpper().left(6); }
 
 TADODB::TADODB(const QString& databaseFile, const QString& userName, const QString& password,

@@ -81,6 +81,10 @@ private:
     std::function<void()> m_beforeCommit;
 };
 
+// The next row of q, as QSqlQuery::next; raises EDatabaseError where next() stopped on an error
+// rather than at the end, so that a row that cannot be read never reads as the last one.
+bool FetchNext(QSqlQuery& q);
+
 // The statement-kind test of ExecSQL/OpenSQL: the first six characters of the trimmed,
 // upper-cased statement.
 QString StatementKind(const QString& statement);

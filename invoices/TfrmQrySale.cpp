@@ -135,7 +135,7 @@ int TfrmQrySale::MeasureRows(const TStatement& statement)
     QSqlQuery rows = OpenStatement(walk, true);
     TTextWidths widths(dbgSale->font());
     int count = 0;
-    while (rows.next()) {
+    while (FetchNext(rows)) {
         ++count;
         for (int c = 0; c < fields.size(); ++c)
             ColWidths[c] = std::max(ColWidths[c], widths.Width(CellText(rows.value(c))));

@@ -83,7 +83,7 @@ std::vector<TDeclarationRow> QueryDeclarationRows(TADODB& db, const QString& mon
                      {QStringLiteral("month"), month}}))
         throw EDatabaseError(db.LastErrorText());
     std::vector<TDeclarationRow> rows;
-    while (q.next())
+    while (FetchNext(q))
         rows.push_back({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4), q.value(5)});
     return rows;
 }

@@ -173,7 +173,7 @@ std::vector<TTableColumn> TableColumns(TADODB& db, const QString& table)
     QSqlQuery q = db.Run(QStringLiteral("select name, type from pragma_table_info(:table) order by cid"),
                          {{QStringLiteral("table"), table}});
     std::vector<TTableColumn> columns;
-    while (q.next())
+    while (FetchNext(q))
         columns.push_back({q.value(0).toString(), q.value(1).toString()});
     if (columns.empty())
         throw EDatabaseError(QStringLiteral("没有表") + table);
@@ -251,14 +251,12 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
     const int n = static_cast<int>(rs.fields.size());
     if (q.record().count() != n)
         throw EDatabaseError(QStringLiteral("查询的列数与表不符"));
-    while (q.next()) {
+    while (FetchNext(q)) {
         TRecord row(n);
         for (int i = 0; i < n; ++i)
             row[i] = q.value(i);
         rs.rows.push_back(std::move(row));
     }
-    if (q.lastError().isValid())
-        throw EDatabaseError(q.lastError().text());
     return rs;
 }
 

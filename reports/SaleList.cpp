@@ -77,7 +77,7 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders)
         {{QStringLiteral("month"), month}});
     int n = 0;
     double total = 0;
-    while (q.next()) {
+    while (FetchNext(q)) {
         ++n;
         const int row = 4 + n;
         book.SetText(row, colNo, QString::number(n));
