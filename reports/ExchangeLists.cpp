@@ -1,8 +1,5 @@
 #include "ExchangeLists.h"
 
-#include "core/Globals.h"
-#include "core/TLog.h"
-
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -350,13 +347,4 @@ TStoreResult StoreStock(TADODB& db, const TRecordset& file)
         }
     });
     return result;
-}
-
-void WriteListLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const ETallyraError&) {
-    }
 }

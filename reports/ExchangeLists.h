@@ -64,6 +64,3 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file);
 // Stores the loaded rolls in fpkcxx in one transaction: the first stored row of the same receipt
 // date, code and first and last number takes every column of the loaded one, else it is added.
 TStoreResult StoreStock(TADODB& db, const TRecordset& file);
-
-// A log line of these windows; a log that cannot be written does not undo what was done.
-void WriteListLog(const QString& message);

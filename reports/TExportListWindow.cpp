@@ -1,6 +1,7 @@
 #include "TExportListWindow.h"
 
 #include "ExchangeLists.h"
+#include "ReportMaking.h"
 #include "ExchangeWindowParts.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
@@ -74,7 +75,7 @@ void TExportListWindow::showEvent(QShowEvent* event)
 
 void TExportListWindow::closeEvent(QCloseEvent* event)
 {
-    WriteListLog(ClosingLine());
+    WriteReportLog(ClosingLine());
     event->accept();
 }
 
@@ -106,7 +107,7 @@ void TExportListWindow::QueryList(bool logStatement)
     m_model->SetRecordset(&m_rows);
     if (!m_rows.rows.empty()) {
         if (logStatement)
-            WriteListLog(ListStatementLogText(m_kind, point, month));
+            WriteReportLog(ListStatementLogText(m_kind, point, month));
         btnQry->setEnabled(false);
         btnExport->setEnabled(true);
     }
@@ -144,11 +145,11 @@ void TExportListWindow::ExportList()
     try {
         SaveRecordsetXmlFile(path, m_rows);
     } catch (const ETallyraError& e) {
-        WriteListLog(QStringLiteral("导出") + path + QStringLiteral("失败,原因为:") + e.Text());
+        WriteReportLog(QStringLiteral("导出") + path + QStringLiteral("失败,原因为:") + e.Text());
         ShowWarning(QStringLiteral("导出数据失败！！"));
         return;
     }
-    WriteListLog(QStringLiteral("导出") + path + QStringLiteral("成功"));
+    WriteReportLog(QStringLiteral("导出") + path + QStringLiteral("成功"));
     ShowInfo(QStringLiteral("导出数据成功！！"));
     btnQry->setEnabled(true);
     btnExport->setEnabled(false);

@@ -1,6 +1,7 @@
 #include "TImportListWindow.h"
 
 #include "ExchangeLists.h"
+#include "ReportMaking.h"
 #include "ExchangeWindowParts.h"
 #include "core/Dialogs.h"
 #include "core/TextCodec.h"
@@ -50,7 +51,7 @@ TImportListWindow::TImportListWindow(const TGridColumns& columns, const QString&
 
 void TImportListWindow::closeEvent(QCloseEvent* event)
 {
-    WriteListLog(QStringLiteral("关闭导入数据"));
+    WriteReportLog(QStringLiteral("关闭导入数据"));
     event->accept();
 }
 
@@ -109,7 +110,7 @@ void TImportListWindow::ListStored()
     btnImport->setEnabled(true);
     // Only now that the rows are committed: a file kept after a failure can be stored again.
     if (!QFile::remove(m_loadedFile))
-        WriteListLog(QStringLiteral("删除") + m_loadedFile + QStringLiteral("失败"));
+        WriteReportLog(QStringLiteral("删除") + m_loadedFile + QStringLiteral("失败"));
     m_loadedFile.clear();
     edtPath->clear();
 }

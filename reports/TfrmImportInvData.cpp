@@ -1,6 +1,7 @@
 #include "TfrmImportInvData.h"
 
 #include "ExchangeLists.h"
+#include "ReportMaking.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 
@@ -22,11 +23,11 @@ void TfrmImportInvData::SaveStock()
     try {
         StoreStock(*DataBase, Rows());
     } catch (const ETallyraError& e) {
-        WriteListLog(QStringLiteral("保存") + path + QStringLiteral("失败,原因为:") + e.Text());
+        WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("失败,原因为:") + e.Text());
         ShowError(QStringLiteral("保存库存数据失败!"));
         return;
     }
-    WriteListLog(QStringLiteral("保存") + path + QStringLiteral("成功!"));
+    WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("成功!"));
     ShowInfo(QStringLiteral("保存库存数据成功!"));
     ListStored();
 }

@@ -1,6 +1,7 @@
 #include "TfrmImportSaleData.h"
 
 #include "ExchangeLists.h"
+#include "ReportMaking.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 
@@ -24,13 +25,13 @@ void TfrmImportSaleData::SaveSales()
         result = StoreSales(*DataBase, Rows());
     } catch (const ETallyraError& e) {
         ShowError(QStringLiteral("保存销售数据失败!原因为:") + e.Text());
-        WriteListLog(QStringLiteral("保存销售数据失败!"));
+        WriteReportLog(QStringLiteral("保存销售数据失败!"));
         return;
     }
-    WriteListLog(QStringLiteral("保存") + path + QStringLiteral("成功"));
+    WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("成功"));
     QString message = QStringLiteral("保存销售数据成功!");
     if (result.skipped > 0) {
-        WriteListLog(QStringLiteral("跳过已存在的发票%1张").arg(result.skipped));
+        WriteReportLog(QStringLiteral("跳过已存在的发票%1张").arg(result.skipped));
         message += QStringLiteral("\n已存在的发票%1张，未重复保存。").arg(result.skipped);
     }
     ShowInfo(message);

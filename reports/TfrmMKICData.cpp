@@ -1,10 +1,11 @@
 #include "TfrmMKICData.h"
 
 #include "DeclarationXml.h"
-#include "ExchangeLists.h"
+#include "ReportMaking.h"
 #include "ExchangeWindowParts.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
+#include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
 #include "core/TextCodec.h"
@@ -90,11 +91,11 @@ void TfrmMKICData::btnExportClick()
         if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？")))
             return;
         // The old file stays until the new one replaces it whole.
-        WriteListLog(QStringLiteral("重新生成报表:") + path);
+        WriteReportLog(QStringLiteral("重新生成报表:") + path);
     }
     const bool written = WriteDeclarationXml();
     ShowFile(path);
-    WriteListLog(QStringLiteral("生成") + path + (written ? QString() : QStringLiteral("失败")));
+    WriteReportLog(QStringLiteral("生成") + path + (written ? QString() : QStringLiteral("失败")));
 }
 
 bool TfrmMKICData::WriteDeclarationXml()
