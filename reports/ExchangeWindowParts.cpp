@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -22,11 +21,8 @@ void LayOutBar(QWidget* bar, const QList<QWidget*>& widgets, QWidget* stretch)
 {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(8, 6, 8, 6);
-    for (QWidget* w : widgets) {
-        if (auto* b = qobject_cast<QPushButton*>(w))
-            b->setAutoDefault(true);
+    for (QWidget* w : widgets)
         row->addWidget(w, w == stretch ? 1 : 0);
-    }
 }
 
 QTableView* NewListGrid(QWidget* parent, QAbstractItemModel* model)

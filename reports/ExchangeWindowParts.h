@@ -18,8 +18,7 @@ W* Named(W* w, const char* name)
     return w;
 }
 
-// The bar's widgets in a row, stretch taking the room that is left; its buttons are pressed by
-// Enter when they have the focus.
+// The bar's widgets in a row, stretch taking the room that is left.
 void LayOutBar(QWidget* bar, const QList<QWidget*>& widgets, QWidget* stretch);
 // The grid of a list: whole rows selected, several at once, nothing edited, titles centred.
 QTableView* NewListGrid(QWidget* parent, QAbstractItemModel* model);

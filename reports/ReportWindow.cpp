@@ -54,10 +54,8 @@ TReportWindow::TReportWindow(const TKind& kind, QWidget* parent) : QWidget(paren
     grid->addWidget(StaticText1, 1, 0);
     grid->addWidget(edtRepName, 1, 1);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {btnMakeRep, btnPrt, BitBtn2}) {
-        b->setAutoDefault(true);  // Enter on a focused button presses it
+    for (QPushButton* b : {btnMakeRep, btnPrt, BitBtn2})
         buttons->addWidget(b);
-    }
     grid->addLayout(buttons, 0, 2, 2, 1);
     grid->setColumnStretch(1, 1);
     auto* main = new QVBoxLayout(this);

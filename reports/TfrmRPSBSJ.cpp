@@ -77,10 +77,8 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
     btnCancel = named(new QPushButton(QStringLiteral("取消"), Panel1), "btnCancel");
     auto* buttons = new QHBoxLayout(Panel1);
     buttons->addStretch();
-    for (QPushButton* b : {btnOK, btnCancel}) {
-        b->setAutoDefault(true);
+    for (QPushButton* b : {btnOK, btnCancel})
         buttons->addWidget(b);
-    }
     buttons->addStretch();
     auto* main = new QVBoxLayout(this);
     main->addWidget(GroupBox1, 1);
