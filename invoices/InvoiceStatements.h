@@ -14,7 +14,6 @@ struct TStatement {
     TParams Params;
     QString Text;   // the statement as the log shows it
     QString Rows;   // "from ... where ..." of Sql
-    QString Order;  // " order by ..." of Sql
 
     // The same rows with only these fields, in no particular order.
     QString SelectOf(const QStringList& fields) const

@@ -337,8 +337,7 @@ TField FieldOf(pugi::xml_node type)
         pugi::xml_attribute a = Attr(type, ns, local);
         return a || !datatype ? a : Attr(datatype, ns, local);
     };
-    f.xmlType = Text(typeAttr(kTypeNs, "type").value());
-    f.kind = KindOf(f.xmlType);
+    f.kind = KindOf(Text(typeAttr(kTypeNs, "type").value()));
     f.maxLength = typeAttr(kTypeNs, "maxLength").as_int();
     const pugi::xml_attribute nullable = Attr(type, kRowsetNs, "nullable");
     const pugi::xml_attribute maybeNull = typeAttr(kRowsetNs, "maybenull");
@@ -542,12 +541,12 @@ int TRecordset::FieldIndex(const QString& name) const
 
 TField TextField(const QString& name, int maxLength)
 {
-    return TField{name, name, QStringLiteral("string"), TFieldKind::Text, maxLength, true};
+    return TField{name, name, TFieldKind::Text, maxLength, true};
 }
 
-TField NumberField(const QString& name) { return TField{name, name, QStringLiteral("float"), TFieldKind::Number, 8, true}; }
+TField NumberField(const QString& name) { return TField{name, name, TFieldKind::Number, 8, true}; }
 
-TField IntegerField(const QString& name) { return TField{name, name, QStringLiteral("int"), TFieldKind::Integer, 4, true}; }
+TField IntegerField(const QString& name) { return TField{name, name, TFieldKind::Integer, 4, true}; }
 
 void WriteRecordsetXml(QIODevice& device, const TRecordset& rs)
 {

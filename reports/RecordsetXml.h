@@ -19,7 +19,6 @@ enum class TFieldKind { Text, Integer, Number, DateTime };
 struct TField {
     QString name;     // the column's name (its rs:name when the file gives one)
     QString xmlName;  // the attribute the rows use for it
-    QString xmlType;  // dt:type as written; empty when the file gives none
     TFieldKind kind = TFieldKind::Text;
     int maxLength = 0;  // of text columns
     bool nullable = true;
@@ -70,7 +69,6 @@ public:
 
     // The model shows rs (not owned) until it is given another one or none.
     void SetRecordset(const TRecordset* rs);
-    const TRecordset* Recordset() const { return m_rs; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

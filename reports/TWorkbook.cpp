@@ -1320,8 +1320,6 @@ TSheetContent TWorkbook::Content() const
     const pugi::xml_node setup = Child(worksheet, "pageSetup");
     s.landscape = std::strcmp(setup.attribute("orientation").value(), "landscape") == 0;
     s.paperSize = setup.attribute("paperSize").as_int(9);
-    s.fitToWidth = IsTrue(Child(Child(worksheet, "sheetPr"), "pageSetUpPr").attribute("fitToPage"), false) &&
-                   setup.attribute("fitToWidth").as_int(1) > 0;
     if (const pugi::xml_node margins = Child(worksheet, "pageMargins")) {
         s.marginLeft = margins.attribute("left").as_double(0.7);
         s.marginRight = margins.attribute("right").as_double(0.7);

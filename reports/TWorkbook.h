@@ -74,7 +74,6 @@ struct TSheetContent {
     // Page set-up.
     bool landscape = false;
     int paperSize = 9;  // the spreadsheet paper code: 9 A4, 8 A3, 11 A5, 1 Letter, 5 Legal
-    bool fitToWidth = false;  // shrink the columns to the page width
     int titleFirstRow = 0;  // rows repeated at the top of every page; 0 none
     int titleLastRow = 0;
     double marginLeft = 0.7, marginRight = 0.7, marginTop = 0.75, marginBottom = 0.75;  // inches
