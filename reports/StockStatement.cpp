@@ -229,11 +229,11 @@ void TStatementFill::Movements(const TRange& range)
         const QString where = QStringLiteral(" from SaleDetail where %1 and substr(kprq,1,7)=:month and kpdName=:point%2 and "
                                              "fphm>=:first and fphm<=:last")
                                   .arg(QLatin1String(m.states), code ? QStringLiteral(" and fpdm=:code") : QString());
-        const QVariant count = DataBase->Scalar(QStringLiteral("select count(*)") + where, params);
-        m_book.SetNumber(m_start[m.group], CountColumn(m.group), static_cast<double>(WholeNumber(count, QStringLiteral("份数"))));
         QStringList numbers;
         for (const auto& row : Select(QStringLiteral("select fphm") + where + QStringLiteral(" order by fphm"), params))
             numbers << row[0].toString();
+        // The count of the same rows.
+        m_book.SetNumber(m_start[m.group], CountColumn(m.group), static_cast<double>(numbers.size()));
         for (const QString& run : FoldRuns(numbers))
             Put(m.group, run);
     }
