@@ -34,7 +34,7 @@ bool IsRealType(const QString& type)
 std::optional<QString> DateTimeForTable(const QString& text)
 {
     static const QRegularExpression form(QStringLiteral(
-        "^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}:\\d{2}:\\d{2})(?:\\.\\d+)?)?(?:Z|[+-]\\d{2}:\\d{2})?$"));
+        "^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}:\\d{2}:\\d{2})(?:\\.\\d+)?)?(?:Z|[+-]\\d{2}:\\d{2})?\\z"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -43,22 +43,6 @@ std::optional<QString> DateTimeForTable(const QString& text)
     if (!QDateTime::fromString(result, QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid())
         return std::nullopt;
     return result;
-}
-
-std::optional<qlonglong> StrictInteger(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^-?\\d+$"));
-    bool ok = false;
-    const qlonglong v = text.toLongLong(&ok);
-    return form.match(text).hasMatch() && ok ? std::optional<qlonglong>(v) : std::nullopt;
-}
-
-std::optional<double> StrictNumber(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^-?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    bool ok = false;
-    const double v = text.toDouble(&ok);  // the C locale whatever the user's
-    return form.match(text).hasMatch() && ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 
 enum class TAffinity { Text, Integer, Real };
@@ -83,7 +67,7 @@ std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to
             return QVariant(static_cast<qlonglong>(d));
         }
         if (from == TFieldKind::Text)
-            if (auto i = StrictInteger(v.toString()))
+            if (auto i = IntegerFromText(v.toString().toStdString()))
                 return QVariant(*i);
         return std::nullopt;
     }
@@ -91,7 +75,7 @@ std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to
         if (from == TFieldKind::Integer || from == TFieldKind::Number)
             return QVariant(v.toDouble());
         if (from == TFieldKind::Text)
-            if (auto d = StrictNumber(v.toString()))
+            if (auto d = NumberFromText(v.toString().toStdString()))
                 return QVariant(*d);
         return std::nullopt;
     }

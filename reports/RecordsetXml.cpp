@@ -62,30 +62,39 @@ bool IsNumberText(std::string_view s)
     return i == s.size();
 }
 
+}  // namespace
+
+std::optional<qlonglong> IntegerFromText(std::string_view s)
+{
+    qlonglong v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (!IsIntegerText(s) || r.ec != std::errc() || r.ptr != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
+std::optional<double> NumberFromText(std::string_view s)
+{
+    double v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (!IsNumberText(s) || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+namespace {
+// An integer column's value; above qlonglong's range, a qulonglong.
 std::optional<QVariant> ParseInteger(std::string_view s)
 {
     if (!IsIntegerText(s))
         return std::nullopt;
-    qlonglong v = 0;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (r.ec == std::errc() && r.ptr == s.data() + s.size())
-        return QVariant(v);
+    if (const std::optional<qlonglong> v = IntegerFromText(s))
+        return QVariant(*v);
     qulonglong u = 0;
-    r = std::from_chars(s.data(), s.data() + s.size(), u);
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
     if (r.ec == std::errc() && r.ptr == s.data() + s.size())
         return QVariant(u);
     return std::nullopt;
-}
-
-std::optional<double> ParseNumber(std::string_view s)
-{
-    if (!IsNumberText(s))
-        return std::nullopt;
-    double v = 0;
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
-        return std::nullopt;
-    return v;
 }
 
 TFieldKind KindOf(QString type)
@@ -453,7 +462,7 @@ private:
                 return *v;
             throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
         case TFieldKind::Number:
-            if (auto v = ParseNumber(s))
+            if (auto v = NumberFromText(s))
                 return *v;
             throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
         case TFieldKind::Text:

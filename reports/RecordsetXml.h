@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 class QIODevice;
@@ -56,6 +58,12 @@ TRecordset ReadRecordsetXml(QByteArray bytes);
 // The same from a file; a file larger than kMaxRecordsetFile is refused unread.
 TRecordset LoadRecordsetXmlFile(const QString& path);
 inline constexpr qint64 kMaxRecordsetFile = 64LL * 1024 * 1024;
+
+// Numbers in the files' form, the C locale's: an optional "-", then digits (with at most one "."
+// and an exponent for a number); nothing before or after. nullopt for anything else, and for an
+// integer outside qlonglong or a number that is not finite.
+std::optional<qlonglong> IntegerFromText(std::string_view text);
+std::optional<double> NumberFromText(std::string_view text);
 
 // A value as the grids show it: numbers in the C locale, NULL as nothing.
 QString DisplayText(const QVariant& value);

@@ -39,7 +39,8 @@ TEST(ExchangeLists, AFileMustNameTheTablesColumnsInOrderAndHoldValuesOfTheirType
     EXPECT_EQ(rows[0], (TRecord{QStringLiteral("2026-02-03 04:05:06"), -12445.5, qlonglong(7)}));  // the surplus column is left
     EXPECT_EQ(rows[1], (TRecord{QStringLiteral("2026-02-03 00:00:00"), 1000.0, QVariant()}));
 
-    for (const auto& [value, column] : std::vector<std::pair<QVariant, int>>{{QStringLiteral("12,5"), 1}, {QStringLiteral(""), 1}, {7.5, 2}, {QStringLiteral("2026-02-30"), 0}}) {
+    // A line break after the value is no part of a number or a date.
+    for (const auto& [value, column] : std::vector<std::pair<QVariant, int>>{{QStringLiteral("12,5"), 1}, {QStringLiteral(""), 1}, {QStringLiteral("12.5\n"), 1}, {7.5, 2}, {QStringLiteral("2026-02-30"), 0}, {QStringLiteral("2026-02-03\n"), 0}}) {
         TRecordset bad = file;
         bad.rows.push_back(bad.rows[0]);
         bad.rows[2][column] = value;
