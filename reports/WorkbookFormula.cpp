@@ -1,13 +1,11 @@
 #include "WorkbookFormula.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
 namespace {
-constexpr int kMaxRow = 1048576;
-constexpr int kMaxColumn = 16384;
-
 class TParser {
 public:
     explicit TParser(const QString& text) : m_text(text.toLatin1()) {}
@@ -94,36 +92,18 @@ private:
         return true;
     }
 
+    // A cell name ("B8", "$B$8"), not the name of a function.
     bool Ref(TFormulaRef& ref)
     {
         SkipBlanks();
-        qsizetype p = m_pos;
-        if (p < m_text.size() && m_text[p] == '$')
-            ++p;
-        int column = 0;
-        int letters = 0;
-        while (p < m_text.size() && std::isalpha(static_cast<unsigned char>(m_text[p])) && letters < 4) {
-            column = column * 26 + (std::toupper(static_cast<unsigned char>(m_text[p])) - 'A' + 1);
-            ++p;
-            ++letters;
-        }
-        if (letters == 0 || letters > 3)
+        qsizetype end = m_pos;
+        while (end < m_text.size() && (std::isalnum(static_cast<unsigned char>(m_text[end])) || m_text[end] == '$'))
+            ++end;
+        if (end < m_text.size() && m_text[end] == '(')
             return false;
-        if (p < m_text.size() && m_text[p] == '$')
-            ++p;
-        long row = 0;
-        int digits = 0;
-        while (p < m_text.size() && m_text[p] >= '0' && m_text[p] <= '9' && digits < 8) {
-            row = row * 10 + (m_text[p] - '0');
-            ++p;
-            ++digits;
-        }
-        if (digits == 0 || row < 1 || row > kMaxRow || column > kMaxColumn)
+        if (!ParseCellName(QString::fromLatin1(m_text.mid(m_pos, end - m_pos)), ref.row, ref.column))
             return false;
-        if (p < m_text.size() && (std::isalnum(static_cast<unsigned char>(m_text[p])) || m_text[p] == '('))
-            return false;
-        ref = {static_cast<int>(row), column};
-        m_pos = p;
+        m_pos = end;
         return true;
     }
 
