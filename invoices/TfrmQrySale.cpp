@@ -5,6 +5,7 @@
 #include "core/MyType.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QDateEdit>
 #include <QComboBox>
@@ -46,19 +47,15 @@ TfrmQrySale::TfrmQrySale(QWidget* parent)
                   parent),
       ColWidths(SaleColumns().size(), 0)
 {
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-    edtCJHM = named(new QLineEdit, "edtCJHM");
+    edtCJHM = Named(new QLineEdit, "edtCJHM");
     LimitTyped(edtCJHM, 20);
-    edtFPHM = named(new QLineEdit, "edtFPHM");
+    edtFPHM = Named(new QLineEdit, "edtFPHM");
     LimitTyped(edtFPHM, 8);
-    cmbZT = named(new QComboBox, "cmbZT");
+    cmbZT = Named(new QComboBox, "cmbZT");
     cmbZT->addItems({QStringLiteral("正常"), QStringLiteral("作废"), QStringLiteral("负数"), QStringLiteral("交回"),
                      QStringLiteral("遗失"), QStringLiteral("全部")});
-    btnQry = named(new QPushButton(QStringLiteral("查询")), "btnQry");
-    btnClose = named(new QPushButton(QStringLiteral("关闭")), "btnClose");
+    btnQry = Named(new QPushButton(QStringLiteral("查询")), "btnQry");
+    btnClose = Named(new QPushButton(QStringLiteral("关闭")), "btnClose");
     dbgSale->setToolTip(QStringLiteral("双击查看该发票的详细信息"));
 
     auto* filters = new QGridLayout;

@@ -10,13 +10,6 @@ class QWidget;
 
 // A work window of a list: freed when closed, its font and sizes.
 void PrepareListWindow(QWidget* window);
-// w named (as object) name.
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 // The bar's widgets in a row, stretch taking the room that is left.
 void LayOutBar(QWidget* bar, const QList<QWidget*>& widgets, QWidget* stretch);

@@ -28,25 +28,21 @@ TReportWindow::TReportWindow(const TKind& kind, QWidget* parent) : QWidget(paren
     setFont(SongFont(13));
     resize(kind.size);
 
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-    Panel1 = named(new QWidget(this), "Panel1");
+    Panel1 = Named(new QWidget(this), "Panel1");
     Panel1->setFixedHeight(89);
-    StaticText2 = named(new QLabel(QStringLiteral("报表生成路径:"), Panel1), "StaticText2");
-    edtPath = named(new QLineEdit(Panel1), "edtPath");
-    StaticText1 = named(new QLabel(QStringLiteral("生成的报表名称："), Panel1), "StaticText1");
-    edtRepName = named(new QLineEdit(Panel1), "edtRepName");
+    StaticText2 = Named(new QLabel(QStringLiteral("报表生成路径:"), Panel1), "StaticText2");
+    edtPath = Named(new QLineEdit(Panel1), "edtPath");
+    StaticText1 = Named(new QLabel(QStringLiteral("生成的报表名称："), Panel1), "StaticText1");
+    edtRepName = Named(new QLineEdit(Panel1), "edtRepName");
     for (QWidget* w : {static_cast<QWidget*>(StaticText2), static_cast<QWidget*>(edtPath),
                        static_cast<QWidget*>(StaticText1), static_cast<QWidget*>(edtRepName)})
         w->setFont(SongFont(19));
     edtPath->setReadOnly(true);
     edtRepName->setReadOnly(true);
-    btnMakeRep = named(new QPushButton(QStringLiteral("生成报表"), Panel1), "btnMakeRep");
-    btnPrt = named(new QPushButton(QStringLiteral("打印"), Panel1), "btnPrt");
-    BitBtn2 = named(new QPushButton(QStringLiteral("关闭"), Panel1), "BitBtn2");
-    OleContainer1 = named(new TSheetView(this), "OleContainer1");
+    btnMakeRep = Named(new QPushButton(QStringLiteral("生成报表"), Panel1), "btnMakeRep");
+    btnPrt = Named(new QPushButton(QStringLiteral("打印"), Panel1), "btnPrt");
+    BitBtn2 = Named(new QPushButton(QStringLiteral("关闭"), Panel1), "BitBtn2");
+    OleContainer1 = Named(new TSheetView(this), "OleContainer1");
 
     auto* grid = new QGridLayout(Panel1);
     grid->addWidget(StaticText2, 0, 0);

@@ -6,6 +6,7 @@
 #include "core/Dialogs.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QFile>

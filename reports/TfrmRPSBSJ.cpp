@@ -44,22 +44,18 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
     setFixedSize(379, 244);
     setFont(SongFont(13));
 
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-    GroupBox1 = named(new QGroupBox(QStringLiteral("路径选择"), this), "GroupBox1");
-    Label1 = named(new QLabel(QStringLiteral("申报路径："), GroupBox1), "Label1");
-    edtPath = named(new QLineEdit(DiskDataFolder(), GroupBox1), "edtPath");
+    GroupBox1 = Named(new QGroupBox(QStringLiteral("路径选择"), this), "GroupBox1");
+    Label1 = Named(new QLabel(QStringLiteral("申报路径："), GroupBox1), "Label1");
+    edtPath = Named(new QLineEdit(DiskDataFolder(), GroupBox1), "edtPath");
     edtPath->setReadOnly(true);
-    sbtnSelDir = named(new QToolButton(GroupBox1), "sbtnSelDir");
+    sbtnSelDir = Named(new QToolButton(GroupBox1), "sbtnSelDir");
     sbtnSelDir->setText(QStringLiteral("选择路径"));
     sbtnSelDir->setToolTip(QStringLiteral("选择申报路径"));
     sbtnSelDir->setFocusPolicy(Qt::NoFocus);
-    Label2 = named(new QLabel(QStringLiteral("文件名称："), GroupBox1), "Label2");
-    edtName = named(new QLineEdit(GroupBox1), "edtName");
+    Label2 = Named(new QLabel(QStringLiteral("文件名称："), GroupBox1), "Label2");
+    edtName = Named(new QLineEdit(GroupBox1), "edtName");
     edtName->setReadOnly(true);
-    Panel2 = named(new QLabel(QStringLiteral("正在生成申报数据……"), GroupBox1), "Panel2");
+    Panel2 = Named(new QLabel(QStringLiteral("正在生成申报数据……"), GroupBox1), "Panel2");
     Panel2->setAlignment(Qt::AlignCenter);
     Panel2->setStyleSheet(QStringLiteral("color: red;"));
     Panel2->hide();
@@ -72,9 +68,9 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
     grid->addWidget(edtName, 1, 1, 1, 2);
     grid->addWidget(Panel2, 2, 0, 1, 3);
 
-    Panel1 = named(new QWidget(this), "Panel1");
-    btnOK = named(new QPushButton(QStringLiteral("确定"), Panel1), "btnOK");
-    btnCancel = named(new QPushButton(QStringLiteral("取消"), Panel1), "btnCancel");
+    Panel1 = Named(new QWidget(this), "Panel1");
+    btnOK = Named(new QPushButton(QStringLiteral("确定"), Panel1), "btnOK");
+    btnCancel = Named(new QPushButton(QStringLiteral("取消"), Panel1), "btnCancel");
     auto* buttons = new QHBoxLayout(Panel1);
     buttons->addStretch();
     for (QPushButton* b : {btnOK, btnCancel})

@@ -6,6 +6,14 @@
 class QLabel;
 class QWidget;
 
+// w with name as its object name, as a window names its controls.
+template <class W>
+W* Named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
 // Keeps a work window's main panel centred in it: left and top := (form − panel) div 2.
 void CentrePanel(const QWidget* form, QWidget* panel);
 
