@@ -1,10 +1,10 @@
 #include "TfrmInvDetail.h"
 
 #include "TframeInput.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 #include <QSqlRecord>
 #include <QVBoxLayout>
 #include <exception>
@@ -38,11 +38,7 @@ void TfrmInvDetail::ShowInvoice(const QSqlRecord& row, QWidget* parent)
         const QString number = row.value(QStringLiteral("fphm")).toString();
         detail->setWindowTitle(detail->windowTitle() + QStringLiteral("——") + number);
         detail->resize(detail->sizeHint().expandedTo(detail->minimumSize()));
-        if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-            QRect frame = detail->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            detail->move(frame.topLeft());
-        }
+        CentreOnScreen(detail.get(), parent ? parent->screen() : QGuiApplication::primaryScreen());
     } catch (const std::exception&) {
         return;  // the view is freed; a row it cannot show is no error of the clerk's
     }

@@ -9,6 +9,7 @@
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -105,11 +105,7 @@ void TfrmWKJFPGL::showEvent(QShowEvent* event)
     if (m_shown)
         return;
     m_shown = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this, QGuiApplication::primaryScreen());
     Guarded([this] { FormShow(); });
     edtEFPHM->setFocus();
     edtEFPHM->selectAll();

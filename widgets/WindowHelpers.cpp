@@ -5,10 +5,21 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPixmap>
+#include <QScreen>
+#include <QWidget>
 
 void CentrePanel(const QWidget* form, QWidget* panel)
 {
     panel->move((form->width() - panel->width()) / 2, (form->height() - panel->height()) / 2);
+}
+
+void CentreOnScreen(QWidget* window, const QScreen* screen)
+{
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }
 
 QLabel* NewPictureLabel(const QString& picture, QWidget* parent, const QString& objectName)

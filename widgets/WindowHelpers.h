@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLabel;
+class QScreen;
 class QWidget;
 
 // w with name as its object name, as a window names its controls.
@@ -16,6 +17,9 @@ W* Named(W* w, const char* name)
 
 // Keeps a work window's main panel centred in it: left and top := (form − panel) div 2.
 void CentrePanel(const QWidget* form, QWidget* panel);
+
+// Moves a window, frame and all, to the middle of the screen's work area (none: left alone).
+void CentreOnScreen(QWidget* window, const QScreen* screen);
 
 // A label that shows one of the program's pictures stretched over its whole area.
 QLabel* NewPictureLabel(const QString& picture, QWidget* parent, const QString& objectName);
