@@ -60,8 +60,11 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
 void TfrmMKICData::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    // Once per opening: restored from minimised, the window keeps the folder chosen.
+    if (!m_shown) {
+        m_shown = true;
         Guarded([this] { FormShow(); });
+    }
 }
 
 void TfrmMKICData::FormShow() { PrepareFileName(); }

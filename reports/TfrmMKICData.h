@@ -34,4 +34,6 @@ protected:
 
 private:
     void ShowFile(const QString& path);
+
+    bool m_shown = false;
 };

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -392,4 +393,20 @@ TEST_F(ExchangeWindows, AFilePickedAfterLoadingIsNotTheOneStoredAndTakenAway)
     EXPECT_FALSE(QFile::exists(saleFile));
     EXPECT_EQ(Bytes(picked), TwoColumnList());
     EXPECT_TRUE(head.LogMessages().contains(QStringLiteral("保存") + saleFile + QStringLiteral("成功")));
+}
+
+TEST_F(ExchangeWindows, TheDeclarationsFolderOutlastsMinimisingItsWindow)
+{
+    Open(head);
+    auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+    ASSERT_NE(declaration, nullptr);
+    dialogs.AnswerPath(exchange.path() + u'/');
+    declaration->btnPath->click();
+    const QString chosen = declaration->edtFName->text();
+    auto* frame = qobject_cast<QMdiSubWindow*>(declaration->parentWidget());
+    frame->showMinimized();
+    QApplication::processEvents();
+    frame->showMaximized();
+    QApplication::processEvents();
+    EXPECT_EQ(declaration->edtFName->text(), chosen);
 }
