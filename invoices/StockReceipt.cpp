@@ -3,7 +3,6 @@
 #include "core/Errors.h"
 #include "core/TADODB.h"
 
-
 QString ReceiptDateTimeText(const QDate& day)
 {
     return QDateTime(day, kReceiptTimeOfDay).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

@@ -212,7 +212,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     InstallEnterPressesButtons();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallyra"));
-    setWindowIcon(ProgramIcon());  // the work windows' frames take it from here
+    setWindowIcon(ProgramIcon());
 
     MDIClient = new QMdiArea(this);
     MDIClient->setObjectName(QStringLiteral("MDIClient"));
