@@ -17,23 +17,7 @@ void ManagementTest::Start(const QString& rollFirst, const QString& rollLast)
     folder.Sql(QStringLiteral("delete from fpkcxx;"));
     if (!rollFirst.isEmpty())
         AddRoll(folder, QString::fromLatin1(kCode), rollFirst, rollLast);
-    context = std::make_unique<TTestContext>(folder);
-    main = std::make_unique<TfrmMain>();
-    ShowActive(*main);
-}
-
-void ManagementTest::TearDown()
-{
-    main.reset();
-    context.reset();
-}
-
-void ManagementTest::FreeClosed()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
+    OpenMain(folder);
 }
 
 void ManagementTest::WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act)
@@ -54,7 +38,7 @@ void ManagementTest::WhileModal(const std::function<void()>& trigger, const std:
     };
     QTimer::singleShot(0, poll);
     trigger();
-    FreeClosed();
+    FreeClosedWindows();
 }
 
 void ManagementTest::AddSale(const QString& number, const QString& state, const QString& issued, const QString& point,

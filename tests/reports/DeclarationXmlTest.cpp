@@ -1,4 +1,4 @@
-#include "ReportsTestData.h"
+#include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/TextCodec.h"
 #include "reports/DeclarationXml.h"
@@ -64,8 +64,7 @@ TEST(DeclarationFile, TotalsEmptyMonthAndWhatFailsTheFile)
               QStringLiteral("      0.00"));
     EXPECT_TRUE(Gbk(DeclarationXml({}, {}, QStringLiteral("2026-02"), {})).contains(QStringLiteral("<JDC_QYJDCXSFPB_MXXX/><JDC_QYJDCXSFPB_HJ>")));
 
-    // GBK has no Hangul: the encoder refuses it instead of writing a substitute.
-    EXPECT_FALSE(ToGbk(QStringLiteral("한")).has_value());
+    // GBK has no Hangul: refused instead of written as a substitute.
     for (const QVariant& model : {QVariant(QStringLiteral("SV한")), QVariant(QStringLiteral("SV\n7180")), QVariant(QStringLiteral("SV\t"))})
         EXPECT_THROW(DeclarationXml({}, {}, QStringLiteral("2026-02"), {Row(QStringLiteral("1"), {}, model, 1.0)}), EConvertError);
     EXPECT_THROW(DeclarationXml({}, {}, QStringLiteral("2026-02"), {Row(QStringLiteral("1"), {}, {}, QVariant())}), EConvertError);

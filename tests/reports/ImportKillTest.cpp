@@ -1,7 +1,7 @@
 // A child process stores a large sales list and is killed at random moments: the invoices are
 // stored all or none, the file stays until they are, and importing again stores none twice.
 #include "ProgramFolder.h"
-#include "ReportsTestData.h"
+#include "ReportTestData.h"
 #include "ScriptedDialogs.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
@@ -63,7 +63,7 @@ TEST(ImportKill, AllRowsOrNoneAfterEveryKill)
         SaveUntilKilled(qEnvironmentVariable(kChildVariable));
 
     TTestProgramFolder folder;
-    InsertCompany(folder, QStringLiteral("总部"), QStringLiteral("是"));
+    folder.Sql(CompanySql(QStringLiteral("是"), QStringLiteral("总部")));
     {
         TTestContext context(folder);
         TRecordset rs;
