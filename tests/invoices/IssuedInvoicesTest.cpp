@@ -7,7 +7,6 @@
 #include "invoices/TfrmInvDetail.h"
 #include "invoices/TfrmYKJFPGL.h"
 
-#include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +14,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 QDateTime At(const char* text) { return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
@@ -160,18 +158,15 @@ TEST_F(IssuedInvoices, TheDetailViewShowsTheInvoiceReadOnlyAndLeavesTheStockAlon
     auto look = [&](int row) {
         QStringList seen;
         ClickRow(w->dbgSale, row);
-        // A view that should not come up is closed at once instead of waiting for the clerk.
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (auto* d = qobject_cast<TfrmInvDetail*>(QApplication::activeModalWidget())) {
-                TframeInput& f = *d->frameInput1;
-                seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
-                     << (f.edtGHDW->isEnabled() ? "enabled" : "disabled");
-                d->btnClose->click();
-            }
+        const QPoint at = w->dbgSale->visualRect(w->dsSale->index(row, 0)).center();
+        WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); }, [&](QWidget* up) {
+            auto* d = qobject_cast<TfrmInvDetail*>(up);
+            ASSERT_NE(d, nullptr);
+            TframeInput& f = *d->frameInput1;
+            seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
+                 << (f.edtGHDW->isEnabled() ? "enabled" : "disabled");
+            d->btnClose->click();
         });
-        closer.start(0);
-        QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, w->dbgSale->visualRect(w->dsSale->index(row, 0)).center());
         return seen;
     };
     EXPECT_EQ(look(0), (QStringList{"发票详细信息——00000001", "00000001", "深圳某某公司", "", "disabled"}));

@@ -3,13 +3,11 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 
-#include <QApplication>
 #include <QBrush>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 void ManagementTest::Start(const QString& rollFirst, const QString& rollLast)
 {
@@ -18,27 +16,6 @@ void ManagementTest::Start(const QString& rollFirst, const QString& rollLast)
     if (!rollFirst.isEmpty())
         AddRoll(folder, QString::fromLatin1(kCode), rollFirst, rollLast);
     OpenMain(folder);
-}
-
-void ManagementTest::WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act)
-{
-    std::function<void()> poll;
-    poll = [&] {
-        // Up and active, so that the focus is where the clerk finds it.
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w || !w->isActiveWindow()) {
-            if (w)
-                w->activateWindow();
-            QTimer::singleShot(0, poll);
-            return;
-        }
-        act(w);
-        if (QApplication::activeModalWidget() == w)
-            w->close();
-    };
-    QTimer::singleShot(0, poll);
-    trigger();
-    FreeClosedWindows();
 }
 
 void ManagementTest::AddSale(const QString& number, const QString& state, const QString& issued, const QString& point,

@@ -15,9 +15,6 @@ protected:
     // then starts the context and the main window.
     void Start(const QString& rollFirst = QStringLiteral("00001001"), const QString& rollLast = QStringLiteral("00001050"));
 
-    // Runs act on the modal window that trigger puts up, then closes it if act did not.
-    static void WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
-
     // An issued invoice row of kCode (state, point and frame number as given).
     static void AddSale(const QString& number, const QString& state, const QString& issued,
                         const QString& point = QStringLiteral("总部"), const QVariant& vin = QStringLiteral("LVIN0001"),

@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -202,30 +201,12 @@ TEST_P(Opening, BringsUpTheWindowWholeWithTheFocusInItsFirstField)
     ASSERT_TRUE(action->isVisible()) << row.action;
 
     // A modal window is looked at while it is up, then closed.
-    bool modal = false;
-    auto state = std::make_shared<bool>(true);  // the action has not returned yet
-    std::function<void()> poll;
-    poll = [&, state] {
-        if (!*state)
-            return;
-        QWidget* up = QApplication::activeModalWidget();
-        if (!up) {
-            QTimer::singleShot(10, poll);
-            return;
-        }
-        modal = true;
-        EXPECT_TRUE(QTest::qWaitFor([up] { return QApplication::activeWindow() == up; }));
-        Inspect(up, up->screen()->availableGeometry(), up);
-        EXPECT_NEAR(up->frameGeometry().center().x(), main->frameGeometry().center().x(), 2) << "centred on the main window";
-        up->close();
-    };
-    QTimer::singleShot(0, poll);
-    action->trigger();
-    *state = false;
-    if (modal)
+    if (WhileModal([action] { action->trigger(); }, [&](QWidget* up) {
+            Inspect(up, up->screen()->availableGeometry(), up);
+            EXPECT_NEAR(up->frameGeometry().center().x(), main->frameGeometry().center().x(), 2) << "centred on the main window";
+        }))
         return;
 
-    FreeClosedWindows();
     const QList<QWidget*> open = main->OpenChildren();
     ASSERT_EQ(open.size(), 1) << OpenClasses(*main).join(u',').toStdString();
     EXPECT_TRUE(dialogs.Texts().isEmpty()) << dialogs.Texts().join(u'|').toStdString();
