@@ -126,8 +126,6 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
     EXPECT_TRUE(branchLog.contains(QStringLiteral("select * from SaleDetail where kpdName = \"一店\" and  Left(kprq,7) = "
                                                   "'2026-02' order by kprq,fpdm,fphm")));
     EXPECT_TRUE(branchLog.contains(QStringLiteral("导出") + saleFile + QStringLiteral("成功")));
-    EXPECT_TRUE(branchLog.contains(QStringLiteral("关闭导出销售清单数据")));
-    EXPECT_TRUE(branchLog.contains(QStringLiteral("关闭导出库存数据")));
     QFile::copy(saleFile, exchange.filePath(QStringLiteral("copy of 销售清单.xml")));
 
     OpenMain(head);
@@ -219,10 +217,7 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
 
     // An empty list stores nothing, succeeds and takes the file away.
     const QString emptyList = exchange.filePath(QStringLiteral("empty库存清单.xml"));
-    TRecordset none;
-    for (const TTableColumn& c : TableColumns(*DataBase, QStringLiteral("fpkcxx")))
-        none.fields.push_back(FieldOf(c));
-    SaveRecordsetXmlFile(emptyList, none);
+    SaveRecordsetXmlFile(emptyList, QueryList(*DataBase, StockList(), QStringLiteral("无此开票点"), QStringLiteral("2026-02")));
     EXPECT_EQ(Import<TfrmImportInvData>(main->importInvAct, emptyList), QStringLiteral("保存库存数据成功!"));
     EXPECT_FALSE(QFile::exists(emptyList));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from fpkcxx")), 1);

@@ -66,9 +66,7 @@ TEST(ImportKill, AllRowsOrNoneAfterEveryKill)
     folder.Sql(CompanySql(QStringLiteral("是"), QStringLiteral("总部")));
     {
         TTestContext context(folder);
-        TRecordset rs;
-        for (const TTableColumn& c : TableColumns(*DataBase, QStringLiteral("SaleDetail")))
-            rs.fields.push_back(FieldOf(c));
+        TRecordset rs = QueryList(*DataBase, SaleList(), QStringLiteral("一店"), QStringLiteral("2026-02"));  // no row yet
         for (int i = 1; i <= kRows; ++i) {
             const QVariantList v = InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-03 10:00:00"),
                                                  QString::number(i).rightJustified(8, u'0'), 125000.5);
