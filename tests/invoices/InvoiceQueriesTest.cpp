@@ -29,13 +29,6 @@ TEST(TextWidths, EveryTextAsWideAsTheGridDrawsIt)
 class InvoiceQueries : public ManagementTest {
 protected:
     void SetUp() override { Start(); }
-    static QStringList Column(QTableView* grid, int column)
-    {
-        QStringList texts;
-        for (int r = 0; r < grid->model()->rowCount(); ++r)
-            texts << grid->model()->index(r, column).data().toString();
-        return texts;
-    }
 };
 
 TEST_F(InvoiceQueries, RecordsOfEveryPointInEachStateColouredWithTheEndDayWhole)

@@ -34,19 +34,6 @@ TEST(VoidAge, LessThanAMonthOfDaysEitherWayWhateverTheCalendarMonths)
 class IssuedInvoices : public ManagementTest {
 protected:
     void SetUp() override { Start(); }
-    TfrmYKJFPGL* OpenList()
-    {
-        auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
-        EXPECT_NE(w, nullptr);
-        return w;
-    }
-    static QStringList Numbers(TfrmYKJFPGL& w)
-    {
-        QStringList numbers;
-        for (int r = 0; r < w.dsSale->rowCount(); ++r)
-            numbers << w.dsSale->index(r, 2).data().toString();
-        return numbers;
-    }
     static QString States()
     {
         return DbValue(QStringLiteral("select group_concat(fphm||fpzt,' ') from (select * from SaleDetail order by rowid)"))
@@ -64,13 +51,13 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
     AddSale(QStringLiteral("00000006"), QStringLiteral("4"), QStringLiteral("2026-03-02 09:00:00"));
     AddSale(QStringLiteral("00000007"), QStringLiteral("0"), QStringLiteral("2026-03-06 00:00:00"));
     const QString before = Snapshot();
-    TfrmYKJFPGL* w = OpenList();
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->dtpStart->date(), QDate(2026, 3, 1));
     EXPECT_EQ(w->dtpEnd->text(), QStringLiteral("2026年3月5日"));
 
     w->btnQry->click();
-    EXPECT_EQ(Numbers(*w), (QStringList{"00000001", "00000002"}));
+    EXPECT_EQ(Column(w->dbgSale, 2), (QStringList{"00000001", "00000002"}));
     EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：2条记录"));
     EXPECT_EQ(RowTexts(w->dbgSale, 0).mid(0, 8),
               (QStringList{"2026-03-01 09:00:00", QString::fromLatin1(kCode), "00000001", "深圳某某公司", "轿车", "A型",
@@ -84,12 +71,12 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
          {std::pair{"00000001", QStringList{"00000001"}}, {"0000000", {}}, {" 00000001", {}}}) {
         w->edtFPHM->setText(QString::fromLatin1(number));
         w->btnQry->click();
-        EXPECT_EQ(Numbers(*w), expected) << number;
+        EXPECT_EQ(Column(w->dbgSale, 2), expected) << number;
     }
     w->edtFPHM->clear();
     w->edtCJHM->setText(QStringLiteral("LVIN0001"));
     w->btnQry->click();
-    EXPECT_EQ(Numbers(*w).size(), 2);
+    EXPECT_EQ(Column(w->dbgSale, 2).size(), 2);
 
     w->btnClear->click();
     EXPECT_TRUE(w->edtCJHM->text().isEmpty());
@@ -103,7 +90,7 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
 
 TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
 {
-    TfrmYKJFPGL* w = OpenList();
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnBlank->click();
     EXPECT_EQ(dialogs.Texts(), QStringList{"没有要作废的发票！"});
@@ -143,7 +130,7 @@ TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
                            "您确实要作废00000006" + question, "作废发票00000006失败！"}));
     EXPECT_EQ(States(), QStringLiteral("000000010 000000021 000000030 000000041 000000041 000000050 000000060"));
     EXPECT_EQ(lists.count(), 1);
-    EXPECT_EQ(Numbers(*w), (QStringList{"00000001", "00000003", "00000005", "00000006"}));
+    EXPECT_EQ(Column(w->dbgSale, 2), (QStringList{"00000001", "00000003", "00000005", "00000006"}));
     EXPECT_EQ(Roll(), stock);  // the numbers stay used
 }
 
@@ -151,7 +138,7 @@ TEST_F(IssuedInvoices, TheDetailViewShowsTheInvoiceReadOnlyAndLeavesTheStockAlon
 {
     AddSale(QStringLiteral("00000001"), QStringLiteral("0"), QStringLiteral("2026-03-01 09:00:00"));
     AddSale(QStringLiteral("00000002"), QStringLiteral("0"), QStringLiteral("2026-03-01 25:00:00"));
-    TfrmYKJFPGL* w = OpenList();
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnQry->click();
     const QString before = Snapshot();  // its roll not opened yet

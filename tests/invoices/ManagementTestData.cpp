@@ -65,6 +65,14 @@ QStringList ManagementTest::RowTexts(QTableView* grid, int row)
     return texts;
 }
 
+QStringList ManagementTest::Column(QTableView* grid, int column)
+{
+    QStringList texts;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        texts << grid->model()->index(r, column).data().toString();
+    return texts;
+}
+
 QString ManagementTest::RowColour(QTableView* grid, int row, int role)
 {
     const QVariant v = grid->model()->index(row, 0).data(role);

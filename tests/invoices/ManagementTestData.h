@@ -26,5 +26,6 @@ protected:
     static void ClickRow(QTableView* grid, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // The texts of a grid row's cells and one of its colours (Qt::BackgroundRole, ForegroundRole).
     static QStringList RowTexts(QTableView* grid, int row);
+    static QStringList Column(QTableView* grid, int column);
     static QString RowColour(QTableView* grid, int row, int role);
 };
