@@ -13,7 +13,6 @@
 #include "reports/TfrmMKICData.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -28,12 +27,7 @@ namespace {
 // A well-formed list of another table: two columns, no row.
 QByteArray TwoColumnList()
 {
-    TRecordset rs;
-    rs.fields = {IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)};
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    WriteRecordsetXml(out, rs);
-    return out.data();
+    return RecordsetBytes(TRecordset{{IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)}, {}});
 }
 
 const QString kFebruary = QStringLiteral("where substr(kprq,1,7)='2026-02' and kpdName='一店'");

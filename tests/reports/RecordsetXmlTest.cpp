@@ -2,7 +2,6 @@
 #include "ReportTestData.h"
 #include "reports/RecordsetXml.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
@@ -12,14 +11,6 @@
 namespace {
 QString Str(const TRecordset& rs, int row, const char* field) { return rs.rows.at(row).at(rs.FieldIndex(QString::fromUtf8(field))).toString(); }
 QVariant Val(const TRecordset& rs, int row, const char* field) { return rs.rows.at(row).at(rs.FieldIndex(QString::fromUtf8(field))); }
-
-QByteArray Written(const TRecordset& rs)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteRecordsetXml(buffer, rs);
-    return buffer.data();
-}
 
 // A file of our own columns: text, number and integer.
 TRecordset Mixed(const std::vector<TRecord>& rows)
@@ -157,7 +148,7 @@ TEST(RecordsetWriter, ReproducesPeerFilesByteForByte)
     SKIP_WITHOUT_FIXTURES();
     for (const char* name : {"empty.xml", "type_Integer.xml", "type_Double.xml", "type_VarWChar.xml"}) {
         const QByteArray peer = FileBytes(Fixture(QString::fromLatin1(name)));
-        EXPECT_EQ(Written(ReadRecordsetXml(peer)), peer) << name;
+        EXPECT_EQ(RecordsetBytes(ReadRecordsetXml(peer)), peer) << name;
     }
 }
 
@@ -166,7 +157,7 @@ TEST(RecordsetWriter, EscapesEveryCharacterAndRefusesWhatTheFormatCannotCarry)
     const TRecordset rs = Mixed({{QStringLiteral("a'\"&<>\t\r\nb 中"), 0.1, qlonglong(-12445)},
                                  {QVariant(), QVariant(), QVariant()},
                                  {QStringLiteral(""), 125000.5, qlonglong(0)}});
-    const QByteArray bytes = Written(rs);
+    const QByteArray bytes = RecordsetBytes(rs);
     EXPECT_TRUE(bytes.contains("\t<z:row txt='a&#x27;&#x22;&#x26;&#x3c;&#x3e;&#x9;&#xD;&#xA;b 中' amount='0.10000000000000001' "
                                "n='-12445'/>\r\n\t<z:row/>\r\n\t<z:row txt='' amount='125000.5' n='0'/>\r\n</rs:data>\r\n</xml>"))
         << bytes.toStdString();
@@ -178,9 +169,9 @@ TEST(RecordsetWriter, EscapesEveryCharacterAndRefusesWhatTheFormatCannotCarry)
               QStringLiteral("[{\"txt\": \"a'\\\"&<>\\t\\r\\nb \\u4e2d\", \"amount\": \"0.10000000000000001\", \"n\": \"-12445\"}, "
                              "{}, {\"txt\": \"\", \"amount\": \"125000.5\", \"n\": \"0\"}]"));
 
-    EXPECT_NE(Reason([&] { Written(Mixed({{QStringLiteral("\x01"), 1.0, 1}})); }), "<no error>");
-    EXPECT_NE(Reason([&] { Written(Mixed({{QStringLiteral("t"), QStringLiteral("abc"), 1}})); }), "<no error>");
-    EXPECT_NE(Reason([&] { Written(Mixed({{QStringLiteral("t"), 1.0, qlonglong(1) << 40}})); }), "<no error>");
+    EXPECT_NE(Reason([&] { RecordsetBytes(Mixed({{QStringLiteral("\x01"), 1.0, 1}})); }), "<no error>");
+    EXPECT_NE(Reason([&] { RecordsetBytes(Mixed({{QStringLiteral("t"), QStringLiteral("abc"), 1}})); }), "<no error>");
+    EXPECT_NE(Reason([&] { RecordsetBytes(Mixed({{QStringLiteral("t"), 1.0, qlonglong(1) << 40}})); }), "<no error>");
 }
 
 // A device that fills up fails the writing; replacing a file whole or not at all is the export

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -49,6 +50,14 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QByteArray RecordsetBytes(const TRecordset& rs)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WriteRecordsetXml(buffer, rs);
+    return buffer.data();
 }
 
 QString PythonOn(const QByteArray& file, const QString& script)

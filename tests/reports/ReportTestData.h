@@ -32,6 +32,9 @@ bool FixturesPresent();
 QByteArray FileBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);
 
+// What the record-set writer writes of rs.
+QByteArray RecordsetBytes(const TRecordset& rs);
+
 // What /usr/bin/python3 prints running script on a file of these bytes (its first argument);
 // the error output when the script fails.
 QString PythonOn(const QByteArray& file, const QString& script);
