@@ -183,6 +183,7 @@ TEST_F(ReportWindows, AFailedMakeIsReportedAndLeavesTheEarlierListByteForByte)
     w = Through<TfrmMKSaleReport>(main->SCFPQD);
     ASSERT_NE(w, nullptr);
     failsToMake("a slash in the company name");
+    EXPECT_TRUE(LastText().startsWith(QStringLiteral("生成报表失败：文件名不能含有“/”"))) << LastText().toStdString();
     EXPECT_TRUE(ReportFiles().isEmpty());
 
     // No template: said so, nothing written or logged.
