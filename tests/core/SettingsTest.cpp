@@ -102,19 +102,11 @@ TEST(IniText, WritesBackEveryByteItReadAndReportsADeviceThatFails)
     EXPECT_FALSE(partial.Read(broken));
 }
 
-TEST(Settings, SavingTheOffsetsKeepsTheRestOfTheFileAndItsAddress)
+// Saving the offsets through the file is the print fine-tuning window's test.
+TEST(Settings, AnOffsetThatIsNotAPlainIntegerReadsAsTheDefault)
 {
     TTestProgramFolder folder;
     AppPath = folder.Path();
-    const QByteArray before = "[download]\n# the branch's mirror\nurl=http://host/up?a=1,2;x\n";
-    folder.WriteFile(QStringLiteral("Corvane.ini"), before);
-    EXPECT_EQ(ReadIniString(QStringLiteral("download"), QStringLiteral("url"), QString()),
-              QStringLiteral("http://host/up?a=1,2;x"));
-    ASSERT_TRUE(WriteIniValues(QStringLiteral("Print"), {{QStringLiteral("prtOffX"), 3}, {QStringLiteral("prtOffY"), -4}}));
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("Corvane.ini")), before + "[Print]\nprtOffX=3\nprtOffY=-4\n");
-    EXPECT_EQ(ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffY"), 0), -4);
-    EXPECT_EQ(ReadIniString(QStringLiteral("download"), QStringLiteral("url"), QString()),
-              QStringLiteral("http://host/up?a=1,2;x"));
     folder.WriteFile(QStringLiteral("Corvane.ini"), "[Print]\nprtOffX=+5\nprtOffY=1.5\n");
     EXPECT_EQ(ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffX"), 11), 11);
     EXPECT_EQ(ReadIniInteger(QStringLiteral("Print"), QStringLiteral("prtOffY"), 12), 12);

@@ -5,7 +5,6 @@
 #include "invoices/TfrmQryInvRec.h"
 #include "invoices/TfrmQrySale.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -30,13 +29,6 @@ TEST(TextWidths, EveryTextAsWideAsTheGridDrawsIt)
 class InvoiceQueries : public ManagementTest {
 protected:
     void SetUp() override { Start(); }
-    static QStringList Column(QTableView* grid, int column)
-    {
-        QStringList texts;
-        for (int r = 0; r < grid->model()->rowCount(); ++r)
-            texts << grid->model()->index(r, column).data().toString();
-        return texts;
-    }
 };
 
 TEST_F(InvoiceQueries, RecordsOfEveryPointInEachStateColouredWithTheEndDayWhole)
@@ -48,10 +40,8 @@ TEST_F(InvoiceQueries, RecordsOfEveryPointInEachStateColouredWithTheEndDayWhole)
             QStringLiteral("LV'X\"1"));
     AddSale(QStringLiteral("00000007"), QStringLiteral("0"), QStringLiteral("2026-03-06 00:00:00"));
     const QString before = Snapshot();
-    auto* w = Open<TfrmQrySale>(main->qrySaleAct);
+    auto* w = Through<TfrmQrySale>(main->qrySaleAct);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("开票记录查询"));
-    EXPECT_EQ(QApplication::focusWidget(), w->dtpStart);
     EXPECT_EQ(w->cmbZT->currentText(), QStringLiteral("正常"));
 
     const int mark = LogMark();
@@ -90,7 +80,7 @@ TEST_F(InvoiceQueries, ColumnsFitTheWidestTextSeenAndNeverShrink)
             QStringLiteral("LVIN0001"), wide);
     AddSale(QStringLiteral("00000002"), QStringLiteral("0"), QStringLiteral("2026-03-04 10:00:00"), QStringLiteral("总部"),
             QStringLiteral("LVIN0002"), QStringLiteral("某公司"));
-    auto* w = Open<TfrmQrySale>(main->qrySaleAct);
+    auto* w = Through<TfrmQrySale>(main->qrySaleAct);
     ASSERT_NE(w, nullptr);
     const QFontMetrics metrics(w->dbgSale->font());
     const int buyer = 3, quantity = 10;
@@ -123,10 +113,8 @@ TEST_F(InvoiceQueries, TheStockQueryListsEveryPointsRollsReceivedInTheDays)
             QStringLiteral("2026-02-28"));
     DbExec(QStringLiteral("update fpkcxx set kczt='101', dqhm=fphmz, syfs=0 where fphmq='00000001'"));  // used up
     const QString before = Snapshot();
-    auto* w = Open<TfrmQryInvRec>(main->qryInvRecAct);
+    auto* w = Through<TfrmQryInvRec>(main->qryInvRecAct);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("查询发票库存信息"));
-    EXPECT_EQ(QApplication::focusWidget(), w->dtpStart);
     EXPECT_EQ(w->dtpStart->text(), QStringLiteral("2026-03-01"));
     EXPECT_EQ(w->dbgSale->model()->rowCount(), 0);
     EXPECT_TRUE(w->Panel3->text().isEmpty());
@@ -139,7 +127,6 @@ TEST_F(InvoiceQueries, TheStockQueryListsEveryPointsRollsReceivedInTheDays)
     EXPECT_EQ(rows, (QStringList{"2026-03-01 13:28:19 144001900000 00000001 00000010 00000010 10 0 总部",
                                  "2026-03-01 13:28:19 144001900111 00001001 00001050 00001001 50 50 总部",
                                  "2026-03-05 13:28:19 144001900111 00002001 00002010 00002001 10 10 分部"}));
-    EXPECT_EQ(w->dbgSale->model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("开票点名称"));
     EXPECT_EQ(w->Panel3->text(), QStringLiteral("  共查询到3条记录!"));
     w->BitBtn2->click();
     EXPECT_EQ(LogSince(mark), (QStringList{"查询库存信息,条件为:select * from fpkcxx where lyrq >='2026-03-01 00:00:00' and "

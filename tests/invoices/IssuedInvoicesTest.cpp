@@ -7,7 +7,6 @@
 #include "invoices/TfrmInvDetail.h"
 #include "invoices/TfrmYKJFPGL.h"
 
-#include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +14,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 QDateTime At(const char* text) { return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
@@ -36,19 +34,6 @@ TEST(VoidAge, LessThanAMonthOfDaysEitherWayWhateverTheCalendarMonths)
 class IssuedInvoices : public ManagementTest {
 protected:
     void SetUp() override { Start(); }
-    TfrmYKJFPGL* OpenList()
-    {
-        auto* w = Open<TfrmYKJFPGL>(main->YKFPGL);
-        EXPECT_NE(w, nullptr);
-        return w;
-    }
-    static QStringList Numbers(TfrmYKJFPGL& w)
-    {
-        QStringList numbers;
-        for (int r = 0; r < w.dsSale->rowCount(); ++r)
-            numbers << w.dsSale->index(r, 2).data().toString();
-        return numbers;
-    }
     static QString States()
     {
         return DbValue(QStringLiteral("select group_concat(fphm||fpzt,' ') from (select * from SaleDetail order by rowid)"))
@@ -66,15 +51,13 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
     AddSale(QStringLiteral("00000006"), QStringLiteral("4"), QStringLiteral("2026-03-02 09:00:00"));
     AddSale(QStringLiteral("00000007"), QStringLiteral("0"), QStringLiteral("2026-03-06 00:00:00"));
     const QString before = Snapshot();
-    TfrmYKJFPGL* w = OpenList();
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("已开具发票管理"));
-    EXPECT_EQ(QApplication::focusWidget(), w->dtpStart);
     EXPECT_EQ(w->dtpStart->date(), QDate(2026, 3, 1));
     EXPECT_EQ(w->dtpEnd->text(), QStringLiteral("2026年3月5日"));
 
     w->btnQry->click();
-    EXPECT_EQ(Numbers(*w), (QStringList{"00000001", "00000002"}));
+    EXPECT_EQ(Column(w->dbgSale, 2), (QStringList{"00000001", "00000002"}));
     EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：2条记录"));
     EXPECT_EQ(RowTexts(w->dbgSale, 0).mid(0, 8),
               (QStringList{"2026-03-01 09:00:00", QString::fromLatin1(kCode), "00000001", "深圳某某公司", "轿车", "A型",
@@ -88,12 +71,12 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
          {std::pair{"00000001", QStringList{"00000001"}}, {"0000000", {}}, {" 00000001", {}}}) {
         w->edtFPHM->setText(QString::fromLatin1(number));
         w->btnQry->click();
-        EXPECT_EQ(Numbers(*w), expected) << number;
+        EXPECT_EQ(Column(w->dbgSale, 2), expected) << number;
     }
     w->edtFPHM->clear();
     w->edtCJHM->setText(QStringLiteral("LVIN0001"));
     w->btnQry->click();
-    EXPECT_EQ(Numbers(*w).size(), 2);
+    EXPECT_EQ(Column(w->dbgSale, 2).size(), 2);
 
     w->btnClear->click();
     EXPECT_TRUE(w->edtCJHM->text().isEmpty());
@@ -107,7 +90,7 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
 
 TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
 {
-    TfrmYKJFPGL* w = OpenList();
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnBlank->click();
     EXPECT_EQ(dialogs.Texts(), QStringList{"没有要作废的发票！"});
@@ -147,7 +130,7 @@ TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
                            "您确实要作废00000006" + question, "作废发票00000006失败！"}));
     EXPECT_EQ(States(), QStringLiteral("000000010 000000021 000000030 000000041 000000041 000000050 000000060"));
     EXPECT_EQ(lists.count(), 1);
-    EXPECT_EQ(Numbers(*w), (QStringList{"00000001", "00000003", "00000005", "00000006"}));
+    EXPECT_EQ(Column(w->dbgSale, 2), (QStringList{"00000001", "00000003", "00000005", "00000006"}));
     EXPECT_EQ(Roll(), stock);  // the numbers stay used
 }
 
@@ -155,25 +138,22 @@ TEST_F(IssuedInvoices, TheDetailViewShowsTheInvoiceReadOnlyAndLeavesTheStockAlon
 {
     AddSale(QStringLiteral("00000001"), QStringLiteral("0"), QStringLiteral("2026-03-01 09:00:00"));
     AddSale(QStringLiteral("00000002"), QStringLiteral("0"), QStringLiteral("2026-03-01 25:00:00"));
-    TfrmYKJFPGL* w = OpenList();
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnQry->click();
     const QString before = Snapshot();  // its roll not opened yet
     auto look = [&](int row) {
         QStringList seen;
         ClickRow(w->dbgSale, row);
-        // A view that should not come up is closed at once instead of waiting for the clerk.
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (auto* d = qobject_cast<TfrmInvDetail*>(QApplication::activeModalWidget())) {
-                TframeInput& f = *d->frameInput1;
-                seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
-                     << (f.edtGHDW->isEnabled() ? "enabled" : "disabled");
-                d->btnClose->click();
-            }
+        const QPoint at = w->dbgSale->visualRect(w->dsSale->index(row, 0)).center();
+        WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); }, [&](QWidget* up) {
+            auto* d = qobject_cast<TfrmInvDetail*>(up);
+            ASSERT_NE(d, nullptr);
+            TframeInput& f = *d->frameInput1;
+            seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
+                 << (f.edtGHDW->isEnabled() ? "enabled" : "disabled");
+            d->btnClose->click();
         });
-        closer.start(0);
-        QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, w->dbgSale->visualRect(w->dsSale->index(row, 0)).center());
         return seen;
     };
     EXPECT_EQ(look(0), (QStringList{"发票详细信息——00000001", "00000001", "深圳某某公司", "", "disabled"}));

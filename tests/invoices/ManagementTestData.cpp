@@ -3,13 +3,11 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 
-#include <QApplication>
 #include <QBrush>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 void ManagementTest::Start(const QString& rollFirst, const QString& rollLast)
 {
@@ -17,44 +15,7 @@ void ManagementTest::Start(const QString& rollFirst, const QString& rollLast)
     folder.Sql(QStringLiteral("delete from fpkcxx;"));
     if (!rollFirst.isEmpty())
         AddRoll(folder, QString::fromLatin1(kCode), rollFirst, rollLast);
-    context = std::make_unique<TTestContext>(folder);
-    main = std::make_unique<TfrmMain>();
-    ShowActive(*main);
-}
-
-void ManagementTest::TearDown()
-{
-    main.reset();
-    context.reset();
-}
-
-void ManagementTest::FreeClosed()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
-
-void ManagementTest::WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act)
-{
-    std::function<void()> poll;
-    poll = [&] {
-        // Up and active, so that the focus is where the clerk finds it.
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w || !w->isActiveWindow()) {
-            if (w)
-                w->activateWindow();
-            QTimer::singleShot(0, poll);
-            return;
-        }
-        act(w);
-        if (QApplication::activeModalWidget() == w)
-            w->close();
-    };
-    QTimer::singleShot(0, poll);
-    trigger();
-    FreeClosed();
+    OpenMain(folder);
 }
 
 void ManagementTest::AddSale(const QString& number, const QString& state, const QString& issued, const QString& point,
@@ -101,6 +62,14 @@ QStringList ManagementTest::RowTexts(QTableView* grid, int row)
     QStringList texts;
     for (int c = 0; c < grid->model()->columnCount(); ++c)
         texts << grid->model()->index(row, c).data().toString();
+    return texts;
+}
+
+QStringList ManagementTest::Column(QTableView* grid, int column)
+{
+    QStringList texts;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        texts << grid->model()->index(r, column).data().toString();
     return texts;
 }
 

@@ -1,37 +1,19 @@
 #pragma once
 #include "IssuingTestData.h"
-#include "ProgramFolder.h"
-#include "ScriptedDialogs.h"
-#include "shell/TfrmMain.h"
+#include "MainWindowTest.h"
 
 #include <QStringList>
 #include <functional>
-#include <gtest/gtest.h>
-#include <memory>
 
 class QTableView;
 
 // The management and query windows as the clerk opens them: a main window over a program folder
 // of the head point "总部" with the two car types and models of SeedIssuing.
-class ManagementTest : public ::testing::Test {
+class ManagementTest : public TMainWindowTest {
 protected:
     // Seeds the company (and roll when not empty: first-last of kCode, received 2026-03-01),
     // then starts the context and the main window.
     void Start(const QString& rollFirst = QStringLiteral("00001001"), const QString& rollLast = QStringLiteral("00001050"));
-    void TearDown() override;
-
-    // The one work window open after triggering action.
-    template <class T>
-    T* Open(QAction* action)
-    {
-        action->trigger();
-        FreeClosed();
-        const QList<QWidget*> open = main->OpenChildren();
-        return open.size() == 1 ? qobject_cast<T*>(open.first()) : nullptr;
-    }
-    // Runs act on the modal window that trigger puts up, then closes it if act did not.
-    static void WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
-    static void FreeClosed();
 
     // An issued invoice row of kCode (state, point and frame number as given).
     static void AddSale(const QString& number, const QString& state, const QString& issued,
@@ -44,12 +26,6 @@ protected:
     static void ClickRow(QTableView* grid, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // The texts of a grid row's cells and one of its colours (Qt::BackgroundRole, ForegroundRole).
     static QStringList RowTexts(QTableView* grid, int row);
+    static QStringList Column(QTableView* grid, int column);
     static QString RowColour(QTableView* grid, int row, int role);
-    QStringList LogSince(int mark) const { return folder.LogMessages().mid(mark); }
-    int LogMark() const { return folder.LogMessages().size(); }
-
-    TTestProgramFolder folder;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TTestContext> context;
-    std::unique_ptr<TfrmMain> main;
 };

@@ -1,9 +1,7 @@
 // The declaration and exchange windows as the clerks of a branch and of the head invoicing
 // point get them from the main window, each point with a program folder of its own.
-#include "ProgramFolder.h"
-#include "ReportsTestData.h"
-#include "ScriptedDialogs.h"
-#include "ShellTestSupport.h"
+#include "MainWindowTest.h"
+#include "ReportTestData.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
@@ -13,10 +11,8 @@
 #include "reports/TfrmImportInvData.h"
 #include "reports/TfrmImportSaleData.h"
 #include "reports/TfrmMKICData.h"
-#include "shell/TfrmMain.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -32,37 +28,19 @@ namespace {
 // A well-formed list of another table: two columns, no row.
 QByteArray TwoColumnList()
 {
-    TRecordset rs;
-    rs.fields = {IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)};
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    WriteRecordsetXml(out, rs);
-    return out.data();
+    return RecordsetBytes(TRecordset{{IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)}, {}});
 }
 
 const QString kFebruary = QStringLiteral("where substr(kprq,1,7)='2026-02' and kpdName='一店'");
 
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 int Count(const QString& sql) { return DataBase->Scalar(sql).toInt(); }
 
-class ExchangeWindows : public ::testing::Test {
+class ExchangeWindows : public TMainWindowTest {
 protected:
     void SetUp() override
     {
-        InsertCompany(branch, QStringLiteral("一店"), QStringLiteral("否"));
-        InsertCompany(head, QStringLiteral("总部"), QStringLiteral("是"));
+        branch.Sql(CompanySql(QStringLiteral("否"), QStringLiteral("一店")));
+        head.Sql(CompanySql(QStringLiteral("是"), QStringLiteral("总部")));
         const auto invoice = [](const QString& point, const char* day, const char* number, double total, const char* state) {
             QVariantList v = InvoiceValues(point, QStringLiteral("2026-%1 10:00:00").arg(QLatin1String(day)),
                                            QString::fromLatin1(number), total);
@@ -80,38 +58,20 @@ protected:
         InsertRoll(branch, QStringLiteral("一店"), QStringLiteral("2026-02-20 13:28:19"), QStringLiteral("00000011"), QStringLiteral("00000011"), 10);
         InsertRoll(head, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"), QStringLiteral("00000001"), 10);
     }
-    void TearDown() override { Close(); }
-
-    // The program of one invoicing point; the context holds one folder at a time.
-    void Open(const TTestProgramFolder& folder)
-    {
-        Close();
-        context = std::make_unique<TTestContext>(folder);
-        main = std::make_unique<TfrmMain>();
-        ASSERT_TRUE(ShowActive(main.get()));
-    }
-    void Close()
-    {
-        main.reset();
-        context.reset();
-    }
+    // Each of these windows comes up maximised.
     template <class T>
-    T* Through(QAction* action)
+    T* Maximised(QAction* action)
     {
-        action->trigger();
-        FreeClosedWindows();
-        const QList<QWidget*> open = main->OpenChildren();
-        T* w = open.size() == 1 ? qobject_cast<T*>(open.first()) : nullptr;
+        T* w = Through<T>(action);
         EXPECT_TRUE(w && w->parentWidget()->isMaximized());
         return w;
     }
-    QString Last() const { return dialogs.Shown().empty() ? QString() : dialogs.Shown().back().text; }
 
     // Queries and writes a list into the exchange folder; returns the file.
     template <class T>
     QString Export(QAction* action)
     {
-        T* w = Through<T>(action);
+        T* w = Maximised<T>(action);
         if (!w)
             return {};
         w->btnQry->click();
@@ -127,35 +87,32 @@ protected:
     template <class T>
     QString Import(QAction* action, const QString& file)
     {
-        T* w = Through<T>(action);
+        T* w = Maximised<T>(action);
         if (!w)
             return QStringLiteral("<no window>");
         dialogs.AnswerPath(file);
         w->SpeedButton1->click();
         w->btnImport->click();
         w->btnSave->click();
-        const QString box = Last();
+        const QString box = LastText();
         w->btnClose->click();
         return box;
     }
 
     QString counted;  // by the last export
-    TTestProgramFolder branch;
+    TTestProgramFolder& branch = folder;
     TTestProgramFolder head;
     QTemporaryDir exchange;  // what the lists travel on
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TTestContext> context;
-    std::unique_ptr<TfrmMain> main;
 };
 }  // namespace
 
 TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
 {
-    Open(branch);
+    OpenMain(branch);
     const QString saleFile = Export<TfrmExportSaleData>(main->exportSaleAct);
     EXPECT_EQ(saleFile, exchange.filePath(QStringLiteral("2026年02月一店销售清单.xml")));
     EXPECT_EQ(counted, QStringLiteral("  共查询到3条记录!"));
-    EXPECT_EQ(Last(), QStringLiteral("导出数据成功！！"));
+    EXPECT_EQ(LastText(), QStringLiteral("导出数据成功！！"));
     const QString stockFile = Export<TfrmExportInvData>(main->exportInvAct);
     EXPECT_EQ(stockFile, exchange.filePath(QStringLiteral("2026年02月一店库存清单.xml")));
     const std::vector<QStringList> branchSales = TableRows(QStringLiteral("SaleDetail"), kFebruary);
@@ -164,11 +121,9 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
     EXPECT_TRUE(branchLog.contains(QStringLiteral("select * from SaleDetail where kpdName = \"一店\" and  Left(kprq,7) = "
                                                   "'2026-02' order by kprq,fpdm,fphm")));
     EXPECT_TRUE(branchLog.contains(QStringLiteral("导出") + saleFile + QStringLiteral("成功")));
-    EXPECT_TRUE(branchLog.contains(QStringLiteral("关闭导出销售清单数据")));
-    EXPECT_TRUE(branchLog.contains(QStringLiteral("关闭导出库存数据")));
     QFile::copy(saleFile, exchange.filePath(QStringLiteral("copy of 销售清单.xml")));
 
-    Open(head);
+    OpenMain(head);
     EXPECT_EQ(Import<TfrmImportSaleData>(main->importSaleAct, saleFile), QStringLiteral("保存销售数据成功!"));
     EXPECT_FALSE(QFile::exists(saleFile));
     EXPECT_EQ(TableRows(QStringLiteral("SaleDetail"), kFebruary), branchSales);  // every column as the branch has it
@@ -185,18 +140,17 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
     EXPECT_TRUE(headLog.contains(QStringLiteral("保存") + stockFile + QStringLiteral("成功!")));
     EXPECT_EQ(headLog.count(QStringLiteral("关闭导入数据")), 4);
 
-    auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+    auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
     ASSERT_NE(declaration, nullptr);
     const QString path = head.Path() + QStringLiteral("SB_330100000000001_20260305_JDC_QYJDCXSFPB.xml");
     EXPECT_EQ(declaration->edtFName->text(), path);
     declaration->btnExport->click();
-    EXPECT_EQ(Last(), QStringLiteral("导出数据成功！"));
-    const QString text = FromGbk(Bytes(path)).value_or(QString());
+    EXPECT_EQ(LastText(), QStringLiteral("导出数据成功！"));
+    const QString text = FromGbk(FileBytes(path)).value_or(QString());
     QStringList numbers;
     for (const QString& part : text.split(QStringLiteral("<JDC_QYJDCXSFPB_FPHM>")).mid(1))
         numbers << part.left(8);
     EXPECT_EQ(numbers, (QStringList{"00000001", "00000003", "00000100"}));  // valid invoices of both points in issue order
-    EXPECT_TRUE(text.contains(QStringLiteral("<JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>")));
     EXPECT_TRUE(text.contains(QStringLiteral("<JDC_QYJDCXSFPB_JFHJJE_HJ> 212555.50</")));
     EXPECT_TRUE(declaration->WebBrowser1->toPlainText().contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
     EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + path);
@@ -205,8 +159,8 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
 
 TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
 {
-    Open(branch);
-    auto* stock = Through<TfrmExportInvData>(main->exportInvAct);
+    OpenMain(branch);
+    auto* stock = Maximised<TfrmExportInvData>(main->exportInvAct);
     ASSERT_NE(stock, nullptr);
     DataBase->Run(QStringLiteral("delete from fpkcxx"));
     const int mark = branch.LogMessages().size();
@@ -216,58 +170,55 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     EXPECT_TRUE(stock->btnQry->isEnabled());
     EXPECT_EQ(branch.LogMessages().size(), mark);
     stock->btnClose->click();
-    auto* sales = Through<TfrmExportSaleData>(main->exportSaleAct);
+    auto* sales = Maximised<TfrmExportSaleData>(main->exportSaleAct);
     sales->btnQry->click();
     sales->btnExport->click();
-    EXPECT_EQ(Last(), QStringLiteral("请选择要导出的路径!"));
+    EXPECT_EQ(LastText(), QStringLiteral("请选择要导出的路径!"));
     sales->SpeedButton1->click();  // cancelled
     EXPECT_TRUE(sales->edtPath->text().isEmpty());
     sales->btnClose->click();
 
-    Open(head);
-    auto* import = Through<TfrmImportSaleData>(main->importSaleAct);
+    OpenMain(head);
+    auto* import = Maximised<TfrmImportSaleData>(main->importSaleAct);
     ASSERT_NE(import, nullptr);
     import->btnImport->click();
-    EXPECT_EQ(Last(), QStringLiteral("请选择要导入的文件！"));
+    EXPECT_EQ(LastText(), QStringLiteral("请选择要导入的文件！"));
     import->SpeedButton1->click();  // cancelled
     EXPECT_TRUE(import->edtPath->text().isEmpty());
     const QString misnamed = exchange.filePath(QStringLiteral("2026年02月一店库存清单.xml"));
-    Write(misnamed, TwoColumnList());
+    WriteBytes(misnamed, TwoColumnList());
     dialogs.AnswerPath(misnamed);
     import->SpeedButton1->click();
     import->btnImport->click();
-    EXPECT_EQ(Last(), QStringLiteral("请选择正确的销售清单文件!"));
+    EXPECT_EQ(LastText(), QStringLiteral("请选择正确的销售清单文件!"));
     // A folder named for the sales list lets any file through the name test.
     QDir(exchange.path()).mkdir(QStringLiteral("销售清单"));
     const QString garbage = exchange.filePath(QStringLiteral("销售清单/list.xml"));
-    Write(garbage, "<xml>not a record set</xml>");
+    WriteBytes(garbage, "<xml>not a record set</xml>");
     dialogs.AnswerPath(garbage);
     import->SpeedButton1->click();
     import->btnImport->click();
-    EXPECT_EQ(Last(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
     EXPECT_TRUE(import->btnImport->isEnabled());
     EXPECT_FALSE(import->btnSave->isEnabled());
-    Write(garbage, TwoColumnList());  // another table's columns
+    WriteBytes(garbage, TwoColumnList());  // another table's columns
     import->btnImport->click();
-    EXPECT_EQ(Last(), QStringLiteral("导入数据成功！"));
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据成功！"));
     import->btnSave->click();
-    EXPECT_EQ(Last(), QStringLiteral("保存销售数据失败!原因为:文件只有2列，应至少38列"));
+    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据失败!原因为:文件只有2列，应至少38列"));
     EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("保存销售数据失败!"));
     EXPECT_TRUE(QFile::exists(garbage));
     import->btnClose->click();
 
     // An empty list stores nothing, succeeds and takes the file away.
     const QString emptyList = exchange.filePath(QStringLiteral("empty库存清单.xml"));
-    TRecordset none;
-    for (const TTableColumn& c : TableColumns(*DataBase, QStringLiteral("fpkcxx")))
-        none.fields.push_back(FieldOf(c));
-    SaveRecordsetXmlFile(emptyList, none);
+    SaveRecordsetXmlFile(emptyList, QueryList(*DataBase, StockList(), QStringLiteral("无此开票点"), QStringLiteral("2026-02")));
     EXPECT_EQ(Import<TfrmImportInvData>(main->importInvAct, emptyList), QStringLiteral("保存库存数据成功!"));
     EXPECT_FALSE(QFile::exists(emptyList));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from fpkcxx")), 1);
 
     // The declaration window: a folder choice, then No to rewriting an existing file.
-    auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+    auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
     const QString inProgramFolder = declaration->edtFName->text();
     declaration->btnPath->click();  // cancelled
     EXPECT_EQ(declaration->edtFName->text(), inProgramFolder);
@@ -275,39 +226,39 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     declaration->btnPath->click();
     const QString path = exchange.filePath(QStringLiteral("SB_330100000000001_20260305_JDC_QYJDCXSFPB.xml"));
     EXPECT_EQ(declaration->edtFName->text(), path);
-    Write(path, "old");
+    WriteBytes(path, "old");
     const int marked = head.LogMessages().size();
     dialogs.Answer(mbNo);
     declaration->btnExport->click();
-    EXPECT_EQ(Last(), path + QStringLiteral("已经存在，是否重新生成？？"));
-    EXPECT_EQ(Bytes(path), "old");
+    EXPECT_EQ(LastText(), path + QStringLiteral("已经存在，是否重新生成？？"));
+    EXPECT_EQ(FileBytes(path), "old");
     EXPECT_TRUE(declaration->WebBrowser1->toPlainText().isEmpty());
     EXPECT_EQ(head.LogMessages().size(), marked);
     dialogs.Answer(mbYes);
     declaration->btnExport->click();
     EXPECT_EQ(head.LogMessages().mid(marked), (QStringList{QStringLiteral("重新生成报表:") + path, QStringLiteral("生成") + path}));
-    EXPECT_NE(Bytes(path), "old");
+    EXPECT_NE(FileBytes(path), "old");
     EXPECT_EQ(dialogs.Unanswered(), 3);  // the cancelled file and folder dialogs
 }
 
 TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStoresOnce)
 {
-    Open(branch);
+    OpenMain(branch);
     DataBase->Run(QStringLiteral("update SaleDetail set ghdw=:bad where fphm='00000003'"),
                   {{QStringLiteral("bad"), QStringLiteral("某") + QChar(0) + QStringLiteral("公司")}});
-    auto* sales = Through<TfrmExportSaleData>(main->exportSaleAct);
+    auto* sales = Maximised<TfrmExportSaleData>(main->exportSaleAct);
     EXPECT_EQ(sales->dtpDate->date(), QDate(2026, 2, 1));
     sales->btnQry->click();
     EXPECT_FALSE(sales->btnQry->isEnabled());
     EXPECT_EQ(sales->dbgSale->model()->index(0, 3).data().toString(), QStringLiteral("某'\"&<>贸易公司"));
     const QString path = exchange.filePath(QStringLiteral("2026年02月一店销售清单.xml"));
-    Write(path, "the old list");
+    WriteBytes(path, "the old list");
     dialogs.AnswerPath(path);
     sales->SpeedButton1->click();
     sales->btnExport->click();
-    EXPECT_EQ(Last(), QStringLiteral("导出数据失败！！"));
+    EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！！"));
     EXPECT_EQ(branch.LogMessages().constLast(), QStringLiteral("导出") + path + QStringLiteral("失败,原因为:第3行ghdw列的值含有文件不能写入的字符"));
-    EXPECT_EQ(Bytes(path), "the old list");
+    EXPECT_EQ(FileBytes(path), "the old list");
     EXPECT_EQ(QDir(exchange.path()).entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
     EXPECT_TRUE(sales->btnExport->isEnabled());
     EXPECT_EQ(sales->edtPath->text(), path);
@@ -316,30 +267,30 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     sales->btnClose->click();
     ASSERT_EQ(Export<TfrmExportSaleData>(main->exportSaleAct), path);
 
-    Open(head);
+    OpenMain(head);
     // A value the file carries but the table cannot store, in the last row.
-    QByteArray list = Bytes(path);
+    QByteArray list = FileBytes(path);
     list.replace("name='dj' rs:number='15' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='float' dt:maxLength='8'",
                  "name='dj' rs:number='15' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string' dt:maxLength='8'");
     list.replace(list.lastIndexOf("dj='0.10000000000000001'"), 24, "dj='0,1'");
-    Write(path, list);
-    auto* import = Through<TfrmImportSaleData>(main->importSaleAct);
+    WriteBytes(path, list);
+    auto* import = Maximised<TfrmImportSaleData>(main->importSaleAct);
     dialogs.AnswerPath(path);
     import->SpeedButton1->click();
     import->btnImport->click();
     import->btnSave->click();
-    EXPECT_EQ(Last(), QStringLiteral("保存销售数据失败!原因为:第3行dj列的值不能存入"));
+    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据失败!原因为:第3行dj列的值不能存入"));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), 2);
     list.replace("dj='0,1'", "dj='0.1'");
-    Write(path, list);
+    WriteBytes(path, list);
     import->btnClose->click();
-    import = Through<TfrmImportSaleData>(main->importSaleAct);
+    import = Maximised<TfrmImportSaleData>(main->importSaleAct);
     dialogs.AnswerPath(path);
     import->SpeedButton1->click();
     import->btnImport->click();
     DataBase->SetBeforeCommitHook([] { throw EDatabaseError(QStringLiteral("disk full")); });
     import->btnSave->click();
-    EXPECT_EQ(Last(), QStringLiteral("保存销售数据失败!原因为:disk full"));
+    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据失败!原因为:disk full"));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), 2);
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(import->dbgSale->model()->rowCount(), 3);
@@ -351,23 +302,23 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     QFile::remove(path);
     QDir().mkpath(path + QStringLiteral("/kept"));
     import->btnSave->click();
-    EXPECT_EQ(Last(), QStringLiteral("保存销售数据成功!"));
+    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据成功!"));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), 5);
     EXPECT_EQ(Count(QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")), 0);
     EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("删除") + path + QStringLiteral("失败"));
     EXPECT_TRUE(import->edtPath->text().isEmpty());
 
     // A declaration that cannot be written keeps the file it would replace.
-    auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+    auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
     const QString sb = declaration->edtFName->text();
-    Write(sb, "last month's");
+    WriteBytes(sb, "last month's");
     for (const char* fault : {"update SaleDetail set jwjehj=NULL where fphm='00000100'", "update SaleDetail set cpxh='SV한' where fphm='00000100'"}) {
         DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=1, cpxh='SV'"));
         DataBase->Run(QString::fromUtf8(fault));
         dialogs.Answer(mbYes);
         declaration->btnExport->click();
-        EXPECT_EQ(Last(), QStringLiteral("导出数据失败！")) << fault;
-        EXPECT_EQ(Bytes(sb), "last month's");
+        EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！")) << fault;
+        EXPECT_EQ(FileBytes(sb), "last month's");
         EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + sb + QStringLiteral("失败"));
     }
     EXPECT_EQ(QDir(head.Path()).entryList(QDir::Files), QStringList{QFileInfo(sb).fileName()});

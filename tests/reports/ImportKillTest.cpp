@@ -1,7 +1,7 @@
 // A child process stores a large sales list and is killed at random moments: the invoices are
 // stored all or none, the file stays until they are, and importing again stores none twice.
 #include "ProgramFolder.h"
-#include "ReportsTestData.h"
+#include "ReportTestData.h"
 #include "ScriptedDialogs.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
@@ -63,12 +63,10 @@ TEST(ImportKill, AllRowsOrNoneAfterEveryKill)
         SaveUntilKilled(qEnvironmentVariable(kChildVariable));
 
     TTestProgramFolder folder;
-    InsertCompany(folder, QStringLiteral("总部"), QStringLiteral("是"));
+    folder.Sql(CompanySql(QStringLiteral("是"), QStringLiteral("总部")));
     {
         TTestContext context(folder);
-        TRecordset rs;
-        for (const TTableColumn& c : TableColumns(*DataBase, QStringLiteral("SaleDetail")))
-            rs.fields.push_back(FieldOf(c));
+        TRecordset rs = QueryList(*DataBase, SaleList(), QStringLiteral("一店"), QStringLiteral("2026-02"));  // no row yet
         for (int i = 1; i <= kRows; ++i) {
             const QVariantList v = InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-03 10:00:00"),
                                                  QString::number(i).rightJustified(8, u'0'), 125000.5);

@@ -1,5 +1,7 @@
+#include "FailingDevice.h"
 #include "OpenpyxlReader.h"
 #include "ProgramFolder.h"
+#include "ReportTestData.h"
 #include "reports/TWorkbook.h"
 #include "reports/WorkbookPackage.h"
 
@@ -13,32 +15,9 @@
 namespace {
 const QString kTemplate = QStringLiteral("template/机动车销售统一发票清单.xlsx");
 
-// Takes at most limit bytes, then fails as a full disk does.
-class TFailingDevice : public QIODevice {
-public:
-    explicit TFailingDevice(qint64 limit) : m_limit(limit) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64 size) override
-    {
-        if (m_written + size > m_limit)
-            return -1;
-        m_written += size;
-        return size;
-    }
-
-private:
-    qint64 m_limit;
-    qint64 m_written = 0;
-};
-
 QByteArray Part(const QString& file, const char* name)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    for (const TZipEntry& e : ReadZip(f.readAll(), file))
+    for (const TZipEntry& e : ReadZip(FileBytes(file), file))
         if (e.name == name)
             return e.data;
     return {};
@@ -81,39 +60,38 @@ TEST_F(Workbook, TextNumbersAndFormulasReadBackTheSameByBothReaders)
     book.SetFormula(6, 5, QStringLiteral("=SUM(A6,C6:D6)"));
     const QString file = Saved(book);
 
-    TWorkbook back = Opened(file);
-    EXPECT_EQ(back.Value(5, 2).text, QStringLiteral("00000001"));
-    EXPECT_EQ(back.Value(5, 2).kind, TCellKind::Text);
-    EXPECT_EQ(back.Value(5, 3).text, QStringLiteral("  两个 空格  "));
-    EXPECT_EQ(back.Value(5, 4).text, QStringLiteral("=1+1"));
-    EXPECT_EQ(back.Value(5, 4).kind, TCellKind::Text);
-    EXPECT_EQ(back.Value(5, 5).text, tricky);
-    EXPECT_EQ(back.Value(5, 6).text, QStringLiteral("a\x01" "b\rc"));
-    EXPECT_EQ(back.Value(5, 7).text, QStringLiteral("      0.00"));
-    EXPECT_EQ(back.Value(6, 2).text, QStringLiteral("_x0041_"));
-    EXPECT_EQ(back.Value(6, 3).text, QStringLiteral("0.1"));
-    EXPECT_EQ(back.Value(6, 5).kind, TCellKind::Number);
-    EXPECT_EQ(back.Value(6, 5).text, QStringLiteral("77.6"));
-    EXPECT_EQ(back.Formula(6, 5), QStringLiteral("=SUM(A6,C6:D6)"));
-    EXPECT_EQ(back.Value(1, 1).text, QStringLiteral("机动车销售统一发票清单"));  // the template's own
-
+    const TWorkbook back = Opened(file);
     const QJsonObject s = ReadWithOpenpyxl(file);
     ASSERT_FALSE(s.isEmpty());
-    auto cell = [&s](const char* name) { return OpenpyxlCell(s, QString::fromLatin1(name)); };
-    EXPECT_EQ(cell("B5")["value"].toString(), QStringLiteral("00000001"));
-    EXPECT_EQ(cell("B5")["type"].toString(), QStringLiteral("s"));
-    EXPECT_EQ(cell("C5")["value"].toString(), QStringLiteral("  两个 空格  "));
-    EXPECT_EQ(cell("D5")["value"].toString(), QStringLiteral("=1+1"));
-    EXPECT_EQ(cell("D5")["type"].toString(), QStringLiteral("s"));
-    EXPECT_EQ(cell("E5")["value"].toString(), tricky);
-    EXPECT_EQ(cell("F5")["value"].toString(), QStringLiteral("a_x0001_b_x000D_c"));
-    EXPECT_EQ(cell("G5")["value"].toString(), QStringLiteral("      0.00"));
-    EXPECT_EQ(cell("A6")["value"].toInt(), 80);
-    EXPECT_EQ(cell("A6")["type"].toString(), QStringLiteral("n"));
-    EXPECT_EQ(cell("D6")["value"].toDouble(), -2.5);
-    EXPECT_EQ(cell("E6")["type"].toString(), QStringLiteral("f"));
-    EXPECT_EQ(cell("E6")["value"].toString(), QStringLiteral("=SUM(A6,C6:D6)"));
-    EXPECT_DOUBLE_EQ(cell("E6")["cached"].toDouble(), 77.6);
+    // Each cell as our reader reads it, and as openpyxl does (value and type).
+    const struct {
+        int row, column;
+        TCellKind kind;
+        QString ours, theirs;
+        const char* type;
+    } cells[] = {
+        {5, 2, TCellKind::Text, QStringLiteral("00000001"), QStringLiteral("00000001"), "s"},
+        {5, 3, TCellKind::Text, QStringLiteral("  两个 空格  "), QStringLiteral("  两个 空格  "), "s"},
+        {5, 4, TCellKind::Text, QStringLiteral("=1+1"), QStringLiteral("=1+1"), "s"},
+        {5, 5, TCellKind::Text, tricky, tricky, "s"},
+        {5, 6, TCellKind::Text, QStringLiteral("a\x01" "b\rc"), QStringLiteral("a_x0001_b_x000D_c"), "s"},
+        {5, 7, TCellKind::Text, QStringLiteral("      0.00"), QStringLiteral("      0.00"), "s"},
+        {6, 2, TCellKind::Text, QStringLiteral("_x0041_"), QStringLiteral("_x005F_x0041_"), "s"},  // openpyxl keeps "_" escaped
+        {6, 1, TCellKind::Number, QStringLiteral("80"), QStringLiteral("80"), "n"},
+        {6, 3, TCellKind::Number, QStringLiteral("0.1"), QStringLiteral("0.1"), "n"},
+        {6, 4, TCellKind::Number, QStringLiteral("-2.5"), QStringLiteral("-2.5"), "n"},
+        {6, 5, TCellKind::Number, QStringLiteral("77.6"), QStringLiteral("=SUM(A6,C6:D6)"), "f"},
+    };
+    for (const auto& c : cells) {
+        const QString name = CellName(c.row, c.column);
+        EXPECT_EQ(back.Value(c.row, c.column).text, c.ours) << name.toStdString();
+        EXPECT_EQ(back.Value(c.row, c.column).kind, c.kind) << name.toStdString();
+        EXPECT_EQ(OpenpyxlCell(s, name)["value"].toVariant().toString(), c.theirs) << name.toStdString();
+        EXPECT_EQ(OpenpyxlCell(s, name)["type"].toString(), QString::fromLatin1(c.type)) << name.toStdString();
+    }
+    EXPECT_EQ(back.Formula(6, 5), QStringLiteral("=SUM(A6,C6:D6)"));
+    EXPECT_DOUBLE_EQ(OpenpyxlCell(s, QStringLiteral("E6"))["cached"].toDouble(), 77.6);
+    EXPECT_EQ(back.Value(1, 1).text, QStringLiteral("机动车销售统一发票清单"));  // the template's own
     EXPECT_TRUE(s["full_calc_on_load"].toBool());
     // What the template brought stays.
     EXPECT_EQ(s["dimension"].toString(), QStringLiteral("A1:G6"));
@@ -122,7 +100,7 @@ TEST_F(Workbook, TextNumbersAndFormulasReadBackTheSameByBothReaders)
     EXPECT_EQ(s["widths"].toObject()["D"].toDouble(), 30);
     EXPECT_EQ(s["print_titles"].toString(), QStringLiteral("1:4"));
     EXPECT_EQ(s["paper"].toInt(), 9);
-    EXPECT_TRUE(cell("A4")["bold"].toBool());
+    EXPECT_TRUE(OpenpyxlCell(s, QStringLiteral("A4"))["bold"].toBool());
     EXPECT_EQ(folder.ReadFile(kTemplate), templateBytes);
 }
 
@@ -235,9 +213,7 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
     EXPECT_THROW(book.Open(folder.File(QStringLiteral("报表/text.xlsx"))), EWorkbookError);
     EXPECT_THROW(book.Open(folder.File(QStringLiteral("报表/missing.xlsx"))), EWorkbookError);
 
-    QFile t(Template());
-    ASSERT_TRUE(t.open(QIODevice::ReadOnly));
-    const std::vector<TZipEntry> parts = ReadZip(t.readAll(), Template());
+    const std::vector<TZipEntry> parts = ReadZip(FileBytes(Template()), Template());
     auto without = [&parts](const char* name, const QByteArray& replacement) {
         std::vector<TZipEntry> changed;
         for (const TZipEntry& e : parts)
@@ -261,7 +237,8 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
     whole.open(QIODevice::WriteOnly);
     book.Write(whole, QStringLiteral("whole"));
     for (qint64 limit : {qint64(0), qint64(100), whole.size() - 1}) {
-        TFailingDevice device(limit);
+        TFailingDevice device({}, limit);
+        device.open(QIODevice::WriteOnly);
         EXPECT_THROW(book.Write(device, QStringLiteral("full disk")), EWorkbookError) << limit;
     }
     EXPECT_THROW(book.SaveAs(folder.File(QStringLiteral("no-such-folder/x.xlsx"))), EWorkbookError);
@@ -270,12 +247,6 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
 
 namespace {
 QString Golden(const QString& name) { return QStringLiteral(TALLYRA_REPORTS_TESTS "/golden/") + name; }
-
-QByteArray FileBytes(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The parts of golden/source as a zip, content types first.
 QByteArray SourcePackage(const QStringList& parts)

@@ -12,6 +12,9 @@ class TfrmMain;
 
 // Frees the windows that closed (their deferred deletion).
 void FreeClosedWindows();
+// Runs trigger; once a modal window it puts up is the active one, runs act on it and closes it
+// if act did not. False when trigger put none up.
+bool WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
 // Shows a window and waits until it is the active one, so that it takes the focus.
 bool ShowActive(QWidget* window);
 
