@@ -326,30 +326,30 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
 
 TEST_F(ExchangeWindows, AFilePickedAfterLoadingIsNotTheOneStoredAndTakenAway)
 {
-    Open(branch);
+    OpenMain(branch);
     const QString saleFile = Export<TfrmExportSaleData>(main->exportSaleAct);
-    Open(head);
-    auto* import = Through<TfrmImportSaleData>(main->importSaleAct);
+    OpenMain(head);
+    auto* import = Maximised<TfrmImportSaleData>(main->importSaleAct);
     ASSERT_NE(import, nullptr);
     dialogs.AnswerPath(saleFile);
     import->SpeedButton1->click();
     import->btnImport->click();
     const QString picked = exchange.filePath(QStringLiteral("2026年02月二店销售清单.xml"));
-    Write(picked, TwoColumnList());
+    WriteBytes(picked, TwoColumnList());
     dialogs.AnswerPath(picked);
     import->SpeedButton1->click();  // the loaded rows stay in the grid
     import->btnSave->click();
-    EXPECT_EQ(Last(), QStringLiteral("保存销售数据成功!"));
+    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据成功!"));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail where kpdName='一店'")), 3);
     EXPECT_FALSE(QFile::exists(saleFile));
-    EXPECT_EQ(Bytes(picked), TwoColumnList());
+    EXPECT_EQ(FileBytes(picked), TwoColumnList());
     EXPECT_TRUE(head.LogMessages().contains(QStringLiteral("保存") + saleFile + QStringLiteral("成功")));
 }
 
 TEST_F(ExchangeWindows, TheDeclarationsFolderOutlastsMinimisingItsWindow)
 {
-    Open(head);
-    auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+    OpenMain(head);
+    auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
     ASSERT_NE(declaration, nullptr);
     dialogs.AnswerPath(exchange.path() + u'/');
     declaration->btnPath->click();
