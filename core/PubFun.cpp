@@ -5,6 +5,7 @@
 
 #include <QIODevice>
 
+#include <charconv>
 #include <cmath>
 
 QString IfThenStr(bool condition, const QString& a, const QString& b) { return condition ? a : b; }
@@ -104,4 +105,14 @@ bool ReadDevice(QIODevice& device, QByteArray& bytes)
             return true;
         bytes.append(buffer, n);
     }
+}
+
+QString FormatAmount(double value)
+{
+    char buffer[400];  // the longest double in fixed form has 309 digits before the point
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    QString text = ec == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QStringLiteral("0.00");
+    if (text == QLatin1String("-0.00"))
+        text = QStringLiteral("0.00");
+    return text.rightJustified(10, u' ');
 }

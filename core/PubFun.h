@@ -25,6 +25,10 @@ QString QuotedStr(const QString& text);
 // "yyyy-MM" of the calendar month before t (the day clamped to the shorter month).
 QString PreviousMonthKey(const QDateTime& t);
 
+// An amount as C's "%10.2f" prints it (two decimals, ties to even, right-aligned in ten
+// characters, longer numbers whole), but never "-0.00": a sum that rounds to no cent has no sign.
+QString FormatAmount(double value);
+
 // A decimal integer written as digits only; raises EConvertError otherwise (also on overflow).
 int StrictToInt(const QString& text);
 

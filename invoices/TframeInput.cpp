@@ -132,7 +132,6 @@ std::optional<double> ParseAmount(const QString& text)
     return v;
 }
 
-QString FormatAmount(double value) { return QString::asprintf("%10.2f", value); }
 
 bool AmountKeyAccepted(const QString& text, QChar key, bool allowMinus)
 {

@@ -20,8 +20,6 @@ void WriteInvoiceLog(const QString& message);
 // An amount as the clerk may write it: optional sign, digits, at most one '.', nothing else
 // (the C locale, whatever the user's). Blanks around it are ignored; nullopt otherwise.
 std::optional<double> ParseAmount(const QString& text);
-// "%10.2f": two decimals, right-aligned in ten characters.
-QString FormatAmount(double value);
 // Whether the amount key filter lets key (the typed character) into an edit holding text.
 // Backspace, digits and one '.' pass; '-' passes too when allowMinus.
 bool AmountKeyAccepted(const QString& text, QChar key, bool allowMinus);

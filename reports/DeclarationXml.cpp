@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/MyType.h"
+#include "core/PubFun.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
 
@@ -19,14 +20,6 @@ QString General15(double v)
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
     return QString::fromLatin1(buf, r.ptr - buf);
-}
-
-// Two decimals right-aligned in ten characters, as C's "%10.2f"; a longer number in full.
-QString Fixed10_2(double v)
-{
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-    return QString::fromLatin1(buf, r.ptr - buf).rightJustified(10, u' ');
 }
 
 bool HasControl(const QString& text)
@@ -131,7 +124,7 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
     if (!rows.empty())
         x.Close("JDC_QYJDCXSFPB_MXXX");
     x.Open("JDC_QYJDCXSFPB_HJ");
-    x.Leaf("JDC_QYJDCXSFPB_JFHJJE_HJ", Fixed10_2(total), 0);
+    x.Leaf("JDC_QYJDCXSFPB_JFHJJE_HJ", FormatAmount(total), 0);
     x.Close("JDC_QYJDCXSFPB_HJ");
     x.Close("JDC_QYJDCXSFPB");
     x.Text() += QLatin1String("\r\n");

@@ -3,13 +3,13 @@
 #include "TWorkbook.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
+#include "core/PubFun.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
 
 #include <QDate>
 #include <QLocale>
 #include <QSqlQuery>
-#include <charconv>
 
 namespace {
 enum { colNo = 1, colCode, colNumber, colMaker, colModel, colFrame, colAmount };
@@ -42,17 +42,6 @@ double AmountOf(const QVariant& v)
     if (!ok)
         throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
     return d;
-}
-
-// "%10.2f": right-aligned in ten characters, two decimals, longer numbers in full.
-QString Fixed2(double v)
-{
-    char buffer[64];
-    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 2);
-    QString text = ec == std::errc() ? QString::fromLatin1(buffer, ptr - buffer) : QStringLiteral("0.00");
-    if (text == QLatin1String("-0.00"))
-        text = QStringLiteral("0.00");
-    return text.rightJustified(10, u' ');
 }
 }  // namespace
 
@@ -87,7 +76,7 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders)
     }
     if (n > 0) {
         book.SetText(n + 5, colNo, QStringLiteral("合计"));
-        book.SetText(n + 5, colAmount, Fixed2(total));
+        book.SetText(n + 5, colAmount, FormatAmount(total));
     } else {
         for (int i = 1; i <= 9; ++i) {
             book.SetText(4 + i, colNo, QString::number(i));
@@ -95,7 +84,7 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders)
                 book.SetText(4 + i, c, QString(""));
         }
         book.SetText(14, colNo, QStringLiteral("合计"));
-        book.SetText(14, colAmount, Fixed2(0));
+        book.SetText(14, colAmount, FormatAmount(0));
     }
     if (borders)
         book.SetBorders(4, colNo, n > 0 ? n + 5 : 15, colAmount);

@@ -64,6 +64,17 @@ TEST(MoneyToChinese, TypicalInvoiceTotals)
     EXPECT_EQ(MoneyToChinese(-12445.00), QStringLiteral("(负数)壹万贰仟肆佰肆拾伍圆整"));
 }
 
+TEST(FormatAmount, PrintsAsCDoesButNeverANegativeZero)
+{
+    EXPECT_EQ(FormatAmount(0), QStringLiteral("      0.00"));
+    EXPECT_EQ(FormatAmount(-12445), QStringLiteral(" -12445.00"));
+    EXPECT_EQ(FormatAmount(1234567.895), QStringLiteral("1234567.90"));
+    EXPECT_EQ(FormatAmount(12345678.9), QStringLiteral("12345678.90"));
+    EXPECT_EQ(FormatAmount(0.125), QStringLiteral("      0.12"));  // an exact tie goes to even
+    EXPECT_EQ(FormatAmount(-0.004), QStringLiteral("      0.00"));
+    EXPECT_EQ(FormatAmount(-0.005), QStringLiteral("     -0.01"));
+}
+
 TEST(IncInvoiceNo, KeepsTheWidthAndGrowsOnlyOnOverflow)
 {
     EXPECT_EQ(IncInvoiceNo(QStringLiteral("00000999"), 1), QStringLiteral("00001000"));

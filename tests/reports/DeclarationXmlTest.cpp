@@ -61,6 +61,9 @@ TEST(DeclarationFile, TotalsEmptyMonthAndWhatFailsTheFile)
     EXPECT_EQ(Total({Row(QStringLiteral("1"), {}, {}, 12345678.9)}), QStringLiteral("12345678.90"));
     EXPECT_EQ(Total({Row(QStringLiteral("1"), {}, {}, 0.1), Row(QStringLiteral("2"), {}, {}, 0.2), Row(QStringLiteral("3"), {}, {}, -0.3)}),
               QStringLiteral("      0.00"));
+    // This order sums to a hair below zero, which C's "%10.2f" writes "-0.00".
+    EXPECT_EQ(Total({Row(QStringLiteral("1"), {}, {}, 0.3), Row(QStringLiteral("2"), {}, {}, -0.1), Row(QStringLiteral("3"), {}, {}, -0.2)}),
+              QStringLiteral("      0.00"));
     EXPECT_TRUE(Gbk(DeclarationXml({}, {}, QStringLiteral("2026-02"), {})).contains(QStringLiteral("<JDC_QYJDCXSFPB_MXXX/><JDC_QYJDCXSFPB_HJ>")));
 
     // GBK has no Hangul: refused instead of written as a substitute.
