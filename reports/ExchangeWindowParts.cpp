@@ -34,6 +34,8 @@ QTableView* NewListGrid(QWidget* parent, QAbstractItemModel* model)
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    // Dates, codes and numbers shown whole; Qt measures only the rows in view.
+    QObject::connect(model, &QAbstractItemModel::modelReset, grid, [grid] { grid->resizeColumnsToContents(); });
     return grid;
 }
 
