@@ -45,8 +45,6 @@ std::optional<QString> DateTimeForTable(const QString& text)
     return result;
 }
 
-enum class TAffinity { Text, Integer, Real };
-
 TAffinity AffinityOf(const QString& type)
 {
     return IsIntegerType(type) ? TAffinity::Integer : IsRealType(type) ? TAffinity::Real : TAffinity::Text;
@@ -197,13 +195,13 @@ const TGridColumns& StockGridColumns()
 
 const TListKind& SaleList()
 {
-    static const TListKind k{"SaleDetail", "kprq", " order by kprq,fpdm,fphm", "销售清单.xml"};
+    static const TListKind k{"销售清单", "SaleDetail", "kprq", " order by kprq,fpdm,fphm", "销售清单.xml"};
     return k;
 }
 
 const TListKind& StockList()
 {
-    static const TListKind k{"fpkcxx", "lyrq", "  order by lyrq,fpdm,fphmq", "库存清单.xml"};
+    static const TListKind k{"库存清单", "fpkcxx", "lyrq", "  order by lyrq,fpdm,fphmq", "库存清单.xml"};
     return k;
 }
 
@@ -225,6 +223,7 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
     TRecordset rs;
     for (const TTableColumn& c : TableColumns(db, QLatin1String(kind.table)))
         rs.fields.push_back(FieldOf(c));
+    rs.rows.SetWidth(rs.fields.size());
     QSqlQuery q(db.Connection());
     q.setForwardOnly(true);
     if (!db.Execute(q, ListStatement(kind), {{QStringLiteral("point"), point}, {QStringLiteral("month"), month}}))
@@ -232,47 +231,78 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
     const int n = static_cast<int>(rs.fields.size());
     if (q.record().count() != n)
         throw EDatabaseError(QStringLiteral("查询的列数与表不符"));
+    TRowDraft row;
     while (FetchNext(q)) {
-        TRecord row(n);
+        row.Clear();
         for (int i = 0; i < n; ++i)
-            row[i] = q.value(i);
-        rs.rows.push_back(std::move(row));
+            row.SetValue(i, q.value(i));
+        rs.rows.Append(row);
     }
+    q.finish();
     return rs;
 }
 
-std::vector<TRecord> ValuesForTable(const TRecordset& file, const std::vector<TTableColumn>& table)
+void CheckListColumns(const std::vector<TField>& fields, const std::vector<TTableColumn>& table)
 {
     const size_t n = table.size();
-    if (file.fields.size() < n)
-        Refuse(QStringLiteral("文件只有%1列，应至少%2列").arg(file.fields.size()).arg(n));
+    if (fields.size() < n)
+        Refuse(QStringLiteral("文件只有%1列，应至少%2列").arg(fields.size()).arg(n));
     for (size_t i = 0; i < n; ++i)
-        if (file.fields[i].name.compare(table[i].name, Qt::CaseInsensitive) != 0)
-            Refuse(QStringLiteral("第%1列是%2，应为%3").arg(i + 1).arg(file.fields[i].name, table[i].name));
-    std::vector<TAffinity> affinity;
+        if (fields[i].name.compare(table[i].name, Qt::CaseInsensitive) != 0)
+            Refuse(QStringLiteral("第%1列是%2，应为%3").arg(i + 1).arg(fields[i].name, table[i].name));
+}
+
+TListValues::TListValues(const TRecordset& file, const std::vector<TTableColumn>& table) : m_file(file), m_table(table)
+{
+    CheckListColumns(file.fields, table);
     for (const TTableColumn& c : table)
-        affinity.push_back(AffinityOf(c.type));
-    std::vector<TRecord> rows;
-    rows.reserve(file.rows.size());
-    for (size_t r = 0; r < file.rows.size(); ++r) {
-        const TRecord& loaded = file.rows[r];
-        TRecord row(n);
-        for (size_t i = 0; i < n; ++i) {
-            const std::optional<QVariant> v =
-                i < loaded.size() ? Convert(loaded[i], file.fields[i].kind, affinity[i]) : QVariant();
-            if (!v)
-                Refuse(QStringLiteral("第%1行%2列的值不能存入").arg(r + 1).arg(table[i].name));
-            row[i] = *v;
-        }
-        rows.push_back(std::move(row));
+        m_affinity.push_back(AffinityOf(c.type));
+}
+
+TRecord TListValues::Row(size_t r) const
+{
+    const size_t n = m_table.size();
+    TRecord row(n);
+    for (size_t i = 0; i < n; ++i) {
+        const std::optional<QVariant> v =
+            Convert(m_file.rows.Value(r, i), m_file.fields[i].kind, m_affinity[i]);
+        if (!v)
+            Refuse(QStringLiteral("第%1行%2列的值不能存入").arg(r + 1).arg(m_table[i].name));
+        row[i] = *v;
     }
-    return rows;
+    return row;
+}
+
+TRecordset LoadListFile(TADODB& db, const TListKind& kind, const QString& path)
+{
+    const TListKind& other = &kind == &SaleList() ? StockList() : SaleList();
+    const std::vector<TTableColumn> table = TableColumns(db, QLatin1String(kind.table));
+    const std::vector<TTableColumn> otherTable = TableColumns(db, QLatin1String(other.table));
+    TRecordsetLimits limits;
+    limits.maxColumns = table.size() + 64;
+    limits.maxRows = 1000000;
+    limits.checkColumns = [&](const std::vector<TField>& fields) {
+        try {
+            CheckListColumns(fields, table);
+        } catch (const EListRefused&) {
+            bool ofOther = true;
+            try {
+                CheckListColumns(fields, otherTable);
+            } catch (const EListRefused&) {
+                ofOther = false;
+            }
+            if (ofOther)
+                Refuse(QStringLiteral("这是%1文件，不是%2文件").arg(QString::fromUtf8(other.name), QString::fromUtf8(kind.name)));
+            throw;
+        }
+    };
+    return LoadRecordsetXmlFile(path, limits);
 }
 
 TStoreResult StoreSales(TADODB& db, const TRecordset& file)
 {
     const std::vector<TTableColumn> table = TableColumns(db, QStringLiteral("SaleDetail"));
-    const std::vector<TRecord> rows = ValuesForTable(file, table);
+    const TListValues values(file, table);
     const int code = ColumnIndex(table, "fpdm");
     const int number = ColumnIndex(table, "fphm");
     TStoreResult result;
@@ -280,21 +310,21 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file)
     // for the connection keeps them in memory.
     db.Run(QStringLiteral("PRAGMA cache_size = -65536"));
     InTransaction(db, [&] {
-        QSqlQuery stored = Prepared(db, QStringLiteral("select 1 from SaleDetail where fpdm = ? and fphm = ? limit 1"));
-        QSqlQuery insert = Prepared(db, QStringLiteral("insert into SaleDetail values (%1)").arg(Placeholders(table.size())));
-        for (const TRecord& row : rows) {
-            stored.bindValue(0, row[code]);
-            stored.bindValue(1, row[number]);
-            Exec(stored);
-            const bool exists = stored.next();
-            stored.finish();
-            if (exists) {
-                ++result.skipped;
-                continue;
-            }
+        // One statement a row: the row is added unless its invoice is stored, also by an earlier row.
+        QSqlQuery insert = Prepared(db, QStringLiteral("insert into SaleDetail select %1 where not exists "
+                                                       "(select 1 from SaleDetail where fpdm = ? and fphm = ?)")
+                                            .arg(Placeholders(table.size())));
+        const int n = static_cast<int>(table.size());
+        for (size_t r = 0; r < file.rows.size(); ++r) {
+            const TRecord row = values.Row(r);
             BindRow(insert, row);
+            insert.bindValue(n, row[static_cast<size_t>(code)]);
+            insert.bindValue(n + 1, row[static_cast<size_t>(number)]);
             Exec(insert);
-            ++result.stored;
+            if (insert.numRowsAffected() > 0)
+                ++result.stored;
+            else
+                ++result.skipped;
         }
     });
     return result;
@@ -303,7 +333,7 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file)
 TStoreResult StoreStock(TADODB& db, const TRecordset& file)
 {
     const std::vector<TTableColumn> table = TableColumns(db, QStringLiteral("fpkcxx"));
-    const std::vector<TRecord> rows = ValuesForTable(file, table);
+    const TListValues values(file, table);
     const int key[4] = {ColumnIndex(table, "lyrq"), ColumnIndex(table, "fpdm"), ColumnIndex(table, "fphmq"),
                         ColumnIndex(table, "fphmz")};
     QStringList assignments;
@@ -316,7 +346,8 @@ TStoreResult StoreStock(TADODB& db, const TRecordset& file)
                                                      "fphmq is ? and fphmz is ? order by rowid limit 1"));
         QSqlQuery update = Prepared(db, QStringLiteral("update fpkcxx set %1 where rowid=?").arg(assignments.join(u',')));
         QSqlQuery insert = Prepared(db, QStringLiteral("insert into fpkcxx values (%1)").arg(Placeholders(table.size())));
-        for (const TRecord& row : rows) {
+        for (size_t r = 0; r < file.rows.size(); ++r) {
+            const TRecord row = values.Row(r);
             for (int k = 0; k < 4; ++k)
                 find.bindValue(k, row[key[k]]);
             Exec(find);

@@ -26,6 +26,7 @@ const TGridColumns& StockGridColumns();  // 8 columns of fpkcxx
 
 // What the two lists differ in.
 struct TListKind {
+    const char* name;        // "销售清单" / "库存清单"
     const char* table;       // "SaleDetail" / "fpkcxx"
     const char* dateColumn;  // "kprq" / "lyrq"
     const char* order;       // the statement's order, as the statement writes it
@@ -47,11 +48,29 @@ public:
     using ETallyraError::ETallyraError;
 };
 
-// The loaded rows as the table stores them, the first table.size() columns by position. Raises
-// EListRefused unless the file has that many columns, its first names equal the table's
-// (without regard to case) and every value converts to its column's type; a date-time goes
-// into text as "yyyy-MM-dd HH:mm:ss".
-std::vector<TRecord> ValuesForTable(const TRecordset& file, const std::vector<TTableColumn>& table);
+// Raises EListRefused unless the file has at least the table's columns and its first names equal
+// the table's (without regard to case).
+void CheckListColumns(const std::vector<TField>& fields, const std::vector<TTableColumn>& table);
+
+// The loaded rows as the table stores them, a row at a time: the first table.size() columns by
+// position. The columns are checked when it is made; a row raises EListRefused when a value does
+// not convert to its column's type. A date-time goes into text as "yyyy-MM-dd HH:mm:ss".
+enum class TAffinity { Text, Integer, Real };  // of a table's column, by its declared type
+class TListValues {
+public:
+    TListValues(const TRecordset& file, const std::vector<TTableColumn>& table);
+    TRecord Row(size_t row) const;
+
+private:
+    const TRecordset& m_file;
+    const std::vector<TTableColumn>& m_table;
+    std::vector<TAffinity> m_affinity;
+};
+
+// A list file of that kind loaded for its table: more columns than the table has plus 64, or
+// more than 1,000,000 rows, are refused before any row is read, and so are columns of the other
+// kind of list ("这是库存清单文件，不是销售清单文件") or that the table cannot take (EListRefused).
+TRecordset LoadListFile(TADODB& db, const TListKind& kind, const QString& path);
 
 struct TStoreResult {
     int stored = 0;

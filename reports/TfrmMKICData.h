@@ -28,12 +28,12 @@ public:
     // Writes the file at edtFName and says how it went; true when it is written.
     bool WriteDeclarationXml();
     void btnCloseClick();
+    // Shows the file at path, or nothing when it cannot be read.
+    void ShowFile(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowFile(const QString& path);
-
     bool m_shown = false;
 };

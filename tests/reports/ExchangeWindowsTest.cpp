@@ -198,15 +198,17 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     dialogs.AnswerPath(garbage);
     import->SpeedButton1->click();
     import->btnImport->click();
-    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n不是记录集文件：缺少架构或数据部分"));
+    EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Error);
     EXPECT_TRUE(import->btnImport->isEnabled());
     EXPECT_FALSE(import->btnSave->isEnabled());
-    WriteBytes(garbage, TwoColumnList());  // another table's columns
+    // Another table's columns are refused when the file is loaded, not only when it is stored.
+    WriteBytes(garbage, TwoColumnList());
     import->btnImport->click();
-    EXPECT_EQ(LastText(), QStringLiteral("导入数据成功！"));
-    import->btnSave->click();
-    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据失败!原因为:文件只有2列，应至少38列"));
-    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("保存销售数据失败!"));
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n文件只有2列，应至少38列"));
+    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("导入") + garbage + QStringLiteral("失败,原因为:文件只有2列，应至少38列"));
+    EXPECT_FALSE(import->btnSave->isEnabled());
+    EXPECT_EQ(import->dbgSale->model()->rowCount(), 0);
     EXPECT_TRUE(QFile::exists(garbage));
     import->btnClose->click();
 
