@@ -363,3 +363,70 @@ TEST_F(ExchangeWindows, TheDeclarationsFolderOutlastsMinimisingItsWindow)
     QApplication::processEvents();
     EXPECT_EQ(declaration->edtFName->text(), chosen);
 }
+
+TEST_F(ExchangeWindows, AListTheWindowCannotTakeIsRefusedWhenLoadedAndSaysWhy)
+{
+    OpenMain(branch);
+    const QString saleFile = Export<TfrmExportSaleData>(main->exportSaleAct);
+    const QString stockFile = Export<TfrmExportInvData>(main->exportInvAct);
+    OpenMain(head);
+    const int invoices = Count(QStringLiteral("select count(*) from SaleDetail"));
+    const int rolls = Count(QStringLiteral("select count(*) from fpkcxx"));
+    // A load that fails keeps the window as it was and the file where it is.
+    const auto refusedBy = [&](auto* window, const QString& file) {
+        dialogs.AnswerPath(file);
+        window->SpeedButton1->click();
+        window->btnImport->click();
+        EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Error);
+        EXPECT_TRUE(window->btnImport->isEnabled());
+        EXPECT_FALSE(window->btnSave->isEnabled());
+        EXPECT_EQ(window->dbgSale->model()->rowCount(), 0);
+        EXPECT_TRUE(QFile::exists(file));
+        const QStringList lines = LastText().split(u'\n');
+        EXPECT_EQ(lines.value(0), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+        EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("导入") + file + QStringLiteral("失败,原因为:") + lines.value(1));
+        return lines.value(1);
+    };
+
+    auto* sales = Maximised<TfrmImportSaleData>(main->importSaleAct);
+    ASSERT_NE(sales, nullptr);
+    const QString stockAsSales = exchange.filePath(QStringLiteral("库存清单改名销售清单.xml"));
+    QFile::copy(stockFile, stockAsSales);
+    EXPECT_EQ(refusedBy(sales, stockAsSales), QStringLiteral("这是库存清单文件，不是销售清单文件"));
+    // Rows the reader does not take: in another namespace, or next to an element that is no row.
+    const QByteArray list = FileBytes(saleFile);
+    const QString odd = exchange.filePath(QStringLiteral("odd销售清单.xml"));
+    WriteBytes(odd, QByteArray(list).replace("xmlns:z='#RowsetSchema'", "xmlns:z='#rowsetschema'"));
+    EXPECT_TRUE(refusedBy(sales, odd).startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素z:row")));
+    WriteBytes(odd, QByteArray(list).replace("<rs:data>", "<rs:data><rs:row/>"));
+    EXPECT_TRUE(refusedBy(sales, odd).startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素rs:row")));
+    WriteBytes(odd, QByteArray(list).replace("cd='广州&#x9;黄埔", "cd='广州&#x0;黄埔"));
+    EXPECT_EQ(refusedBy(sales, odd), QStringLiteral("不是记录集文件：含有NUL字符"));
+    // The hostile file of 2,000 columns goes no further than its schema.
+    const QString wide = exchange.filePath(QStringLiteral("wide销售清单.xml"));
+    QFile::copy(QStringLiteral(TALLYRA_HOSTILE_FIXTURES "/rs_2000cols_40000emptyrows.xml"), wide);
+    EXPECT_EQ(refusedBy(sales, wide), QStringLiteral("文件的列多于102列"));
+    sales->btnClose->click();
+
+    auto* stock = Maximised<TfrmImportInvData>(main->importInvAct);
+    ASSERT_NE(stock, nullptr);
+    const QString salesAsStock = exchange.filePath(QStringLiteral("销售清单改名库存清单.xml"));
+    QFile::copy(saleFile, salesAsStock);
+    EXPECT_EQ(refusedBy(stock, salesAsStock), QStringLiteral("这是销售清单文件，不是库存清单文件"));
+    // A value the table cannot store: the stock window says why on the box's second line.
+    QByteArray rollList = FileBytes(stockFile);
+    rollList.replace("name='lyfs' rs:number='8' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='int'",
+                     "name='lyfs' rs:number='8' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string'");
+    rollList.replace("lyfs='10'", "lyfs='十'");
+    WriteBytes(stockFile, rollList);
+    dialogs.AnswerPath(stockFile);
+    stock->SpeedButton1->click();
+    stock->btnImport->click();
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据成功！"));
+    stock->btnSave->click();
+    EXPECT_EQ(LastText(), QStringLiteral("保存库存数据失败!\n第1行lyfs列的值不能存入"));
+    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("保存") + stockFile + QStringLiteral("失败,原因为:第1行lyfs列的值不能存入"));
+    EXPECT_TRUE(QFile::exists(stockFile));
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), invoices);
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from fpkcxx")), rolls);
+}
