@@ -430,3 +430,28 @@ TEST_F(ExchangeWindows, AListTheWindowCannotTakeIsRefusedWhenLoadedAndSaysWhy)
     EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), invoices);
     EXPECT_EQ(Count(QStringLiteral("select count(*) from fpkcxx")), rolls);
 }
+
+TEST_F(ExchangeWindows, APointNameThatCannotBeInAFileNameIsRefusedBeforeAnyQuery)
+{
+    OpenMain(branch);
+    for (const auto& [name, fault] : {std::pair{QStringLiteral("一店/二楼"), QStringLiteral("/")},
+                                      std::pair{QStringLiteral("一店") + QChar(0), QStringLiteral("NUL")},
+                                      std::pair{QStringLiteral(".."), QStringLiteral("..")}}) {
+        CorpInfo.kpdName = name;
+        auto* sales = Maximised<TfrmExportSaleData>(main->exportSaleAct);
+        ASSERT_NE(sales, nullptr);
+        const int mark = branch.LogMessages().size();
+        const QString message = QStringLiteral("开票点名称含有不能用于文件名的字符：") + fault;
+        sales->btnQry->click();
+        EXPECT_EQ(LastText(), message);
+        EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Warning);
+        EXPECT_TRUE(sales->Panel3->text().isEmpty());  // no query ran
+        EXPECT_FALSE(sales->btnExport->isEnabled());
+        sales->SpeedButton1->click();  // no save dialog
+        EXPECT_EQ(LastText(), message);
+        EXPECT_TRUE(sales->edtPath->text().isEmpty());
+        EXPECT_EQ(branch.LogMessages().mid(mark), (QStringList{message, message}));
+        sales->btnClose->click();
+    }
+    EXPECT_EQ(dialogs.Unanswered(), 0);
+}
