@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
