@@ -10,8 +10,6 @@
 #include <QSqlQuery>
 #include <charconv>
 #include <cmath>
-#include <pugixml.hpp>
-#include <sstream>
 
 namespace {
 // General form with at most 15 significant digits, as C's "%.15g".
@@ -27,15 +25,41 @@ bool HasControl(const QString& text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
+// The first character of text that GBK does not have; empty when it has them all.
+QString FirstNotInGbk(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString c = text.mid(i, n);
+        if (!ToGbk(c))
+            return c;
+        i += n - 1;
+    }
+    return {};
+}
+
+// Where a value stands, for the reasons: an invoice's column, or a field of the header.
+struct TPlace {
+    QString invoice;  // "发票 <code> <number> 的", empty in the header
+    QString column;
+    QString Text() const { return invoice + column; }
+};
+
+TPlace InvoicePlace(const TDeclarationRow& r, const char* column)
+{
+    return {QStringLiteral("发票 %1 %2 的").arg(r.fpdm.toString(), r.fphm.toString()), QString::fromUtf8(column)};
+}
+
 class TElements {
 public:
     void Open(const char* name) { m_text += u'<' + QLatin1String(name) + u'>'; }
     void Close(const char* name) { m_text += QLatin1String("</") + QLatin1String(name) + u'>'; }
     // An element holding text; empty text gives <X/>.
-    void Leaf(const char* name, const QString& text, int row)
+    void Leaf(const char* name, const QString& text, const TPlace& place)
     {
         if (HasControl(text))
-            throw EConvertError(QStringLiteral("第%1行%2的值含有控制字符").arg(row).arg(QLatin1String(name)));
+            throw EConvertError(place.Text() + QStringLiteral("含有控制字符"));
+        m_values.emplace_back(place, text);
         if (text.isEmpty()) {
             m_text += u'<' + QLatin1String(name) + QLatin1String("/>");
             return;
@@ -54,9 +78,20 @@ public:
         Close(name);
     }
     QString& Text() { return m_text; }
+    // The text in GBK; raises, naming the value, when GBK lacks one of its characters.
+    QByteArray Gbk() const
+    {
+        if (std::optional<QByteArray> gbk = ToGbk(m_text))
+            return *gbk;
+        for (const auto& [place, text] : m_values)
+            if (const QString c = FirstNotInGbk(text); !c.isEmpty())
+                throw EConvertError(place.Text() + QStringLiteral("含有 GBK 没有的字符 ") + c);
+        throw EConvertError(QStringLiteral("含有 GBK 没有的字符"));
+    }
 
 private:
     QString m_text;
+    std::vector<std::pair<TPlace, QString>> m_values;
 };
 }  // namespace
 
@@ -94,12 +129,12 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
     x.Text() += QLatin1String("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n");
     x.Open("JDC_QYJDCXSFPB");
     x.Open("JDC_QYJDCXSFPB_BTXX");
-    x.Leaf("JDC_QYJDCXSFPB_NSRMC", corpName, 0);
-    x.Leaf("JDC_QYJDCXSFPB_NSRSBH", taxId, 0);
-    x.Leaf("JDC_QYJDCXSFPB_SSQ", reportMonth.left(4) + reportMonth.mid(5, 2), 0);
+    x.Leaf("JDC_QYJDCXSFPB_NSRMC", corpName, {{}, QStringLiteral("企业名称")});
+    x.Leaf("JDC_QYJDCXSFPB_NSRSBH", taxId, {{}, QStringLiteral("纳税人识别号")});
+    x.Leaf("JDC_QYJDCXSFPB_SSQ", reportMonth.left(4) + reportMonth.mid(5, 2), {{}, QStringLiteral("所属期")});
     x.Close("JDC_QYJDCXSFPB_BTXX");
     if (rows.empty())
-        x.Leaf("JDC_QYJDCXSFPB_MXXX", QString(), 0);
+        x.Leaf("JDC_QYJDCXSFPB_MXXX", QString(), {});
     else
         x.Open("JDC_QYJDCXSFPB_MXXX");
     double total = 0;
@@ -109,29 +144,26 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
         bool ok = false;
         const double amount = r.jwjehj.toDouble(&ok);
         if (r.jwjehj.isNull() || !ok || !std::isfinite(amount))
-            throw EConvertError(QStringLiteral("第%1行的价费合计金额不是数值").arg(number));
+            throw EConvertError(InvoicePlace(r, "价费合计金额").Text() + QStringLiteral("不是数值"));
         x.Open("JDC_QYJDCXSFPB_LC");
-        x.Leaf("JDC_QYJDCXSFPB_XH", QString::number(number), number);
-        x.Leaf("JDC_QYJDCXSFPB_FPDM", r.fpdm.toString(), number);
-        x.Leaf("JDC_QYJDCXSFPB_FPHM", r.fphm.toString(), number);
-        x.Leaf("JDC_QYJDCXSFPB_SCQYMC", r.sccj.toString(), number);
-        x.Leaf("JDC_QYJDCXSFPB_CPXH", r.cpxh.toString(), number);
-        x.Leaf("JDC_QYJDCXSFPB_CJHMHCLSBDM", r.cjhm.toString(), number);
-        x.Leaf("JDC_QYJDCXSFPB_JFHJJE", General15(amount), number);
+        x.Leaf("JDC_QYJDCXSFPB_XH", QString::number(number), {});
+        x.Leaf("JDC_QYJDCXSFPB_FPDM", r.fpdm.toString(), InvoicePlace(r, "发票代码"));
+        x.Leaf("JDC_QYJDCXSFPB_FPHM", r.fphm.toString(), InvoicePlace(r, "发票号码"));
+        x.Leaf("JDC_QYJDCXSFPB_SCQYMC", r.sccj.toString(), InvoicePlace(r, "生产企业名称"));
+        x.Leaf("JDC_QYJDCXSFPB_CPXH", r.cpxh.toString(), InvoicePlace(r, "车辆型号"));
+        x.Leaf("JDC_QYJDCXSFPB_CJHMHCLSBDM", r.cjhm.toString(), InvoicePlace(r, "车架号码"));
+        x.Leaf("JDC_QYJDCXSFPB_JFHJJE", General15(amount), {});
         x.Close("JDC_QYJDCXSFPB_LC");
         total += amount;
     }
     if (!rows.empty())
         x.Close("JDC_QYJDCXSFPB_MXXX");
     x.Open("JDC_QYJDCXSFPB_HJ");
-    x.Leaf("JDC_QYJDCXSFPB_JFHJJE_HJ", FormatAmount(total), 0);
+    x.Leaf("JDC_QYJDCXSFPB_JFHJJE_HJ", FormatAmount(total), {});
     x.Close("JDC_QYJDCXSFPB_HJ");
     x.Close("JDC_QYJDCXSFPB");
     x.Text() += QLatin1String("\r\n");
-    const std::optional<QByteArray> gbk = ToGbk(x.Text());
-    if (!gbk)
-        throw EConvertError(QStringLiteral("含有GBK不能表示的字符"));
-    return *gbk;
+    return x.Gbk();
 }
 
 void SaveFileAtomically(const QString& path, const QByteArray& bytes)
@@ -141,17 +173,64 @@ void SaveFileAtomically(const QString& path, const QByteArray& bytes)
         throw EInOutError(file.errorString());
 }
 
-QString DeclarationViewText(const QByteArray& fileBytes)
+void TDeclarationLines::SetFile(const QByteArray& fileBytes)
 {
-    const std::optional<QString> text = FromGbk(fileBytes);
-    if (!text)
+    beginResetModel();
+    m_lines.clear();
+    m_text = FromGbk(fileBytes).value_or(QString());
+    const QStringView v(m_text);
+    const qsizetype n = v.size();
+    const auto next = [&](QChar c, qsizetype from) {
+        const qsizetype at = v.indexOf(c, from);
+        return at < 0 ? n : at;
+    };
+    const auto past = [&](QStringView what, qsizetype from) {
+        const qsizetype at = v.indexOf(what, from);
+        return at < 0 ? n : at + what.size();
+    };
+    int depth = 0;
+    for (qsizetype i = 0; i < n;) {
+        if (v[i] == u' ' || v[i] == u'\t' || v[i] == u'\r' || v[i] == u'\n') {
+            ++i;
+            continue;
+        }
+        qsizetype end;
+        int at = depth;
+        const QChar second = i + 1 < n ? v[i + 1] : QChar();
+        if (v[i] != u'<') {
+            end = next(u'<', i);
+        } else if (second == u'?') {
+            end = past(u"?>", i);
+        } else if (second == u'!') {
+            end = past(v.mid(i).startsWith(u"<!--") ? u"-->" : u">", i);
+        } else if (second == u'/') {
+            at = depth = std::max(depth - 1, 0);
+            end = past(u">", i);
+        } else {
+            end = past(u">", i);
+            if (end - i < 2 || v[end - 2] != u'/') {
+                // An element that holds only text stays on one line with its end tag.
+                const qsizetype lt = next(u'<', end);
+                if (lt + 1 < n && v[lt + 1] == u'/')
+                    end = past(u">", lt);
+                else
+                    ++depth;
+            }
+        }
+        m_lines.push_back({i, end - i, at});
+        i = end;
+    }
+    endResetModel();
+}
+
+int TDeclarationLines::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(m_lines.size()); }
+
+QVariant TDeclarationLines::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
         return {};
-    const QByteArray utf8 = text->toUtf8();
-    pugi::xml_document doc;
-    if (!doc.load_buffer(utf8.constData(), static_cast<size_t>(utf8.size()),
-                         pugi::parse_default | pugi::parse_declaration, pugi::encoding_utf8))
-        return *text;
-    std::ostringstream out;
-    doc.save(out, "    ", pugi::format_indent, pugi::encoding_utf8);
-    return QString::fromStdString(out.str());
+    const TLine& line = m_lines[static_cast<size_t>(index.row())];
+    QString text(line.depth * 4, u' ');
+    text += QStringView(m_text).mid(line.from, line.length);
+    return text;
 }

@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -42,10 +42,14 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
     btnClose->setObjectName(QStringLiteral("btnClose"));
     LayOutBar(Panel1, {btnPath, edtFName, btnExport, btnClose}, edtFName);
 
-    WebBrowser1 = new QPlainTextEdit(this);
+    // A list of lines of one height: only the lines in view are made, whatever the file's size.
+    m_lines = new TDeclarationLines(this);
+    WebBrowser1 = new QListView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setReadOnly(true);
-    WebBrowser1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    WebBrowser1->setUniformItemSizes(true);
+    WebBrowser1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    WebBrowser1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    WebBrowser1->setModel(m_lines);
 
     StackBarAndPanel(this, Panel1, WebBrowser1);
     setTabOrder(btnPath, edtFName);
@@ -107,8 +111,8 @@ bool TfrmMKICData::WriteDeclarationXml()
         const std::vector<TDeclarationRow> rows = QueryDeclarationRows(*DataBase, ReportMonth);
         SaveFileAtomically(TrimBlanks(edtFName->text()),
                            DeclarationXml(CorpInfo.corpName, CorpInfo.corpTaxID, ReportMonth, rows));
-    } catch (const ETallyraError&) {
-        ShowInfo(QStringLiteral("导出数据失败！"));
+    } catch (const ETallyraError& e) {
+        ShowInfo(QStringLiteral("导出数据失败！\n") + e.Text());
         return false;
     }
     ShowInfo(QStringLiteral("导出数据成功！"));
@@ -118,7 +122,7 @@ bool TfrmMKICData::WriteDeclarationXml()
 void TfrmMKICData::ShowFile(const QString& path)
 {
     QFile file(path);
-    WebBrowser1->setPlainText(file.open(QIODevice::ReadOnly) ? DeclarationViewText(file.readAll()) : QString());
+    m_lines->SetFile(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
 }
 
 void TfrmMKICData::btnCloseClick() { close(); }

@@ -2,8 +2,9 @@
 #include <QWidget>
 
 class QLineEdit;
-class QPlainTextEdit;
+class QListView;
 class QPushButton;
+class TDeclarationLines;
 
 // "生成IC卡申报数据": writes the month's declaration file and shows it.
 class TfrmMKICData : public QWidget {
@@ -16,7 +17,7 @@ public:
     QLineEdit* edtFName;
     QPushButton* btnExport;
     QPushButton* btnClose;
-    QPlainTextEdit* WebBrowser1;  // the written file, decoded, in place of a browser
+    QListView* WebBrowser1;  // the written file, decoded, a line an element, in place of a browser
 
     QString ReportMonth;     // "yyyy-MM", the month declared
     QString ReportFileName;  // without folder
@@ -36,4 +37,5 @@ protected:
 
 private:
     bool m_shown = false;
+    TDeclarationLines* m_lines;
 };

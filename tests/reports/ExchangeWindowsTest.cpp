@@ -17,8 +17,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -29,6 +29,15 @@ namespace {
 QByteArray TwoColumnList()
 {
     return RecordsetBytes(TRecordset{{IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)}, {}});
+}
+
+// What the declaration window shows, its lines one after another.
+QString Shown(const QListView* view)
+{
+    QStringList lines;
+    for (int i = 0; i < view->model()->rowCount(); ++i)
+        lines << view->model()->index(i, 0).data().toString();
+    return lines.join(u'\n');
 }
 
 const QString kFebruary = QStringLiteral("where substr(kprq,1,7)='2026-02' and kpdName='一店'");
@@ -152,7 +161,7 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
         numbers << part.left(8);
     EXPECT_EQ(numbers, (QStringList{"00000001", "00000003", "00000100"}));  // valid invoices of both points in issue order
     EXPECT_TRUE(text.contains(QStringLiteral("<JDC_QYJDCXSFPB_JFHJJE_HJ> 212555.50</")));
-    EXPECT_TRUE(declaration->WebBrowser1->toPlainText().contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
+    EXPECT_TRUE(Shown(declaration->WebBrowser1).contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
     EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + path);
     EXPECT_EQ(dialogs.Unanswered(), 0);
 }
@@ -234,7 +243,7 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     declaration->btnExport->click();
     EXPECT_EQ(LastText(), path + QStringLiteral("已经存在，是否重新生成？？"));
     EXPECT_EQ(FileBytes(path), "old");
-    EXPECT_TRUE(declaration->WebBrowser1->toPlainText().isEmpty());
+    EXPECT_TRUE(Shown(declaration->WebBrowser1).isEmpty());
     EXPECT_EQ(head.LogMessages().size(), marked);
     dialogs.Answer(mbYes);
     declaration->btnExport->click();
@@ -314,12 +323,17 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
     const QString sb = declaration->edtFName->text();
     WriteBytes(sb, "last month's");
-    for (const char* fault : {"update SaleDetail set jwjehj=NULL where fphm='00000100'", "update SaleDetail set cpxh='SV한' where fphm='00000100'"}) {
-        DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=1, cpxh='SV'"));
+    const std::pair<const char*, const char*> faults[] = {
+        {"update SaleDetail set jwjehj=NULL where fphm='00000100'", "发票 044001900111 00000100 的价费合计金额不是数值"},
+        {"update SaleDetail set cpxh='SV한' where fphm='00000100'", "发票 044001900111 00000100 的车辆型号含有 GBK 没有的字符 한"},
+        {"update SaleDetail set sccj='某汽车®制造厂' where fphm='00000003'", "发票 044001900111 00000003 的生产企业名称含有 GBK 没有的字符 ®"},
+        {"update SaleDetail set cjhm='LSV\nAB2' where fphm='00000001'", "发票 044001900111 00000001 的车架号码含有控制字符"}};
+    for (const auto& [fault, why] : faults) {
+        DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=1, cpxh='SV', sccj='某厂', cjhm='LSV'"));
         DataBase->Run(QString::fromUtf8(fault));
         dialogs.Answer(mbYes);
         declaration->btnExport->click();
-        EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！")) << fault;
+        EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！\n") + QString::fromUtf8(why)) << fault;
         EXPECT_EQ(FileBytes(sb), "last month's");
         EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + sb + QStringLiteral("失败"));
     }
