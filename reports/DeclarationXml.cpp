@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QSqlQuery>
 #include <charconv>
+#include <string_view>
 #include <cmath>
 
 namespace {
@@ -177,42 +178,42 @@ void TDeclarationLines::SetFile(const QByteArray& fileBytes)
 {
     beginResetModel();
     m_lines.clear();
-    m_text = FromGbk(fileBytes).value_or(QString());
-    const QStringView v(m_text);
-    const qsizetype n = v.size();
-    const auto next = [&](QChar c, qsizetype from) {
-        const qsizetype at = v.indexOf(c, from);
-        return at < 0 ? n : at;
+    m_text = GbkToUtf8(fileBytes).value_or(QByteArray());
+    const std::string_view v(m_text.constData(), static_cast<size_t>(m_text.size()));
+    const qsizetype n = m_text.size();
+    const auto next = [&](char c, qsizetype from) {
+        const size_t at = v.find(c, static_cast<size_t>(from));
+        return at == std::string_view::npos ? n : static_cast<qsizetype>(at);
     };
-    const auto past = [&](QStringView what, qsizetype from) {
-        const qsizetype at = v.indexOf(what, from);
-        return at < 0 ? n : at + what.size();
+    const auto past = [&](std::string_view what, qsizetype from) {
+        const size_t at = v.find(what, static_cast<size_t>(from));
+        return at == std::string_view::npos ? n : static_cast<qsizetype>(at + what.size());
     };
     int depth = 0;
     for (qsizetype i = 0; i < n;) {
-        if (v[i] == u' ' || v[i] == u'\t' || v[i] == u'\r' || v[i] == u'\n') {
+        if (v[i] == ' ' || v[i] == '\t' || v[i] == '\r' || v[i] == '\n') {
             ++i;
             continue;
         }
         qsizetype end;
         int at = depth;
-        const QChar second = i + 1 < n ? v[i + 1] : QChar();
-        if (v[i] != u'<') {
-            end = next(u'<', i);
-        } else if (second == u'?') {
-            end = past(u"?>", i);
-        } else if (second == u'!') {
-            end = past(v.mid(i).startsWith(u"<!--") ? u"-->" : u">", i);
-        } else if (second == u'/') {
+        const char second = i + 1 < n ? v[i + 1] : 0;
+        if (v[i] != '<') {
+            end = next('<', i);
+        } else if (second == '?') {
+            end = past("?>", i);
+        } else if (second == '!') {
+            end = past(v.substr(i).substr(0, 4) == "<!--" ? "-->" : ">", i);
+        } else if (second == '/') {
             at = depth = std::max(depth - 1, 0);
-            end = past(u">", i);
+            end = past(">", i);
         } else {
-            end = past(u">", i);
-            if (end - i < 2 || v[end - 2] != u'/') {
+            end = past(">", i);
+            if (end - i < 2 || v[end - 2] != '/') {
                 // An element that holds only text stays on one line with its end tag.
-                const qsizetype lt = next(u'<', end);
-                if (lt + 1 < n && v[lt + 1] == u'/')
-                    end = past(u">", lt);
+                const qsizetype lt = next('<', end);
+                if (lt + 1 < n && v[lt + 1] == '/')
+                    end = past(">", lt);
                 else
                     ++depth;
             }
@@ -231,6 +232,6 @@ QVariant TDeclarationLines::data(const QModelIndex& index, int role) const
         return {};
     const TLine& line = m_lines[static_cast<size_t>(index.row())];
     QString text(line.depth * 4, u' ');
-    text += QStringView(m_text).mid(line.from, line.length);
+    text += QString::fromUtf8(m_text.constData() + line.from, line.length);
     return text;
 }

@@ -51,6 +51,6 @@ private:
         qsizetype length;
         int depth;
     };
-    QString m_text;
+    QByteArray m_text;  // UTF-8
     std::vector<TLine> m_lines;
 };

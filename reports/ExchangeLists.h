@@ -6,7 +6,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
+
+struct sqlite3_stmt;
 
 // A table's columns in their stored order, with their declared types.
 struct TTableColumn {
@@ -61,10 +64,20 @@ public:
     TListValues(const TRecordset& file, const std::vector<TTableColumn>& table);
     TRecord Row(size_t row) const;
 
+    // Binds row's value of column as parameter param (from 1) of a statement stepped on the
+    // connection directly, without a value object for the values that need no conversion.
+    void Bind(sqlite3_stmt* statement, int param, size_t row, size_t column);
+
 private:
+    std::optional<QVariant> Converted(const QVariant& value, size_t row, size_t column) const;
+    void Take(size_t row);
+
     const TRecordset& m_file;
     const std::vector<TTableColumn>& m_table;
     std::vector<TAffinity> m_affinity;
+    size_t m_row = SIZE_MAX;  // the row m_cells holds
+    std::vector<TRowStore::TCell> m_cells;
+    std::vector<int> m_at;  // per column: its value in m_cells, or -1 for NULL
 };
 
 // A list file of that kind loaded for its table: more columns than the table has plus 64, or

@@ -94,20 +94,53 @@ std::optional<double> NumberFromText(std::string_view s)
 namespace {
 enum : quint8 { kText, kInteger, kUnsigned, kNumber, kBadText };
 
-void PutVarint(std::vector<char>& out, quint64 v)
+bool HasZeroByte(quint64 w) { return ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) != 0; }
+
+// How far UTF-8 from s up to n is whole: n, or where an unfinished sequence at the end begins
+// (unless atEnd, where it is malformed); nullopt for a NUL (*nul set) or a malformed sequence.
+std::optional<size_t> Utf8Extent(const unsigned char* s, size_t n, bool atEnd, bool* nul)
 {
-    while (v >= 0x80) {
-        out.push_back(static_cast<char>(v | 0x80));
-        v >>= 7;
+    size_t i = 0;
+    while (i < n) {
+        while (i + 8 <= n) {
+            quint64 w;
+            std::memcpy(&w, s + i, 8);
+            if ((w & 0x8080808080808080ULL) != 0 || HasZeroByte(w))
+                break;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        const unsigned c = s[i];
+        if (c == 0) {
+            *nul = true;
+            return std::nullopt;
+        }
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+        if (length == 0)
+            return std::nullopt;
+        if (i + length > n)
+            return atEnd ? std::nullopt : std::optional<size_t>(i);
+        const unsigned c1 = s[i + 1];
+        bool ok = c == 0xe0 ? c1 >= 0xa0 : c == 0xed ? c1 <= 0x9f : c == 0xf0 ? c1 >= 0x90 : c == 0xf4 ? c1 <= 0x8f : true;
+        for (size_t k = 1; k < length; ++k)
+            ok = ok && (s[i + k] & 0xc0) == 0x80;
+        if (!ok)
+            return std::nullopt;
+        i += length;
     }
-    out.push_back(static_cast<char>(v));
+    return n;
 }
 
-void Put64(std::vector<char>& out, quint64 v)
+// Whole UTF-8 without a NUL.
+bool IsUtf8(std::string_view bytes)
 {
-    char bytes[8];
-    std::memcpy(bytes, &v, 8);
-    out.insert(out.end(), bytes, bytes + 8);
+    bool nul = false;
+    return Utf8Extent(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), true, &nul).has_value();
 }
 
 template <class T>
@@ -157,6 +190,13 @@ void TRowDraft::SetText(int field, std::string_view utf8)
 {
     Cell(field, kText).bits = (static_cast<quint64>(m_text.size()) << 32) | utf8.size();
     m_text.append(utf8);
+}
+
+void TRowDraft::SetUncheckedText(int field, std::string_view bytes)
+{
+    SetText(field, bytes);
+    if (!IsUtf8(bytes))
+        Cell(field, kBadText);
 }
 
 void TRowDraft::SetInteger(int field, qlonglong value) { Cell(field, kInteger).bits = static_cast<quint64>(value); }
@@ -310,18 +350,42 @@ void TRowStore::Append(const TRowDraft& draft)
         std::sort(m_sorted.begin(), m_sorted.end(), byField);
         cells = &m_sorted;
     }
-    m_scratch.clear();
-    PutVarint(m_scratch, cells->size());
+    // The row's bytes, measured first and then written in one go.
+    const auto varintSize = [](quint64 v) {
+        size_t n = 1;
+        while (v >= 0x80) {
+            v >>= 7;
+            ++n;
+        }
+        return n;
+    };
+    size_t bytes = varintSize(cells->size());
     for (const TRowDraft::TCell& c : *cells) {
-        PutVarint(m_scratch, static_cast<quint64>(c.field));
-        m_scratch.push_back(static_cast<char>(c.kind));
+        const size_t length = c.bits & 0xffffffffu;
+        bytes += varintSize(static_cast<quint64>(c.field)) + 1 +
+                 (c.kind == kText || c.kind == kBadText ? varintSize(length) + length : 8);
+    }
+    m_scratch.resize(bytes);
+    char* out = m_scratch.data();
+    const auto put = [&out](quint64 v) {
+        while (v >= 0x80) {
+            *out++ = static_cast<char>(v | 0x80);
+            v >>= 7;
+        }
+        *out++ = static_cast<char>(v);
+    };
+    put(cells->size());
+    for (const TRowDraft::TCell& c : *cells) {
+        put(static_cast<quint64>(c.field));
+        *out++ = static_cast<char>(c.kind);
         if (c.kind == kText || c.kind == kBadText) {
             const size_t length = c.bits & 0xffffffffu;
-            PutVarint(m_scratch, length);
-            const char* text = draft.m_text.data() + (c.bits >> 32);
-            m_scratch.insert(m_scratch.end(), text, text + length);
+            put(length);
+            std::memcpy(out, draft.m_text.data() + (c.bits >> 32), length);
+            out += length;
         } else {
-            Put64(m_scratch, c.bits);
+            std::memcpy(out, &c.bits, 8);
+            out += 8;
         }
     }
     if (!cells->empty())
@@ -569,48 +633,15 @@ bool IsNameStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' &
 
 bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
-bool HasZeroByte(quint64 w) { return ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) != 0; }
-
 // Checks UTF-8 from s up to n; returns where an unfinished sequence at the end begins (n when
 // there is none). A NUL or a malformed sequence refuses the file.
 size_t CheckUtf8(const unsigned char* s, size_t n, bool atEnd)
 {
-    size_t i = 0;
-    while (i < n) {
-        while (i + 8 <= n) {
-            quint64 w;
-            std::memcpy(&w, s + i, 8);
-            if ((w & 0x8080808080808080ULL) != 0 || HasZeroByte(w))
-                break;
-            i += 8;
-        }
-        if (i >= n)
-            break;
-        const unsigned c = s[i];
-        if (c == 0)
-            NotARecordset(QStringLiteral("含有NUL字符"));
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        const size_t length = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
-        if (length == 0)
-            NotARecordset(QStringLiteral("不是UTF-8文本"));
-        if (i + length > n) {
-            if (atEnd)
-                NotARecordset(QStringLiteral("不是UTF-8文本"));
-            return i;
-        }
-        const unsigned c1 = s[i + 1];
-        const bool secondOk = c == 0xe0 ? c1 >= 0xa0 : c == 0xed ? c1 <= 0x9f : c == 0xf0 ? c1 >= 0x90 : c == 0xf4 ? c1 <= 0x8f : true;
-        bool ok = secondOk;
-        for (size_t k = 1; k < length; ++k)
-            ok = ok && (s[i + k] & 0xc0) == 0x80;
-        if (!ok)
-            NotARecordset(QStringLiteral("不是UTF-8文本"));
-        i += length;
-    }
-    return n;
+    bool nul = false;
+    const std::optional<size_t> end = Utf8Extent(s, n, atEnd, &nul);
+    if (!end)
+        NotARecordset(nul ? QStringLiteral("含有NUL字符") : QStringLiteral("不是UTF-8文本"));
+    return *end;
 }
 
 void AppendUtf8(std::string& out, char32_t c)
@@ -630,6 +661,16 @@ void AppendUtf8(std::string& out, char32_t c)
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
         out += static_cast<char>(0x80 | (c & 0x3f));
     }
+}
+
+size_t LineEnds(const char* from, const char* to)
+{
+    size_t n = 0;
+    while (const void* lf = std::memchr(from, '\n', static_cast<size_t>(to - from))) {
+        ++n;
+        from = static_cast<const char*>(lf) + 1;
+    }
+    return n;
 }
 
 struct TAttr {
@@ -707,7 +748,7 @@ public:
     [[noreturn]] void Fail(const QString& why) const
     {
         const size_t upTo = std::min(m_pos, m_buf.size());
-        const auto line = m_lines + static_cast<size_t>(std::count(m_buf.data(), m_buf.data() + upTo, '\n')) + 1;
+        const auto line = m_lines + LineEnds(m_buf.data(), m_buf.data() + upTo) + 1;
         NotARecordset(why + QStringLiteral("（文件第%1行）").arg(line));
     }
 
@@ -722,7 +763,7 @@ private:
         if (m_eof)
             return false;
         if (m_pos > 0) {
-            m_lines += static_cast<size_t>(std::count(m_buf.data(), m_buf.data() + m_pos, '\n'));
+            m_lines += LineEnds(m_buf.data(), m_buf.data() + m_pos);
             m_buf.erase(0, m_pos);
             m_checked -= m_pos;
             m_pos = 0;
@@ -794,13 +835,33 @@ private:
         return true;
     }
 
+    // The end of the name at i. The buffer ends in a NUL, which no name or blank holds and which
+    // the checked text never does: the scans stop there without counting.
     size_t Name(size_t i) const
     {
         if (!IsNameStart(static_cast<unsigned char>(At(i))))
             Fail(QStringLiteral("名称无效"));
-        while (IsNameChar(static_cast<unsigned char>(At(i))))
-            ++i;
-        return i;
+        const char* p = m_buf.data() + i + 1;
+        while (IsNameChar(static_cast<unsigned char>(*p)))
+            ++p;
+        return End(p);
+    }
+
+    size_t Blanks(size_t i) const
+    {
+        const char* p = m_buf.data() + i;
+        while (IsBlank(*p))
+            ++p;
+        return End(p);
+    }
+
+    // The offset of p, which stopped a scan; past the bytes read so far, more are needed.
+    size_t End(const char* p) const
+    {
+        const auto at = static_cast<size_t>(p - m_buf.data());
+        if (at >= m_buf.size())
+            throw TNeedMore{};
+        return at;
     }
 
     // Splits prefix:local; a name with an empty part or a second colon is refused.
@@ -934,10 +995,8 @@ private:
     TToken EndTag(size_t i)
     {
         const size_t nameEnd = Name(i + 2);
-        size_t k = nameEnd;
-        while (IsBlank(At(k)))
-            ++k;
-        if (At(k) != '>')
+        const size_t k = Blanks(nameEnd);
+        if (m_buf[k] != '>')
             Fail(QStringLiteral("结束标记无效"));
         const std::string_view name = std::string_view(m_buf).substr(i + 2, nameEnd - i - 2);
         if (m_depth == 0 || name != m_open[m_depth - 1].name)
@@ -958,9 +1017,8 @@ private:
         size_t k = nameEnd;
         for (;;) {
             const size_t before = k;
-            while (IsBlank(At(k)))
-                ++k;
-            const char c = At(k);
+            k = Blanks(k);
+            const char c = m_buf[k];
             if (c == '>') {
                 ++k;
                 break;
@@ -977,15 +1035,11 @@ private:
             const size_t attrEnd = Name(k);
             TAttr a;
             a.name = std::string_view(m_buf).substr(k, attrEnd - k);
-            k = attrEnd;
-            while (IsBlank(At(k)))
-                ++k;
-            if (At(k) != '=')
+            k = Blanks(attrEnd);
+            if (m_buf[k] != '=')
                 Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("缺少="));
-            ++k;
-            while (IsBlank(At(k)))
-                ++k;
-            const char quote = At(k);
+            k = Blanks(k + 1);
+            const char quote = m_buf[k];
             if (quote != '\'' && quote != '"')
                 Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("的值缺少引号"));
             ++k;
@@ -994,13 +1048,9 @@ private:
                 throw TNeedMore{};
             const size_t valueEnd = static_cast<size_t>(static_cast<const char*>(close) - m_buf.data());
             const std::string_view raw = std::string_view(m_buf).substr(k, valueEnd - k);
-            bool references = false;
-            for (const char ch : raw) {
-                if (ch == '<')
-                    Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("的值含有<"));
-                references = references || ch == '&';
-            }
-            if (references) {
+            if (std::memchr(raw.data(), '<', raw.size()))
+                Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("的值含有<"));
+            if (std::memchr(raw.data(), '&', raw.size())) {
                 const size_t from = m_decoded.size();
                 Decode(raw, m_decoded);
                 m_decodedAt.emplace_back(m_attrs.size(), std::make_pair(from, m_decoded.size() - from));
@@ -1066,7 +1116,13 @@ private:
         while (size < n * 2)
             size *= 2;
         m_slots.assign(size, -1);
-        const std::hash<std::string_view> hash;
+        // Cheap to compute and spread enough for attribute names; equal names always meet.
+        const auto hash = [](std::string_view name) {
+            size_t h = name.size();
+            for (size_t i = 0; i < name.size() && i < 8; ++i)
+                h = h * 131 + static_cast<unsigned char>(name[name.size() - 1 - i]);
+            return h;
+        };
         for (size_t a = 0; a < n; ++a) {
             for (size_t s = hash(m_attrs[a].name) & (size - 1);; s = (s + 1) & (size - 1)) {
                 if (m_slots[s] < 0) {
@@ -1430,12 +1486,16 @@ private:
                 continue;
             }
             int field = -1;
-            if (guess < m_names.size() && m_names[guess] == a.local) {
-                field = static_cast<int>(guess);
-            } else if (const auto it = m_index.find(a.local); it != m_index.end()) {
+            for (size_t g = guess; g < guess + 4 && g < m_names.size(); ++g)
+                if (m_names[g] == a.local) {
+                    field = static_cast<int>(g);
+                    break;
+                }
+            if (field < 0) {
+                const auto it = m_index.find(a.local);
+                if (it == m_index.end())
+                    continue;  // an attribute the schema does not define
                 field = it->second;
-            } else {
-                continue;  // an attribute the schema does not define
             }
             guess = static_cast<size_t>(field) + 1;
             Value(draft, field, a.value, number);

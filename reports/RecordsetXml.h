@@ -37,6 +37,8 @@ public:
     void Clear();
     void SetNull(int field);
     void SetText(int field, std::string_view utf8);
+    // Text from outside: what is not UTF-8 is kept as text the file cannot carry.
+    void SetUncheckedText(int field, std::string_view bytes);
     void SetInteger(int field, qlonglong value);
     void SetUnsigned(int field, qulonglong value);
     void SetNumber(int field, double value);
