@@ -34,7 +34,9 @@ QTableView* NewListGrid(QWidget* parent, QAbstractItemModel* model)
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    // Dates, codes and numbers shown whole; Qt measures only the rows in view.
+    // Dates, codes and numbers shown whole, measured on the rows in view only (Qt would measure
+    // a thousand rows of a long list).
+    grid->horizontalHeader()->setResizeContentsPrecision(0);
     QObject::connect(model, &QAbstractItemModel::modelReset, grid, [grid] { grid->resizeColumnsToContents(); });
     return grid;
 }

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -515,27 +516,36 @@ bool IsPlainName(const QString& name)
     });
 }
 
-// False for a character an attribute value cannot carry: C0 controls other than TAB, LF and
-// CR and the two non-characters U+FFFE and U+FFFF (unpaired surrogates never get this far).
-bool CanCarry(std::string_view utf8)
+// Appends text escaped as MDAC escapes it, with TAB, LF and CR as references. False, leaving
+// out the rest, at a character an attribute value cannot carry: C0 controls other than TAB, LF
+// and CR and the non-characters U+FFFE and U+FFFF (unpaired surrogates never get this far).
+bool AppendEscaped(QByteArray& out, std::string_view utf8)
 {
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
-            return false;
-        if (c == 0xef && i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xbf &&
-            (static_cast<unsigned char>(utf8[i + 2]) & 0xfe) == 0xbe)
-            return false;
-    }
-    return true;
-}
-
-void AppendEscaped(QByteArray& out, std::string_view utf8)
-{
+    // 0: as it is; 1: a reference; 2: not carried; 3: the lead byte of U+FFFE and U+FFFF.
+    static const auto kind = [] {
+        std::array<quint8, 256> k{};
+        for (int c = 0; c < 0x20; ++c)
+            k[c] = 2;
+        for (const char c : {'&', '\'', '"', '<', '>', '\t', '\n', '\r'})
+            k[static_cast<unsigned char>(c)] = 1;
+        k[0xef] = 3;
+        return k;
+    }();
     size_t plain = 0;
     for (size_t i = 0; i < utf8.size(); ++i) {
-        const char* entity = nullptr;
-        switch (utf8[i]) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (kind[c] == 0)
+            continue;
+        if (kind[c] == 2)
+            return false;
+        if (kind[c] == 3) {
+            if (i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xbf &&
+                (static_cast<unsigned char>(utf8[i + 2]) & 0xfe) == 0xbe)
+                return false;
+            continue;
+        }
+        const char* entity = "";
+        switch (c) {
         case '&': entity = "&#x26;"; break;
         case '\'': entity = "&#x27;"; break;
         case '"': entity = "&#x22;"; break;
@@ -544,13 +554,13 @@ void AppendEscaped(QByteArray& out, std::string_view utf8)
         case '\t': entity = "&#x9;"; break;
         case '\n': entity = "&#xA;"; break;
         case '\r': entity = "&#xD;"; break;
-        default: continue;
         }
         out.append(utf8.data() + plain, static_cast<qsizetype>(i - plain));
         out.append(entity);
         plain = i + 1;
     }
     out.append(utf8.data() + plain, static_cast<qsizetype>(utf8.size() - plain));
+    return true;
 }
 
 void AppendDouble17(QByteArray& out, double v)
@@ -608,10 +618,8 @@ void AppendValue(QByteArray& out, const TField& f, const TRowStore::TCell& c, si
     case K::Unsigned: out.append(QByteArray::number(c.unsignedInteger)); return;
     case K::Number: out.append(QString::number(c.number, 'g', QLocale::FloatingPointShortest).toLatin1()); return;
     case K::Text:
-        if (CanCarry(c.text)) {
-            AppendEscaped(out, c.text);
+        if (AppendEscaped(out, c.text))
             return;
-        }
         break;
     case K::BadText: break;
     }

@@ -420,6 +420,16 @@ TEST_F(ExchangeWindows, AListTheWindowCannotTakeIsRefusedWhenLoadedAndSaysWhy)
     const QString wide = exchange.filePath(QStringLiteral("wide销售清单.xml"));
     QFile::copy(QStringLiteral(TALLYRA_HOSTILE_FIXTURES "/rs_2000cols_40000emptyrows.xml"), wide);
     EXPECT_EQ(refusedBy(sales, wide), QStringLiteral("文件的列多于102列"));
+    // One row more than a million, each empty: refused, not held.
+    QFile many(exchange.filePath(QStringLiteral("many销售清单.xml")));
+    ASSERT_TRUE(many.open(QIODevice::WriteOnly));
+    many.write(list.left(list.indexOf("\t<z:row")));
+    const QByteArray rows = QByteArray("\t<z:row/>\r\n").repeated(1000);
+    for (int i = 0; i < 1000; ++i)
+        many.write(rows);
+    many.write("\t<z:row/>\r\n</rs:data>\r\n</xml>");
+    many.close();
+    EXPECT_EQ(refusedBy(sales, many.fileName()), QStringLiteral("文件的行多于1000000行"));
     sales->btnClose->click();
 
     auto* stock = Maximised<TfrmImportInvData>(main->importInvAct);
