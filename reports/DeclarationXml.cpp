@@ -39,17 +39,17 @@ QString FirstNotInGbk(const QString& text)
     return {};
 }
 
-// Where a value stands, for the reasons: an invoice's column, or a field of the header.
+// Where a value stands, for the reasons: an invoice's column, or a field of the header. Made into
+// words only when a reason needs them.
 struct TPlace {
-    QString invoice;  // "发票 <code> <number> 的", empty in the header
-    QString column;
-    QString Text() const { return invoice + column; }
+    const TDeclarationRow* invoice = nullptr;
+    const char* column = "";
+    QString Text() const
+    {
+        const QString name = QString::fromUtf8(column);
+        return invoice ? QStringLiteral("发票 %1 %2 的").arg(invoice->fpdm.toString(), invoice->fphm.toString()) + name : name;
+    }
 };
-
-TPlace InvoicePlace(const TDeclarationRow& r, const char* column)
-{
-    return {QStringLiteral("发票 %1 %2 的").arg(r.fpdm.toString(), r.fphm.toString()), QString::fromUtf8(column)};
-}
 
 class TElements {
 public:
@@ -60,7 +60,6 @@ public:
     {
         if (HasControl(text))
             throw EConvertError(place.Text() + QStringLiteral("含有控制字符"));
-        m_values.emplace_back(place, text);
         if (text.isEmpty()) {
             m_text += u'<' + QLatin1String(name) + QLatin1String("/>");
             return;
@@ -79,21 +78,29 @@ public:
         Close(name);
     }
     QString& Text() { return m_text; }
-    // The text in GBK; raises, naming the value, when GBK lacks one of its characters.
-    QByteArray Gbk() const
-    {
-        if (std::optional<QByteArray> gbk = ToGbk(m_text))
-            return *gbk;
-        for (const auto& [place, text] : m_values)
-            if (const QString c = FirstNotInGbk(text); !c.isEmpty())
-                throw EConvertError(place.Text() + QStringLiteral("含有 GBK 没有的字符 ") + c);
-        throw EConvertError(QStringLiteral("含有 GBK 没有的字符"));
-    }
 
 private:
     QString m_text;
-    std::vector<std::pair<TPlace, QString>> m_values;
 };
+
+// The first value of the file with a character GBK lacks, named by where it stands.
+[[noreturn]] void NotInGbk(const QString& corpName, const QString& taxId, const std::vector<TDeclarationRow>& rows)
+{
+    const auto check = [](const TPlace& place, const QString& text) {
+        if (const QString c = FirstNotInGbk(text); !c.isEmpty())
+            throw EConvertError(place.Text() + QStringLiteral("含有 GBK 没有的字符 ") + c);
+    };
+    check({nullptr, "企业名称"}, corpName);
+    check({nullptr, "纳税人识别号"}, taxId);
+    for (const TDeclarationRow& r : rows) {
+        check({&r, "发票代码"}, r.fpdm.toString());
+        check({&r, "发票号码"}, r.fphm.toString());
+        check({&r, "生产企业名称"}, r.sccj.toString());
+        check({&r, "车辆型号"}, r.cpxh.toString());
+        check({&r, "车架号码"}, r.cjhm.toString());
+    }
+    throw EConvertError(QStringLiteral("含有 GBK 没有的字符"));
+}
 }  // namespace
 
 QString DeclarationStatement()
@@ -130,9 +137,9 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
     x.Text() += QLatin1String("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n");
     x.Open("JDC_QYJDCXSFPB");
     x.Open("JDC_QYJDCXSFPB_BTXX");
-    x.Leaf("JDC_QYJDCXSFPB_NSRMC", corpName, {{}, QStringLiteral("企业名称")});
-    x.Leaf("JDC_QYJDCXSFPB_NSRSBH", taxId, {{}, QStringLiteral("纳税人识别号")});
-    x.Leaf("JDC_QYJDCXSFPB_SSQ", reportMonth.left(4) + reportMonth.mid(5, 2), {{}, QStringLiteral("所属期")});
+    x.Leaf("JDC_QYJDCXSFPB_NSRMC", corpName, {nullptr, "企业名称"});
+    x.Leaf("JDC_QYJDCXSFPB_NSRSBH", taxId, {nullptr, "纳税人识别号"});
+    x.Leaf("JDC_QYJDCXSFPB_SSQ", reportMonth.left(4) + reportMonth.mid(5, 2), {nullptr, "所属期"});
     x.Close("JDC_QYJDCXSFPB_BTXX");
     if (rows.empty())
         x.Leaf("JDC_QYJDCXSFPB_MXXX", QString(), {});
@@ -145,14 +152,14 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
         bool ok = false;
         const double amount = r.jwjehj.toDouble(&ok);
         if (r.jwjehj.isNull() || !ok || !std::isfinite(amount))
-            throw EConvertError(InvoicePlace(r, "价费合计金额").Text() + QStringLiteral("不是数值"));
+            throw EConvertError(TPlace{&r, "价费合计金额"}.Text() + QStringLiteral("不是数值"));
         x.Open("JDC_QYJDCXSFPB_LC");
         x.Leaf("JDC_QYJDCXSFPB_XH", QString::number(number), {});
-        x.Leaf("JDC_QYJDCXSFPB_FPDM", r.fpdm.toString(), InvoicePlace(r, "发票代码"));
-        x.Leaf("JDC_QYJDCXSFPB_FPHM", r.fphm.toString(), InvoicePlace(r, "发票号码"));
-        x.Leaf("JDC_QYJDCXSFPB_SCQYMC", r.sccj.toString(), InvoicePlace(r, "生产企业名称"));
-        x.Leaf("JDC_QYJDCXSFPB_CPXH", r.cpxh.toString(), InvoicePlace(r, "车辆型号"));
-        x.Leaf("JDC_QYJDCXSFPB_CJHMHCLSBDM", r.cjhm.toString(), InvoicePlace(r, "车架号码"));
+        x.Leaf("JDC_QYJDCXSFPB_FPDM", r.fpdm.toString(), {&r, "发票代码"});
+        x.Leaf("JDC_QYJDCXSFPB_FPHM", r.fphm.toString(), {&r, "发票号码"});
+        x.Leaf("JDC_QYJDCXSFPB_SCQYMC", r.sccj.toString(), {&r, "生产企业名称"});
+        x.Leaf("JDC_QYJDCXSFPB_CPXH", r.cpxh.toString(), {&r, "车辆型号"});
+        x.Leaf("JDC_QYJDCXSFPB_CJHMHCLSBDM", r.cjhm.toString(), {&r, "车架号码"});
         x.Leaf("JDC_QYJDCXSFPB_JFHJJE", General15(amount), {});
         x.Close("JDC_QYJDCXSFPB_LC");
         total += amount;
@@ -164,7 +171,9 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
     x.Close("JDC_QYJDCXSFPB_HJ");
     x.Close("JDC_QYJDCXSFPB");
     x.Text() += QLatin1String("\r\n");
-    return x.Gbk();
+    if (std::optional<QByteArray> gbk = ToGbk(x.Text()))
+        return *gbk;
+    NotInGbk(corpName, taxId, rows);
 }
 
 void SaveFileAtomically(const QString& path, const QByteArray& bytes)
