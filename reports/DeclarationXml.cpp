@@ -183,7 +183,7 @@ void SaveFileAtomically(const QString& path, const QByteArray& bytes)
         throw EInOutError(file.errorString());
 }
 
-void TDeclarationLines::SetFile(const QByteArray& fileBytes)
+void TDeclarationLines::SetFile(const QByteArray& fileBytes, const QFontMetrics& metrics)
 {
     beginResetModel();
     m_lines.clear();
@@ -230,17 +230,40 @@ void TDeclarationLines::SetFile(const QByteArray& fileBytes)
         m_lines.push_back({i, end - i, at});
         i = end;
     }
+    // The widest line is among the longest ones: those are measured.
+    const auto length = [this](size_t line) { return m_lines[line].depth * 4 + m_lines[line].length; };
+    std::vector<size_t> longest;  // the 16 longest in bytes, longest first
+    for (size_t line = 0; line < m_lines.size(); ++line) {
+        if (longest.size() == 16 && length(line) <= length(longest.back()))
+            continue;
+        if (longest.size() == 16)
+            longest.pop_back();
+        longest.insert(std::upper_bound(longest.begin(), longest.end(), line,
+                                        [&](size_t a, size_t b) { return length(a) > length(b); }),
+                       line);
+    }
+    int width = 0;
+    for (const size_t line : longest)
+        width = std::max(width, metrics.horizontalAdvance(LineText(line)));
+    m_lineSize = QSize(width + 2 * metrics.averageCharWidth(), metrics.lineSpacing() + 2);
     endResetModel();
+}
+
+QString TDeclarationLines::LineText(size_t line) const
+{
+    const TLine& l = m_lines[line];
+    QString text(l.depth * 4, u' ');
+    text += QString::fromUtf8(m_text.constData() + l.from, l.length);
+    return text;
 }
 
 int TDeclarationLines::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(m_lines.size()); }
 
 QVariant TDeclarationLines::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
         return {};
-    const TLine& line = m_lines[static_cast<size_t>(index.row())];
-    QString text(line.depth * 4, u' ');
-    text += QString::fromUtf8(m_text.constData() + line.from, line.length);
-    return text;
+    if (role == Qt::SizeHintRole)
+        return m_lineSize;
+    return role == Qt::DisplayRole ? QVariant(LineText(static_cast<size_t>(index.row()))) : QVariant();
 }

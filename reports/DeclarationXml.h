@@ -4,6 +4,8 @@
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QDate>
+#include <QFontMetrics>
+#include <QSize>
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -40,7 +42,9 @@ class TDeclarationLines : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void SetFile(const QByteArray& fileBytes);
+    // The file's lines; each one as wide as the widest of them in the font of metrics, so that
+    // the view scrolls to the end of every line.
+    void SetFile(const QByteArray& fileBytes, const QFontMetrics& metrics);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -51,6 +55,9 @@ private:
         qsizetype length;
         int depth;
     };
+    QString LineText(size_t line) const;
+
     QByteArray m_text;  // UTF-8
     std::vector<TLine> m_lines;
+    QSize m_lineSize;
 };

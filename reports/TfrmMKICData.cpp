@@ -122,7 +122,7 @@ bool TfrmMKICData::WriteDeclarationXml()
 void TfrmMKICData::ShowFile(const QString& path)
 {
     QFile file(path);
-    m_lines->SetFile(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    m_lines->SetFile(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), WebBrowser1->fontMetrics());
 }
 
 void TfrmMKICData::btnCloseClick() { close(); }

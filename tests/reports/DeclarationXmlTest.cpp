@@ -3,6 +3,8 @@
 #include "core/TextCodec.h"
 #include "reports/DeclarationXml.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 namespace {
@@ -96,8 +98,10 @@ TEST(DeclarationFile, TotalsEmptyMonthAndWhatFailsTheFile)
 TEST(DeclarationFile, ShownALineAnElementIndentedByDepth)
 {
     TDeclarationLines lines;
+    const QFontMetrics metrics{QFont()};
     lines.SetFile(DeclarationXml(QStringLiteral("某公司"), QStringLiteral("330100000000001"), QStringLiteral("2026-02"),
-                                 {Row(QStringLiteral("00000001"), QStringLiteral("某厂&<分厂>"), QVariant(), 125000.0)}));
+                                 {Row(QStringLiteral("00000001"), QStringLiteral("某厂&<分厂>"), QVariant(), 125000.0)}),
+                  metrics);
     QStringList shown;
     for (int i = 0; i < lines.rowCount(); ++i)
         shown << lines.index(i).data().toString();
@@ -119,10 +123,16 @@ TEST(DeclarationFile, ShownALineAnElementIndentedByDepth)
                          QStringLiteral("    <JDC_QYJDCXSFPB_HJ>"),
                          QStringLiteral("        <JDC_QYJDCXSFPB_JFHJJE_HJ> 125000.00</JDC_QYJDCXSFPB_JFHJJE_HJ>"),
                          QStringLiteral("    </JDC_QYJDCXSFPB_HJ>"), QStringLiteral("</JDC_QYJDCXSFPB>")}));
+    // Every line is as wide as the widest, so that the view scrolls to the end of each.
+    int widest = 0;
+    for (const QString& line : shown)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    EXPECT_GE(lines.index(0).data(Qt::SizeHintRole).toSize().width(), widest);
+    EXPECT_EQ(lines.index(20).data(Qt::SizeHintRole), lines.index(0).data(Qt::SizeHintRole));
     // Bytes that are not GBK show nothing; a file that is no declaration shows its text.
-    lines.SetFile("\x81");
+    lines.SetFile("\x81", metrics);
     EXPECT_EQ(lines.rowCount(), 0);
-    lines.SetFile("old");
+    lines.SetFile("old", metrics);
     ASSERT_EQ(lines.rowCount(), 1);
     EXPECT_EQ(lines.index(0).data().toString(), QStringLiteral("old"));
 }
