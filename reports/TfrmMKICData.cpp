@@ -91,7 +91,7 @@ void TfrmMKICData::btnExportClick()
 {
     const QString path = edtFName->text();
     if (QFileInfo::exists(path)) {
-        if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？")))
+        if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？"), TMsgKind::Confirmation, mbNo))
             return;
         // The old file stays until the new one replaces it whole.
         WriteReportLog(QStringLiteral("重新生成报表:") + path);
