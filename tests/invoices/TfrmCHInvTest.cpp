@@ -162,6 +162,35 @@ TEST_F(NegativeWindowTest, WindowCarriesItsCaptionControlsAndLockedFrame)
     EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("关闭负数发票开具"));
 }
 
+// The loaded invoice is locked read-only, not disabled: the clerk reads it in the normal text
+// colour and may walk and select its fields, and walking them changes none of its values.
+TEST_F(NegativeWindowTest, TheLoadedInvoiceIsReadableAndStaysAsLoaded)
+{
+    IssueOriginal();
+    auto* w = Open();
+    TframeInput& f = *w->frameInput1;
+    Search(*w, QStringLiteral("00001001"));
+    ASSERT_EQ(f.edtDJ->text(), QStringLiteral("-12345"));
+    QStringList before;
+    for (QWidget* c : f.EntryControls()) {
+        EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+        EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
+        before << (qobject_cast<QLineEdit*>(c) ? qobject_cast<QLineEdit*>(c)->text() : qobject_cast<QComboBox*>(c)->currentText());
+    }
+    // Walked with Tab from the buyer to the payee, a key typed into each.
+    f.edtGHDW->setFocus();
+    for (int i = 0; i < f.EntryControls().size(); ++i) {
+        TypeText(QApplication::focusWidget(), QStringLiteral("9"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QStringList after;
+    for (QWidget* c : f.EntryControls())
+        after << (qobject_cast<QLineEdit*>(c) ? qobject_cast<QLineEdit*>(c)->text() : qobject_cast<QComboBox*>(c)->currentText());
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(f.edtJWJE1->text(), QStringLiteral("-100"));
+    EXPECT_EQ(f.stJFJE->text(), QStringLiteral(" -12445.00"));
+}
+
 TEST_F(NegativeWindowTest, ReversesAFoundInvoiceOnTheCurrentBlankNumber)
 {
     IssueOriginal();
