@@ -347,7 +347,7 @@ struct TColumns {
 constexpr int kMaxChainDepth = 100000;
 
 // A formula that cannot be computed: it takes part in a cycle, or its chain of formulas is
-// deeper than kMaxChain. Row and column name the cell where it was found.
+// deeper than kMaxChainDepth. Row and column name the cell where it was found.
 struct TCycle {
     int row = 0, column = 0;
     bool tooDeep = false;
