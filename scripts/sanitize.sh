@@ -5,7 +5,6 @@
 # Usage: scripts/sanitize.sh [ctest arguments, e.g. -R Hostile]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 jobs=${SANITIZE_JOBS:-4}
 
 launcher=()
@@ -21,6 +20,5 @@ cmake --build build-asan -j"$jobs"
 
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 cd build-asan
 QT_QPA_PLATFORM=offscreen ctest -j"$jobs" --output-on-failure --timeout 900 "$@"
