@@ -4,7 +4,9 @@
 #include "Globals.h"
 #include "PubFun.h"
 #include "TADODB.h"
+#include "TLog.h"
 
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -123,7 +125,7 @@ bool FirstRoll(TADODB& db, const QString& state, TCurFPInfo& record)
 }
 }  // namespace
 
-bool GetCurInvoice(TCurFPInfo& record)
+bool GetCurInvoice(TCurFPInfo& record, QString* failure)
 {
     if (!DataBase)
         return false;
@@ -147,9 +149,28 @@ bool GetCurInvoice(TCurFPInfo& record)
         if (q.next() && !q.value(0).isNull())
             record.syfs = q.value(0).toInt();
         return true;
-    } catch (const ETallyraError&) {
+    } catch (const ETallyraError& e) {
+        if (failure)
+            *failure = e.Text();
         return false;
     }
+}
+
+QString CurInvoiceErrorText(const QString& failure)
+{
+    QString text = QStringLiteral("取当前发票号码错误,请检查是否有可用的发票!");
+    if (failure.isEmpty() || !DataBase)
+        return text;
+    const bool readOnly = DataBase->ReadOnly();
+    try {
+        if (SysLog)
+            SysLog->WriteLog(QStringLiteral("取当前发票号码错误：") + failure);
+    } catch (const ETallyraError&) {
+        // the box still tells the clerk
+    }
+    if (readOnly)
+        text += QStringLiteral("\n数据库文件只读：") + QDir::toNativeSeparators(DataBase->DatabaseFile());
+    return text;
 }
 
 int AdvanceInvoiceNo(const QString& number, const QString& code)

@@ -112,6 +112,20 @@ bool TADODB::Close()
 
 bool TADODB::Connected() const { return m_db.isOpen(); }
 
+bool TADODB::ReadOnly()
+{
+    auto* h = static_cast<sqlite3*>(Handle());
+    if (h && sqlite3_db_readonly(h, "main") == 1)
+        return true;
+    if (h) {
+        QSqlQuery q(m_db);
+        if (q.exec(QStringLiteral("PRAGMA query_only")) && q.next() && q.value(0).toInt() == 1)
+            return true;
+    }
+    const QFileInfo file(m_file);
+    return (file.exists() && !file.isWritable()) || !QFileInfo(file.absolutePath()).isWritable();
+}
+
 bool TADODB::InTransaction() const
 {
     auto* h = static_cast<sqlite3*>(Handle());

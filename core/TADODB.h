@@ -56,6 +56,10 @@ public:
     QSqlQuery& Query() { return *m_query; }
     QSqlTableModel& Table() { return *m_table; }
 
+    // True when the database refuses writes: opened read-only, "PRAGMA query_only" set, or the
+    // file or its folder (where the journal goes) not writable.
+    bool ReadOnly();
+
     QString DatabaseFile() const { return m_file; }
     QString ConnectionString() const { return m_connectionString; }
     // Text of the last error that ExecSQL/OpenSQL dropped (for log lines of callers).

@@ -468,7 +468,8 @@ bool TframeInput::InitInvoice()
 {
     PrepareInvoice();
     TCurFPInfo cur;
-    if (GetCurInvoice(cur)) {
+    QString failure;
+    if (GetCurInvoice(cur, &failure)) {
         stFPDM->setText(cur.fpdm);
         stFPHM->setText(cur.dqhm);
         stSYFS->setText(QStringLiteral("当前卷剩余份数:") + QString::number(cur.syfs));
@@ -478,7 +479,7 @@ bool TframeInput::InitInvoice()
     stSYFS->clear();
     stFPDM->clear();
     stFPHM->clear();
-    ShowWarning(QStringLiteral("取当前发票号码错误,请检查是否有可用的发票!"));
+    ShowWarning(CurInvoiceErrorText(failure));
     return false;
 }
 

@@ -102,3 +102,13 @@ TTestContext::TTestContext(const TTestProgramFolder& folder)
 }
 
 TTestContext::~TTestContext() { FreeGlobals(); }
+
+QString HostileFixture(const QString& name) { return QStringLiteral(TALLYRA_HOSTILE_FIXTURES "/") + name; }
+
+QByteArray HostileBytes(const QString& name)
+{
+    QFile f(HostileFixture(name));
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("missing fixture " + name.toStdString());
+    return f.readAll();
+}

@@ -28,6 +28,10 @@ private:
 // Creates a database file from the schema; false with a message on stderr when it fails.
 bool CreateSchemaDatabase(const QString& file);
 
+// A file of tests/fixtures/hostile (the inputs that once crashed, hung or garbled a reader).
+QString HostileFixture(const QString& name);
+QByteArray HostileBytes(const QString& name);
+
 // The fixed time every test starts with: 2026-03-05 14:07:09.
 QDateTime FixedNow();
 
