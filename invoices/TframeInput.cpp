@@ -893,7 +893,7 @@ bool TframeInput::eventFilter(QObject* watched, QEvent* event)
         if (typed && m_amountKeyFilter && m_amountKeyFilter(edit, key))
             return true;
     } else if (event->type() == QEvent::FocusOut && !edit->isReadOnly()) {
-        // A locked amount is shown as stored (-12345, -0): only what the clerk may type is tidied.
+        // A locked amount stays as loaded (-12345): only what the clerk may type is tidied.
         if (edit == edtDJ)
             edtDJExit();
         else if (edit == edtJWJE1)
