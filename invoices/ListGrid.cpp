@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QToolTip>
 #include <cmath>
 
 namespace {
@@ -170,6 +172,20 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                                                                   : QPalette::Text));
     painter->drawText(opt.rect.adjusted(2, 0, -2, 0), int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), text);
     painter->restore();
+}
+
+bool TCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                              const QModelIndex& index)
+{
+    if (event->type() == QEvent::ToolTip && index.isValid()) {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (QFontMetrics(option.font).horizontalAdvance(text) > option.rect.width() - 4) {
+            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+            return true;
+        }
+    }
+    // Else the grid's own hint.
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 void SetUpListGrid(QTableView* grid, TListModel* model, bool multiSelect)

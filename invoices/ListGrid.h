@@ -68,12 +68,15 @@ private:
 };
 
 // Draws a cell's text 2 pixels in from its left edge and never elides it, so that a column
-// four pixels wider than its widest text shows every text whole.
+// four pixels wider than its widest text shows every text whole. A text its column cuts shows
+// whole in the cell's tooltip.
 class TCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 };
 
 // A list grid: titles centred, a row indicator, whole rows selected (several when multiSelect),

@@ -96,6 +96,8 @@ public:
     // Shows a stored SaleDetail row. Raises EDatabaseError for a missing column and
     // EConvertError for an issue date, code or number that cannot be read.
     void LoadFromDataSet(const QSqlRecord& DataSet);
+    // False makes the 19 entry controls read-only (not disabled: their values stay readable and
+    // selectable); true makes them editable and enabled again.
     void SetInputEnabled(bool Value);
     void FillCarTypes();
     void FillModels();
@@ -137,6 +139,8 @@ protected:
 
 private:
     void BuildLayout();
+    // Every edit as wide as its longest value.
+    void ReserveRoomForLongestValues();
     void ShowDate(const QDate& day);
     void SetEntryReadOnly(bool readOnly);
     void ReformatAmount(QLineEdit* edit);

@@ -202,7 +202,7 @@ void TfrmCHInv::btnPrtClick()
 {
     if (!frameInput1->CheckInput(InvoiceState::Negative)) {
         // A locked frame cannot take the focus the check asks for: the clerk searches again.
-        if (!frameInput1->edtGHDW->isEnabled())
+        if (IsFieldReadOnly(frameInput1->edtGHDW))
             edtInput->setFocus();
         return;
     }

@@ -49,6 +49,7 @@ void TfrmQryInvRec::QueryStock()
     WriteInvoiceLog(QStringLiteral("查询库存信息,条件为:") + statement.Text);
     const int count = CountRows(statement);
     dsInv->Query()->setQuery(OpenStatement(statement, false));
+    FitColumnsToRowsShown();
     Panel3->setText(QStringLiteral("  共查询到") + QString::number(count) + QStringLiteral("条记录!"));
 }
 

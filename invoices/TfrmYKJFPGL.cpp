@@ -114,6 +114,7 @@ void TfrmYKJFPGL::QueryInvoices()
                                                          edtCJHM->text(), CorpInfo.kpdName);
     const int count = CountRows(statement);
     dsSale->Query()->setQuery(OpenStatement(statement, false));
+    FitColumnsToRowsShown();
     Panel3->setText(QStringLiteral("   共查询到：") + QString::number(count) + QStringLiteral("条记录"));
 }
 
@@ -145,7 +146,7 @@ void TfrmYKJFPGL::btnBlankClick()
     for (const TSelected& s : selected) {
         if (!AskYesNo(QStringLiteral("您确实要作废") + s.fphm +
                           QStringLiteral("号发票吗？？\n一旦作废将无法恢复，请您慎重选择!!!"),
-                      TMsgKind::Warning))
+                      TMsgKind::Warning, mbNo))
             continue;
         const QDateTime issued = QDateTime::fromString(s.kprq, QString::fromLatin1(kDateTimeFormat));
         if (!issued.isValid()) {

@@ -7,6 +7,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "invoices/TframeInput.h"
+#include "widgets/InputHelpers.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -288,11 +289,10 @@ TEST_F(FrameTest, SetInputEnabledSwitchesTheNineteenEntryControls)
     ASSERT_EQ(frame->EntryControls().size(), 19);
     frame->SetInputEnabled(false);
     for (QWidget* w : frame->EntryControls())
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(frame->stFPHM->isEnabled());
+        EXPECT_TRUE(w->isEnabled() && IsFieldReadOnly(w)) << w->objectName().toStdString();
     frame->SetInputEnabled(true);
     for (QWidget* w : frame->EntryControls())
-        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+        EXPECT_TRUE(w->isEnabled() && !IsFieldReadOnly(w)) << w->objectName().toStdString();
 }
 
 struct CheckCase {
@@ -537,7 +537,7 @@ TEST_F(FrameTest, LoadFromDataSetShowsAStoredInvoice)
     EXPECT_EQ(frame->edtSCCJ->text(), QStringLiteral("丙厂"));
     // The frame checks it as shown: the stored model passes.
     frame->SetInputEnabled(false);
-    EXPECT_FALSE(frame->cmbCPXH->isEnabled());
+    EXPECT_TRUE(IsFieldReadOnly(frame->cmbCPXH));
 
     // A row of a used blank carries Nulls: they show empty, not the previous invoice's values.
     DbExec(QStringLiteral("insert into SaleDetail(kprq,fpdm,fphm,fpzt) values('2026-03-02 08:00:00','144001900999','00000043','1')"));
