@@ -7,8 +7,10 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlField>
 #include <QSqlTableModel>
 #include <atomic>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace {
@@ -32,6 +34,90 @@ bool FetchNext(QSqlQuery& q)
     if (q.lastError().isValid())
         throw EDatabaseError(ErrorText(q.lastError()));
     return false;
+}
+
+namespace {
+// The kinds of TReadRows cells, in the top byte of a cell.
+enum TCellKind : quint64 { kNull = 0, kInteger = 1, kReal = 2, kText = 3, kBlob = 4 };
+constexpr int kKindShift = 56;
+constexpr quint64 kOffsetMask = (quint64(1) << kKindShift) - 1;
+
+// Binds as Qt's driver does: a null text, byte array or date binds NULL; texts as text.
+int BindValue(sqlite3_stmt* st, int index, const QVariant& v)
+{
+    const int type = v.typeId();
+    const bool null = v.isNull() || (type == QMetaType::QString && v.toString().isNull()) ||
+                      (type == QMetaType::QByteArray && v.toByteArray().isNull()) ||
+                      (type == QMetaType::QDate && v.toDate().isNull());
+    if (null)
+        return sqlite3_bind_null(st, index);
+    switch (type) {
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob64(st, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return sqlite3_bind_int64(st, index, v.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(st, index, v.toDouble());
+    default: {
+        const QByteArray text = v.toString().toUtf8();
+        return sqlite3_bind_text64(st, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8);
+    }
+    }
+}
+
+template <class T>
+void Append(std::vector<char>& data, const T& value)
+{
+    const char* bytes = reinterpret_cast<const char*>(&value);
+    data.insert(data.end(), bytes, bytes + sizeof(T));
+}
+
+template <class T>
+T Read(const std::vector<char>& data, size_t offset)
+{
+    T value;
+    std::memcpy(&value, data.data() + offset, sizeof(T));
+    return value;
+}
+}  // namespace
+
+QVariant TReadRows::Value(int row, int column) const
+{
+    if (row < 0 || column < 0 || row >= RowCount() || column >= ColumnCount())
+        return {};
+    const quint64 cell = m_cells[size_t(row) * size_t(m_fields.size()) + size_t(column)];
+    const size_t offset = size_t(cell & kOffsetMask);
+    switch (cell >> kKindShift) {
+    case kInteger:
+        return QVariant(Read<qint64>(m_data, offset));
+    case kReal:
+        return QVariant(Read<double>(m_data, offset));
+    case kText:
+        return QString::fromUtf8(m_data.data() + offset + sizeof(quint32), Read<quint32>(m_data, offset));
+    case kBlob:
+        return QByteArray(m_data.data() + offset + sizeof(quint32), Read<quint32>(m_data, offset));
+    default:
+        return QVariant(QMetaType::fromType<QString>());  // Null, as a query gives it
+    }
+}
+
+QSqlRecord TReadRows::Record(int row) const
+{
+    QSqlRecord record;
+    for (int c = 0; c < m_fields.size(); ++c) {
+        const QVariant value = Value(row, c);
+        QSqlField field(m_fields[c], value.metaType());
+        field.setValue(value);
+        record.append(field);
+    }
+    return record;
 }
 
 QString StatementKind(const QString& statement) { return TrimBlanks(statement).toUpper().left(6); }
@@ -116,6 +202,18 @@ bool TADODB::InTransaction() const
 {
     auto* h = static_cast<sqlite3*>(Handle());
     return h && sqlite3_get_autocommit(h) == 0;
+}
+
+QStringList TADODB::ActiveStatements() const
+{
+    QStringList active;
+    auto* h = static_cast<sqlite3*>(Handle());
+    if (!h)
+        return active;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(h, nullptr); s; s = sqlite3_next_stmt(h, s))
+        if (sqlite3_stmt_busy(s))
+            active << QString::fromUtf8(sqlite3_sql(s));
+    return active;
 }
 
 int TADODB::BeginTrans()
@@ -203,8 +301,10 @@ int TADODB::OpenSQL(const QString& statement, TRows& rows, const TParams& params
             row.push_back(rec.value(i));
         read.push_back(std::move(row));
     }
-    if (m_query->lastError().isValid()) {
-        m_lastError = ErrorText(m_query->lastError());
+    const QSqlError error = m_query->lastError();
+    m_query->finish();
+    if (error.isValid()) {
+        m_lastError = ErrorText(error);
         rows = std::move(read);
         return kFailed;
     }
@@ -212,6 +312,94 @@ int TADODB::OpenSQL(const QString& statement, TRows& rows, const TParams& params
         return 0;
     rows = std::move(read);
     return static_cast<int>(rows.size());
+}
+
+TReadRows TADODB::ReadRows(const QString& statement, const TParams& params)
+{
+    auto* h = static_cast<sqlite3*>(Handle());
+    if (!h)
+        throw EDatabaseError(QStringLiteral("数据库未连接"));
+    sqlite3_stmt* st = nullptr;
+    const QByteArray sql = statement.toUtf8();
+    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK || !st) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(h));
+        sqlite3_finalize(st);
+        throw EDatabaseError(error);
+    }
+    // Let go whatever happens: a statement kept would hold its read.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(st, sqlite3_finalize);
+    const auto fail = [h](const QString& what) { throw EDatabaseError(what.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(h)) : what); };
+    int bound = 0;
+    for (auto it = params.cbegin(); it != params.cend(); ++it) {
+        const QByteArray name = (it.key().startsWith(u':') ? it.key() : u':' + it.key()).toUtf8();
+        const int index = sqlite3_bind_parameter_index(st, name.constData());
+        if (index == 0)
+            continue;
+        if (BindValue(st, index, it.value()) != SQLITE_OK)
+            fail({});
+        ++bound;
+    }
+    if (bound != sqlite3_bind_parameter_count(st))
+        fail(QStringLiteral("Parameter count mismatch"));
+
+    TReadRows rows;
+    const int columns = sqlite3_column_count(st);
+    for (int c = 0; c < columns; ++c)
+        rows.m_fields << QString::fromUtf8(sqlite3_column_name(st, c));
+    std::vector<char>& data = rows.m_data;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c) {
+            const int type = sqlite3_column_type(st, c);
+            if (data.size() > kOffsetMask)
+                fail(QStringLiteral("the rows are too large to be held"));
+            const quint64 offset = data.size();
+            switch (type) {
+            case SQLITE_INTEGER:
+                Append(data, qint64(sqlite3_column_int64(st, c)));
+                rows.m_cells.push_back(offset | (quint64(kInteger) << kKindShift));
+                break;
+            case SQLITE_FLOAT:
+                Append(data, sqlite3_column_double(st, c));
+                rows.m_cells.push_back(offset | (quint64(kReal) << kKindShift));
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const char* bytes = type == SQLITE_TEXT ? reinterpret_cast<const char*>(sqlite3_column_text(st, c))
+                                                        : static_cast<const char*>(sqlite3_column_blob(st, c));
+                const int size = sqlite3_column_bytes(st, c);
+                Append(data, quint32(size));
+                if (size > 0)
+                    data.insert(data.end(), bytes, bytes + size);
+                rows.m_cells.push_back(offset | (quint64(type == SQLITE_TEXT ? kText : kBlob) << kKindShift));
+                break;
+            }
+            default:
+                rows.m_cells.push_back(quint64(kNull) << kKindShift);
+                break;
+            }
+        }
+    }
+    if (rc != SQLITE_DONE)
+        fail({});
+    return rows;
+}
+
+std::optional<QSqlRecord> TADODB::FirstRow(const QString& statement, const TParams& params)
+{
+    m_query->finish();
+    if (!m_db.isOpen())
+        throw EDatabaseError(QStringLiteral("数据库未连接"));
+    if (!Execute(*m_query, statement, params))
+        throw EDatabaseError(m_lastError);
+    std::optional<QSqlRecord> row;
+    if (m_query->next())
+        row = m_query->record();
+    const QSqlError error = m_query->lastError();
+    m_query->finish();
+    if (error.isValid())
+        throw EDatabaseError(ErrorText(error));
+    return row;
 }
 
 QSqlQuery TADODB::Run(const QString& statement, const TParams& params)

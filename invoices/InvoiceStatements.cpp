@@ -96,11 +96,11 @@ QSqlQuery OpenStatement(const TStatement& statement, bool forwardOnly)
     return q;
 }
 
-int CountRows(const TStatement& statement)
+TReadRows ReadStatement(const TStatement& statement)
 {
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("数据库未连接"));
-    return DataBase->Scalar(statement.Count, statement.Params).toInt();
+    return DataBase->ReadRows(statement.Sql, statement.Params);
 }
 
 bool VoidableAt(const QDateTime& issued, const QDateTime& now)

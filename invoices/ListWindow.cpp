@@ -9,7 +9,6 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSqlQueryModel>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -101,8 +100,8 @@ void TListWindow::showEvent(QShowEvent* event)
 void TListWindow::closeEvent(QCloseEvent* event)
 {
     FormClose();
-    // The open result lets go of the database now, not when the window is freed later.
-    m_list->Query()->clear();
+    // The rows go now, not when the window is freed later.
+    m_list->Clear();
     event->accept();
 }
 

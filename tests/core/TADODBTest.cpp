@@ -98,8 +98,7 @@ TEST_F(TADODBTest, AFailingCommitRaisesAndLeavesTheTransactionToRollBack)
 
 TEST_F(TADODBTest, ConnectClosesTheSharedQuery)
 {
-    TRows rows;
-    ASSERT_EQ(db.OpenSQL(QStringLiteral("select * from CLLX"), rows), 2);
+    ASSERT_TRUE(db.Execute(db.Query(), QStringLiteral("select * from CLLX"), {}));
     EXPECT_TRUE(db.Query().isActive());
     EXPECT_TRUE(db.Connect());
     EXPECT_FALSE(db.Query().isActive());
