@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cstring>
 #include <sqlite3.h>
+#include <sys/mman.h>
+#include <cstdlib>
 
 namespace {
 QString NewConnectionName()
@@ -37,10 +39,10 @@ bool FetchNext(QSqlQuery& q)
 }
 
 namespace {
-// The kinds of TReadRows cells, in the top byte of a cell.
-enum TCellKind : quint64 { kNull = 0, kInteger = 1, kReal = 2, kText = 3, kBlob = 4 };
-constexpr int kKindShift = 56;
-constexpr quint64 kOffsetMask = (quint64(1) << kKindShift) - 1;
+// The kinds of TReadRows values, in the top bits of a row's entries.
+enum TCellKind : quint32 { kNull = 0, kInteger = 1, kReal = 2, kText = 3, kBlob = 4 };
+constexpr int kKindShift = 29;
+constexpr quint32 kOffsetMask = (quint32(1) << kKindShift) - 1;
 
 // Binds as Qt's driver does: a null text, byte array or date binds NULL; texts as text.
 int BindValue(sqlite3_stmt* st, int index, const QVariant& v)
@@ -73,18 +75,18 @@ int BindValue(sqlite3_stmt* st, int index, const QVariant& v)
 }
 
 template <class T>
-void Append(std::vector<char>& data, const T& value)
+T Read(const char* at)
 {
-    const char* bytes = reinterpret_cast<const char*>(&value);
-    data.insert(data.end(), bytes, bytes + sizeof(T));
+    T value;
+    std::memcpy(&value, at, sizeof(T));
+    return value;
 }
 
 template <class T>
-T Read(const std::vector<char>& data, size_t offset)
+char* Write(char* at, const T& value)
 {
-    T value;
-    std::memcpy(&value, data.data() + offset, sizeof(T));
-    return value;
+    std::memcpy(at, &value, sizeof(T));
+    return at + sizeof(T);
 }
 }  // namespace
 
@@ -92,20 +94,44 @@ QVariant TReadRows::Value(int row, int column) const
 {
     if (row < 0 || column < 0 || row >= RowCount() || column >= ColumnCount())
         return {};
-    const quint64 cell = m_cells[size_t(row) * size_t(m_fields.size()) + size_t(column)];
-    const size_t offset = size_t(cell & kOffsetMask);
-    switch (cell >> kKindShift) {
+    const char* block = m_rows[size_t(row)];
+    const quint32 entry = Read<quint32>(block + sizeof(quint32) * size_t(column));
+    const char* at = block + (entry & kOffsetMask);
+    switch (entry >> kKindShift) {
     case kInteger:
-        return QVariant(Read<qint64>(m_data, offset));
+        return QVariant(Read<qint64>(at));
     case kReal:
-        return QVariant(Read<double>(m_data, offset));
+        return QVariant(Read<double>(at));
     case kText:
-        return QString::fromUtf8(m_data.data() + offset + sizeof(quint32), Read<quint32>(m_data, offset));
+        return QString::fromUtf8(at + sizeof(quint32), Read<quint32>(at));
     case kBlob:
-        return QByteArray(m_data.data() + offset + sizeof(quint32), Read<quint32>(m_data, offset));
+        return QByteArray(at + sizeof(quint32), Read<quint32>(at));
     default:
         return QVariant(QMetaType::fromType<QString>());  // Null, as a query gives it
     }
+}
+
+char* TReadRows::NewRow(size_t size)
+{
+    // Rows in blocks of 2 MiB, on huge pages where the system has them: an allocation per row,
+    // or a page fault every 4 KiB, would cost more than the reading.
+    constexpr size_t kBlock = size_t(2) << 20;
+    if (size > m_free) {
+        m_free = (std::max(kBlock, size) + kBlock - 1) / kBlock * kBlock;
+        char* block = static_cast<char*>(std::aligned_alloc(kBlock, m_free));
+        if (!block)
+            throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        madvise(block, m_free, MADV_HUGEPAGE);
+#endif
+        m_blocks.emplace_back(block);
+        m_next = block;
+    }
+    char* row = m_next;
+    m_next += size;
+    m_free -= size;
+    m_rows.push_back(row);
+    return row;
 }
 
 QSqlRecord TReadRows::Record(int row) const
@@ -328,7 +354,9 @@ TReadRows TADODB::ReadRows(const QString& statement, const TParams& params)
     }
     // Let go whatever happens: a statement kept would hold its read.
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(st, sqlite3_finalize);
-    const auto fail = [h](const QString& what) { throw EDatabaseError(what.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(h)) : what); };
+    const auto fail = [h](const QString& what) {
+        throw EDatabaseError(what.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(h)) : what);
+    };
     int bound = 0;
     for (auto it = params.cbegin(); it != params.cend(); ++it) {
         const QByteArray name = (it.key().startsWith(u':') ? it.key() : u':' + it.key()).toUtf8();
@@ -346,36 +374,57 @@ TReadRows TADODB::ReadRows(const QString& statement, const TParams& params)
     const int columns = sqlite3_column_count(st);
     for (int c = 0; c < columns; ++c)
         rows.m_fields << QString::fromUtf8(sqlite3_column_name(st, c));
-    std::vector<char>& data = rows.m_data;
+    struct TCell {
+        int type;
+        const char* bytes;
+        quint32 size;
+    };
+    std::vector<TCell> cells(static_cast<size_t>(columns));
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        // The row's size first, then room for all of it at once.
+        size_t size = sizeof(quint32) * size_t(columns);
         for (int c = 0; c < columns; ++c) {
-            const int type = sqlite3_column_type(st, c);
-            if (data.size() > kOffsetMask)
-                fail(QStringLiteral("the rows are too large to be held"));
-            const quint64 offset = data.size();
-            switch (type) {
+            TCell& cell = cells[size_t(c)];
+            cell.type = sqlite3_column_type(st, c);
+            if (cell.type == SQLITE_INTEGER || cell.type == SQLITE_FLOAT) {
+                size += 8;
+            } else if (cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB) {
+                cell.bytes = cell.type == SQLITE_TEXT ? reinterpret_cast<const char*>(sqlite3_column_text(st, c))
+                                                      : static_cast<const char*>(sqlite3_column_blob(st, c));
+                cell.size = quint32(sqlite3_column_bytes(st, c));
+                if (!cell.bytes && cell.size > 0)
+                    fail({});  // out of memory
+                size += sizeof(quint32) + cell.size;
+            }
+        }
+        if (size > kOffsetMask)
+            fail(QStringLiteral("a row too large to be held"));
+        char* const row = rows.NewRow(size);
+        char* entry = row;
+        char* at = row + sizeof(quint32) * size_t(columns);
+        for (int c = 0; c < columns; ++c) {
+            const TCell& cell = cells[size_t(c)];
+            const quint32 offset = quint32(at - row);
+            switch (cell.type) {
             case SQLITE_INTEGER:
-                Append(data, qint64(sqlite3_column_int64(st, c)));
-                rows.m_cells.push_back(offset | (quint64(kInteger) << kKindShift));
+                entry = Write(entry, offset | (kInteger << kKindShift));
+                at = Write(at, qint64(sqlite3_column_int64(st, c)));
                 break;
             case SQLITE_FLOAT:
-                Append(data, sqlite3_column_double(st, c));
-                rows.m_cells.push_back(offset | (quint64(kReal) << kKindShift));
+                entry = Write(entry, offset | (kReal << kKindShift));
+                at = Write(at, sqlite3_column_double(st, c));
                 break;
             case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const char* bytes = type == SQLITE_TEXT ? reinterpret_cast<const char*>(sqlite3_column_text(st, c))
-                                                        : static_cast<const char*>(sqlite3_column_blob(st, c));
-                const int size = sqlite3_column_bytes(st, c);
-                Append(data, quint32(size));
-                if (size > 0)
-                    data.insert(data.end(), bytes, bytes + size);
-                rows.m_cells.push_back(offset | (quint64(type == SQLITE_TEXT ? kText : kBlob) << kKindShift));
+            case SQLITE_BLOB:
+                entry = Write(entry, offset | ((cell.type == SQLITE_TEXT ? kText : kBlob) << kKindShift));
+                at = Write(at, cell.size);
+                if (cell.size > 0)
+                    std::memcpy(at, cell.bytes, cell.size);
+                at += cell.size;
                 break;
-            }
             default:
-                rows.m_cells.push_back(quint64(kNull) << kKindShift);
+                entry = Write(entry, quint32(kNull << kKindShift));
                 break;
             }
         }

@@ -19,10 +19,10 @@ using TParams = QVariantMap;
 using TRows = std::vector<std::vector<QVariant>>;
 
 // Rows of a SELECT read out whole: values as a query gives them (text, integer, real, byte
-// array; Null stays Null), held compactly so that a long list stays small.
+// array; Null stays Null), held in large blocks so that a long list stays small and quick.
 class TReadRows {
 public:
-    int RowCount() const { return m_fields.isEmpty() ? 0 : int(m_cells.size() / m_fields.size()); }
+    int RowCount() const { return int(m_rows.size()); }
     int ColumnCount() const { return int(m_fields.size()); }
     const QStringList& Fields() const { return m_fields; }
     int FieldIndex(const QString& field) const { return int(m_fields.indexOf(field)); }
@@ -32,9 +32,17 @@ public:
 
 private:
     friend class TADODB;
+    char* NewRow(size_t size);
+
     QStringList m_fields;
-    std::vector<quint64> m_cells;   // row by row: the kind in the top byte, the offset in m_data below
-    std::vector<char> m_data;       // integers and reals as 8 bytes, texts and blobs after their length
+    // Per row: a 32-bit entry per field (kind in the top bits, offset of the value from the
+    // row's start below), then the values: integers and reals in 8 bytes, texts and blobs
+    // after a 32-bit length. Rows lie one after another in the blocks.
+    std::vector<const char*> m_rows;
+    struct TFree { void operator()(char* p) const { std::free(p); } };
+    std::vector<std::unique_ptr<char, TFree>> m_blocks;
+    char* m_next = nullptr;  // the free end of the last block
+    size_t m_free = 0;       // and its size
 };
 
 // The program's one database connection with its shared query and table.

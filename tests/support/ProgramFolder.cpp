@@ -137,14 +137,23 @@ int TTestProgramFolder::CheckpointBusy() const
     return busy;
 }
 
-::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder)
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db)
 {
-    const QStringList active = DataBase ? DataBase->ActiveStatements() : QStringList();
+    if (!db.Connected())
+        return ::testing::AssertionSuccess() << "no connection open";
+    const QStringList active = db.ActiveStatements();
     const int busy = folder.CheckpointBusy();
     if (active.isEmpty() && busy == 0)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "checkpoint busy " << busy << ", active: "
                                          << active.join(QStringLiteral(" | ")).toStdString();
+}
+
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder)
+{
+    if (!DataBase)
+        return ::testing::AssertionSuccess() << "no connection open";
+    return ConnectionIdle(folder, *DataBase);
 }
 
 TTestContext::TTestContext(const TTestProgramFolder& folder)

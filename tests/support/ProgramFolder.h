@@ -29,9 +29,11 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The program's connection holds no read: no statement of it is active and a second
+class TADODB;
+// The program's connection (or db) holds no read: no statement of it is active and a second
 // connection checkpoints the whole WAL. A failure names the active statements.
 ::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder);
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db);
 
 // Creates a database file from the schema; false with a message on stderr when it fails.
 bool CreateSchemaDatabase(const QString& file);
