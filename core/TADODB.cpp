@@ -6,14 +6,14 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlRecord>
 #include <QSqlField>
+#include <QSqlRecord>
 #include <QSqlTableModel>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <sqlite3.h>
 #include <sys/mman.h>
-#include <cstdlib>
 
 namespace {
 QString NewConnectionName()
@@ -116,7 +116,7 @@ char* TReadRows::NewRow(size_t size)
     // Rows in blocks of 2 MiB, on huge pages where the system has them: an allocation per row,
     // or a page fault every 4 KiB, would cost more than the reading.
     constexpr size_t kBlock = size_t(2) << 20;
-    if (size > m_free) {
+    if (size > m_free || m_blocks.empty()) {
         m_free = (std::max(kBlock, size) + kBlock - 1) / kBlock * kBlock;
         char* block = static_cast<char*>(std::aligned_alloc(kBlock, m_free));
         if (!block)

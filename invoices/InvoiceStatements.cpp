@@ -30,7 +30,7 @@ public:
     TStatement Statement(const QString& table, const QString& order) const
     {
         const QString rows = QStringLiteral("from ") + table + QStringLiteral(" where ") + m_sql;
-        return {QStringLiteral("select * ") + rows + order, QStringLiteral("select count(*) ") + rows, m_params,
+        return {QStringLiteral("select * ") + rows + order, m_params,
                 QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order, rows};
     }
 

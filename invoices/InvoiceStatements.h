@@ -10,7 +10,6 @@
 // with them quoted in.
 struct TStatement {
     QString Sql;    // the values as :name placeholders
-    QString Count;  // select count(*) over the same rows
     TParams Params;
     QString Text;   // the statement as the log shows it
     QString Rows;   // "from ... where ..." of Sql

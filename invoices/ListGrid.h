@@ -1,10 +1,10 @@
 #pragma once
+#include "core/TADODB.h"
+
+#include <QAbstractTableModel>
 #include <QColor>
 #include <QFontMetrics>
 #include <QFontMetricsF>
-#include <QAbstractTableModel>
-#include "core/TADODB.h"
-
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
 #include <functional>

@@ -201,7 +201,8 @@ TEST(ShellEntry, RefusingTheAgreementEndsBeforeTheLoginAndACompanyWithATaxpayerI
         EXPECT_EQ(folder.LogMessages(), (QStringList{"Log file Create", "file closed!"}));
     }
     folder.Sql(CompanySql(QStringLiteral("否")));
-    TStartWalker walker(false);
+    TStartWalker walker(false, &folder);
     EXPECT_EQ(ProgramEntry(ShellEntryWindows(), lock.path()), 0);
     EXPECT_EQ(walker.Titles, (QStringList{"登录", "Tallyra"}));
+    EXPECT_EQ(walker.Held, QStringList());  // the company read at start-up is let go
 }
