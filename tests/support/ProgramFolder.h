@@ -21,8 +21,9 @@ public:
 
     // Runs SQL directly on the database file, outside the program's connection.
     void Sql(const QString& statements) const;
-    // PRAGMA wal_checkpoint(TRUNCATE) from a connection of its own: the busy it answers (1 when
-    // another connection holds a read the checkpoint cannot pass); raises when it cannot run.
+    // PRAGMA wal_checkpoint(TRUNCATE) from a connection of its own, after a write of its own
+    // that changes nothing: the busy it answers (1 when another connection holds a read the
+    // checkpoint cannot pass, or a write lock); raises when it cannot run.
     int CheckpointBusy() const;
 
 private:
