@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollBar>
-#include <QSqlQueryModel>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -134,8 +133,8 @@ void TListWindow::showEvent(QShowEvent* event)
 void TListWindow::closeEvent(QCloseEvent* event)
 {
     FormClose();
-    // The open result lets go of the database now, not when the window is freed later.
-    m_list->Query()->clear();
+    // The rows go now, not when the window is freed later.
+    m_list->Clear();
     event->accept();
 }
 

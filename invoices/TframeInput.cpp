@@ -625,16 +625,12 @@ QString SaleRowsWhere(const QString& no, const QString& code, const QString* sta
     return where;
 }
 
-// Opens the rows on the shared query and leaves it on the first one.
-bool OpenSaleRows(const QString& no, const QString& code, const QString* state)
+// The first of the rows, empty when there is none.
+QSqlRecord FirstSaleRow(const QString& no, const QString& code, const QString* state)
 {
     TParams p;
     const QString sql = QStringLiteral("select *") + SaleRowsWhere(no, code, state, p);
-    QSqlQuery& q = DataBase->Query();
-    q.finish();
-    if (!DataBase->Execute(q, sql, p))
-        throw EDatabaseError(DataBase->LastErrorText());
-    return q.next();
+    return DataBase->FirstRow(sql, p).value_or(QSqlRecord());
 }
 }  // namespace
 
@@ -652,17 +648,20 @@ bool TframeInput::InvoiceExists(const QString& No, const QString& Code, const QS
 {
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("no database"));
-    return OpenSaleRows(No, Code, &State);
+    m_found = QSqlRecord();
+    m_found = FirstSaleRow(No, Code, &State);
+    return !m_found.isEmpty();
 }
 
 int TframeInput::CountInvoices(const QString& No, const QString& Code)
 {
+    m_found = QSqlRecord();
     if (!DataBase)
         return -1;
     try {
         TParams p;
         const int n = DataBase->Scalar(QStringLiteral("select count(*)") + SaleRowsWhere(No, Code, nullptr, p), p).toInt();
-        OpenSaleRows(No, Code, nullptr);  // the caller loads the row from the shared query
+        m_found = FirstSaleRow(No, Code, nullptr);  // the caller loads the row found
         return n;
     } catch (const ETallyraError&) {
         return -1;

@@ -103,15 +103,15 @@ public:
     void FillModels();
     void cmbCPXHChange();
 
-    // Lookups in SaleDetail. InvoiceExists and CountInvoices leave the shared query of
-    // DataBase on their result (positioned on its first row); all but CountInvoices raise
-    // EDatabaseError.
+    // Lookups in SaleDetail. InvoiceExists and CountInvoices keep the first row they found in
+    // FoundRow (empty when none); all but CountInvoices raise EDatabaseError.
     bool EngineNoInUse(const QString& EngineNo, const QString& Kind);
     bool VinInUse(const QString& Vin, const QString& Kind);
     bool InvoiceExists(const QString& No, const QString& Code, const QString& State);
     int CountInvoices(const QString& No, const QString& Code);
     // A negative invoice reverses number No of code Code, or No without a code.
     bool IsReversed(const QString& No, const QString& Code);
+    const QSqlRecord& FoundRow() const { return m_found; }
 
     // Key filter of the four amount edits; true discards the key. A host may replace it.
     bool ConfirmInput(QLineEdit* edit, QKeyEvent* key);
@@ -148,5 +148,6 @@ private:
     bool Fail(const QString& message, QWidget* focus);
 
     TEnterChain* m_enterChain = nullptr;  // Enter moves to the next entry control
+    QSqlRecord m_found;  // the first row of the last lookup
     std::function<bool(QLineEdit*, QKeyEvent*)> m_amountKeyFilter;
 };

@@ -167,8 +167,7 @@ void TfrmCHInv::LoadFound(const QString& number)
         ShowWarning(Named(number, code) + QStringLiteral("的发票信息不存在！"));
         return;
     }
-    // Taken before any other statement can move the shared query off the row counted.
-    const QSqlRecord row = DataBase->Query().record();
+    const QSqlRecord row = f.FoundRow();
     const QString ownCode = row.value(QStringLiteral("fpdm")).toString();
     // A voided, handed-back or lost number, or a negative invoice, is no sale to reverse.
     if (row.value(QStringLiteral("fpzt")).toString() != InvoiceState::Normal) {

@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlQueryModel>
 #include <QTableView>
 
 namespace {
@@ -115,7 +114,7 @@ void TfrmQrySale::QuerySales()
         ~TResume() { grid->setUpdatesEnabled(true); }
     } resume{dbgSale};
     const int count = MeasureRows(statement);
-    dsSale->Query()->setQuery(OpenStatement(statement, false));
+    dsSale->SetRows(ReadStatement(statement));
     ApplyColumnWidths();
     Panel3->setText(QStringLiteral("  共查询到") + QString::number(count) + QStringLiteral("条记录!"));
 }

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QTableView>
 #include <algorithm>
 
@@ -103,7 +102,7 @@ void TfrmYKJFPGL::ResetQuery()
     ShowThisMonth();
     edtFPHM->clear();
     edtCJHM->clear();
-    dsSale->Query()->clear();  // the count line keeps its text
+    dsSale->Clear();  // the count line keeps its text
 }
 
 void TfrmYKJFPGL::btnQryClick() { QueryInvoices(); }
@@ -112,10 +111,10 @@ void TfrmYKJFPGL::QueryInvoices()
 {
     const TStatement statement = IssuedInvoicesStatement(dtpStart->date(), dtpEnd->date(), edtFPHM->text(),
                                                          edtCJHM->text(), CorpInfo.kpdName);
-    const int count = CountRows(statement);
-    dsSale->Query()->setQuery(OpenStatement(statement, false));
+    dsSale->SetRows(ReadStatement(statement));
     FitColumnsToRowsShown();
-    Panel3->setText(QStringLiteral("   共查询到：") + QString::number(count) + QStringLiteral("条记录"));
+    // The rows read are the rows counted: a count of its own could see another moment.
+    Panel3->setText(QStringLiteral("   共查询到：") + QString::number(dsSale->rowCount()) + QStringLiteral("条记录"));
 }
 
 void TfrmYKJFPGL::btnBlankClick()

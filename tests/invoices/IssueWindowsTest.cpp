@@ -43,6 +43,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
         delete window.data();
         context.reset();
     }

@@ -311,4 +311,37 @@ TEST_F(IssuedInvoices, ColumnsFitTheRowsShownUpToAThirdOfTheGrid)
     w->btnQry->click();
     EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), metrics.horizontalAdvance(buyer) + 4);
 }
+
+// A list longer than a grid fetches at once is read out whole: Ctrl+A takes every listed row
+// and "作废" voids them all, including rows a second connection stored after the start.
+TEST_F(IssuedInvoices, CtrlAAndVoidActOnEveryRowOfALongList)
+{
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < 300) "
+                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                              "select '2026-03-02 09:00:00','") +
+               QString::fromLatin1(kCode) +
+               QStringLiteral("',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;"));
+    w->btnQry->click();
+    EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：300条记录"));
+    ASSERT_EQ(w->dsSale->rowCount(), 300);
+    EXPECT_EQ(w->dsSale->Field(299, QStringLiteral("fphm")).toString(), QStringLiteral("00000300"));
+    EXPECT_TRUE(ConnectionIdle(folder)) << "the list shown";
+
+    ClickRow(w->dbgSale, 0);
+    QTest::keyClick(w->dbgSale, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(w->dbgSale->selectionModel()->selectedRows().size(), 300);
+    dialogs.Clear();
+    for (int i = 0; i < 300; ++i) {
+        dialogs.Answer(mbYes);
+        dialogs.Answer(mbOK);
+    }
+    w->btnBlank->click();
+    EXPECT_EQ(dialogs.Texts().size(), 600);
+    EXPECT_EQ(dialogs.Texts().value(599), QStringLiteral("作废发票00000300成功！"));
+    EXPECT_EQ(DbValue(QStringLiteral("select count(*) from SaleDetail where fpzt='1'")).toInt(), 300);
+    EXPECT_EQ(w->dsSale->rowCount(), 0);
+}
 }  // namespace

@@ -475,9 +475,9 @@ TEST_F(FrameTest, LookupsFindRowsByNumberCodeAndState)
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000008"), QString()), 2);
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000009"), QString()), 0);
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000008"), QStringLiteral("144001900222")), 1);
-    // The shared query stays on the row counted.
-    const QSqlRecord rec = DataBase->Query().record();
-    EXPECT_EQ(rec.value(QStringLiteral("fpzt")).toString(), QStringLiteral("1"));
+    // The row counted is kept, and no read is left open on the connection.
+    EXPECT_EQ(frame->FoundRow().value(QStringLiteral("fpzt")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(DataBase->ActiveStatements(), QStringList());
 
     EXPECT_FALSE(frame->IsReversed(QStringLiteral("00000008"), QString()));
     DbExec(QStringLiteral("insert into SaleDetail(fphm,fpzt,ysfphm,ysfpdm) values('00001001','2','00000008','')"));
