@@ -4,13 +4,17 @@
 #include "Globals.h"
 #include "PubFun.h"
 #include "TADODB.h"
+#include "TLog.h"
 
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
-QString Text(const QSqlQuery& q, const char* field)
+// Of a query on its row or of a record read from one.
+template <class TRow>
+QString Text(const TRow& q, const char* field)
 {
     const QVariant v = q.value(QString::fromLatin1(field));
     return v.isNull() ? QString() : v.toString();
@@ -21,9 +25,10 @@ bool LoadBaseInfo(TADODB& database, TBaseInfo& record)
 {
     database.Connect();
     try {
-        QSqlQuery& q = database.Query();
-        if (!database.Execute(q, QStringLiteral("select * from baseinfo order by id"), {}) || !q.next())
+        const std::optional<QSqlRecord> row = database.FirstRow(QStringLiteral("select * from baseinfo order by id"));
+        if (!row)
             return false;
+        const QSqlRecord& q = *row;
         record.corpName = Text(q, "corpName");
         record.corpAdd = Text(q, "corpAdd");
         record.corpTel = Text(q, "corpTel");
@@ -103,27 +108,24 @@ bool SavePassword(const QString& newPassword)
 namespace {
 bool FirstRoll(TADODB& db, const QString& state, TCurFPInfo& record)
 {
-    QSqlQuery& q = db.Query();
-    const QString sql = QStringLiteral(
-        "select fpdm,fphmq,fphmz,dqhm from fpkcxx where syfs >0 and kczt = :kczt and kpdName=:p "
-        "order by lyrq,fpdm,fphmq");
-    if (!db.Execute(q, sql, {{QStringLiteral("kczt"), state}, {QStringLiteral("p"), CorpInfo.kpdName}}))
-        throw EDatabaseError(db.LastErrorText());
-    if (!q.next())
+    const std::optional<QSqlRecord> row = db.FirstRow(
+        QStringLiteral("select fpdm,fphmq,fphmz,dqhm from fpkcxx where syfs >0 and kczt = :kczt and kpdName=:p "
+                       "order by lyrq,fpdm,fphmq"),
+        {{QStringLiteral("kczt"), state}, {QStringLiteral("p"), CorpInfo.kpdName}});
+    if (!row)
         return false;
     for (int i = 0; i < 4; ++i)
-        if (q.value(i).isNull())
+        if (row->value(i).isNull())
             throw EDatabaseError(QStringLiteral("a roll without code or numbers"));
-    record.fpdm = q.value(0).toString();
-    record.fphmq = q.value(1).toString();
-    record.fphmz = q.value(2).toString();
-    record.dqhm = q.value(3).toString();
-    q.finish();
+    record.fpdm = row->value(0).toString();
+    record.fphmq = row->value(1).toString();
+    record.fphmz = row->value(2).toString();
+    record.dqhm = row->value(3).toString();
     return true;
 }
 }  // namespace
 
-bool GetCurInvoice(TCurFPInfo& record)
+bool GetCurInvoice(TCurFPInfo& record, QString* failure)
 {
     if (!DataBase)
         return false;
@@ -140,16 +142,34 @@ bool GetCurInvoice(TCurFPInfo& record)
                     {QStringLiteral("q"), record.fphmq},
                     {QStringLiteral("z"), record.fphmz}});
         }
-        QSqlQuery& q = db.Query();
-        if (!db.Execute(q, QStringLiteral("select sum(syfs) as syfs from fpkcxx where syfs >0  and kpdName=:p"),
-                        {{QStringLiteral("p"), CorpInfo.kpdName}}))
-            throw EDatabaseError(db.LastErrorText());
-        if (q.next() && !q.value(0).isNull())
-            record.syfs = q.value(0).toInt();
+        const std::optional<QSqlRecord> sum = db.FirstRow(
+            QStringLiteral("select sum(syfs) as syfs from fpkcxx where syfs >0  and kpdName=:p"),
+            {{QStringLiteral("p"), CorpInfo.kpdName}});
+        if (sum && !sum->value(0).isNull())
+            record.syfs = sum->value(0).toInt();
         return true;
-    } catch (const ETallyraError&) {
+    } catch (const ETallyraError& e) {
+        if (failure)
+            *failure = e.Text();
         return false;
     }
+}
+
+QString CurInvoiceErrorText(const QString& failure)
+{
+    QString text = QStringLiteral("取当前发票号码错误,请检查是否有可用的发票!");
+    if (failure.isEmpty() || !DataBase)
+        return text;
+    const bool readOnly = DataBase->ReadOnly();
+    try {
+        if (SysLog)
+            SysLog->WriteLog(QStringLiteral("取当前发票号码错误：") + failure);
+    } catch (const ETallyraError&) {
+        // the box still tells the clerk
+    }
+    if (readOnly)
+        text += QStringLiteral("\n数据库文件只读：") + QDir::toNativeSeparators(DataBase->DatabaseFile());
+    return text;
 }
 
 int AdvanceInvoiceNo(const QString& number, const QString& code)

@@ -14,8 +14,13 @@ bool LoadPassword(QString& password);
 bool SavePassword(const QString& newPassword);
 
 // The current invoice of this invoicing point (opens the oldest received roll when no opened
-// roll has copies left). False with the record untouched when there is none.
-bool GetCurInvoice(TCurFPInfo& record);
+// roll has copies left). False with the record untouched when there is none; failure then
+// receives the database's reason when it was the database that failed (empty for no stock).
+bool GetCurInvoice(TCurFPInfo& record, QString* failure = nullptr);
+// What the box says when GetCurInvoice failed: "取当前发票号码错误,..." and, where the database
+// cannot be written (so that a received roll cannot be opened), "数据库文件只读：<file>" as its
+// second line. A database failure is written to the log.
+QString CurInvoiceErrorText(const QString& failure);
 
 // Records that number of code has been used: the roll of this point that holds it moves to
 // the next number (never past its last) and loses one copy. Returns the number of rolls

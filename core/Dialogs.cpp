@@ -33,11 +33,22 @@ QString ButtonText(TMsgButton button)
     }
 }
 
+TMsgButton DefaultButtonOf(TMsgButtons buttons, TMsgButton defaultButton)
+{
+    if (defaultButton != mbNone && (buttons & defaultButton))
+        return defaultButton;
+    for (TMsgButton b : {mbYes, mbNo, mbOK, mbCancel})
+        if (buttons & b)
+            return b;
+    return mbOK;
+}
+
 namespace {
 // Used where no window system is installed (the core alone, tools).
 class TConsoleDialogs final : public TDialogs {
 public:
-    TMsgButton MessageBox(TMsgKind, const QString& caption, const QString& text, TMsgButtons buttons) override
+    TMsgButton MessageBox(TMsgKind, const QString& caption, const QString& text, TMsgButtons buttons,
+                          TMsgButton = mbNone) override
     {
         std::fprintf(stderr, "[%s] %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
         if (buttons & mbCancel)
@@ -88,9 +99,9 @@ void ShowInfo(const QString& message)
     Dialogs().MessageBox(TMsgKind::Information, CaptionOf(TMsgKind::Information), message, mbOK);
 }
 
-bool AskYesNo(const QString& message, TMsgKind kind)
+bool AskYesNo(const QString& message, TMsgKind kind, TMsgButton defaultButton)
 {
-    return Dialogs().MessageBox(kind, CaptionOf(kind), message, mbYes | mbNo) == mbYes;
+    return Dialogs().MessageBox(kind, CaptionOf(kind), message, mbYes | mbNo, defaultButton) == mbYes;
 }
 
 bool InputBoxEx(const QString& caption, const QString& prompt, QString& value, int maxLength)

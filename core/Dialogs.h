@@ -11,13 +11,17 @@ using TMsgButtons = int;
 
 QString CaptionOf(TMsgKind kind);      // "警告" "错误" "提示" "确定"
 QString ButtonText(TMsgButton button);  // "确定" "取消" "是" "否"
+// The button Enter presses in a box of these buttons when defaultButton is asked for: that one
+// when the box offers it, else the first offered of "是", "否", "确定", "取消".
+TMsgButton DefaultButtonOf(TMsgButtons buttons, TMsgButton defaultButton);
 
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
     // Shows a modal box and returns the button pressed (mbCancel or mbNo when closed otherwise).
+    // Enter presses defaultButton (mbNone: the first of "是", "确定" offered).
     virtual TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                                  TMsgButtons buttons) = 0;
+                                  TMsgButtons buttons, TMsgButton defaultButton = mbNone) = 0;
     // The input box: true with value set to the text as typed when confirmed.
     virtual bool InputBox(const QString& caption, const QString& prompt, QString& value, int maxLength) = 0;
     // Empty text when cancelled.
@@ -35,8 +39,9 @@ TDialogs* SetDialogs(TDialogs* dialogs);
 void ShowWarning(const QString& message);
 void ShowError(const QString& message);
 void ShowInfo(const QString& message);
-// A question with the buttons "是" and "否"; true for "是".
-bool AskYesNo(const QString& message, TMsgKind kind = TMsgKind::Confirmation);
+// A question with the buttons "是" and "否"; true for "是". A question before a step that cannot
+// be undone passes mbNo, so that a stray Enter does nothing.
+bool AskYesNo(const QString& message, TMsgKind kind = TMsgKind::Confirmation, TMsgButton defaultButton = mbYes);
 
 // The shared one-line input box (caption, prompt; value set only when confirmed).
 bool InputBoxEx(const QString& caption, const QString& prompt, QString& value, int maxLength);

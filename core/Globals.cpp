@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QStringDecoder>
+#include <optional>
 
 QString AppPath;
 int PrtOffX = 0;
@@ -66,6 +68,25 @@ bool RemoveUpdateFile(const QString& file)
 bool RenameUpdateFile(const QString& from, const QString& to)
 {
     return UpdateFileOps().Rename ? UpdateFileOps().Rename(from, to) : QFile::rename(from, to);
+}
+
+std::optional<QString> StrictUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// A line of start-up's own; start-up goes on without it when the log cannot take it.
+void WriteStartupLog(const QString& line)
+{
+    try {
+        if (SysLog)
+            SysLog->WriteLog(line);
+    } catch (const ETallyraError&) {
+    }
 }
 }  // namespace
 
@@ -148,16 +169,37 @@ bool ApplyUpdateSQL()
     // idempotent, so it waits for the next start.
     if (StuckUpdate().file == fileName && StuckUpdate().bytes == bytes)
         return false;
-    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
     {
         QSqlQuery q(DataBase->Connection());
-        for (const QString& line : lines) {
+        int number = 0;
+        for (const QByteArray& bytesOfLine : bytes.split('\n')) {
+            ++number;
+            // Such files also come from the old program in its code page: a line that is not
+            // UTF-8 is read as GBK, and one that is neither is not run rather than run garbled.
+            QString line;
+            if (const std::optional<QString> utf8 = StrictUtf8(bytesOfLine)) {
+                line = *utf8;
+            } else if (const std::optional<QString> gbk = FromGbk(bytesOfLine)) {
+                line = *gbk;
+            } else {
+                WriteStartupLog(QStringLiteral("update.sql 第%1行既不是 UTF-8 也不是 GBK 文本，未执行").arg(number));
+                continue;
+            }
             const QString statement = TrimBlanks(line);
             if (statement.isEmpty())
                 continue;
             q.finish();
             q.exec(statement);  // a failing line is skipped; the next one runs
         }
+    }
+    // A "begin" without its end would hold every later write of the session in a transaction
+    // that the next issue cannot start and the exit rolls back.
+    if (DataBase->InTransaction()) {
+        try {
+            DataBase->RollbackTrans();
+        } catch (const ETallyraError&) {
+        }
+        WriteStartupLog(QStringLiteral("update.sql 留下未结束的事务，已回滚"));
     }
     // A file that stays would be run again at the next start: where it cannot be deleted it is
     // renamed out of the way, and where it cannot be renamed either the log says so.
@@ -166,13 +208,8 @@ bool ApplyUpdateSQL()
         RemoveUpdateFile(done);
         if (!RenameUpdateFile(fileName, done)) {
             StuckUpdate() = {fileName, bytes};
-            try {
-                if (SysLog)
-                    SysLog->WriteLog(QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
-                                                    "下次启动时将再次执行"));
-            } catch (const ETallyraError&) {
-                // Start-up goes on without the line.
-            }
+            WriteStartupLog(QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
+                                           "下次启动时将再次执行"));
         }
     }
     return true;
@@ -185,10 +222,17 @@ bool ImportTemplateXML()
         return false;
     if (!PrintTpl || !Store().LoadFromXML || !Store().SaveToDB || !DataBase)
         return false;
-    if (!Store().LoadFromXML(*PrintTpl, fileName))
+    // A refused file stays for the next start, and the log says why; the template in the
+    // database is used meanwhile.
+    QString why;
+    if (!Store().LoadFromXML(*PrintTpl, fileName, &why)) {
+        WriteStartupLog(QStringLiteral("PrintTemplate.xml 未导入：") + why);
         return false;
-    if (!Store().SaveToDB(*PrintTpl, *DataBase))
+    }
+    if (!Store().SaveToDB(*PrintTpl, *DataBase)) {
+        WriteStartupLog(QStringLiteral("PrintTemplate.xml 未导入：无法保存到数据库"));
         return false;
+    }
     QFile::remove(fileName);
     return true;
 }

@@ -26,7 +26,7 @@ extern QString UserPassword;
 // them the context holds no template and nothing is imported.
 struct TPrintTemplateStore {
     std::function<std::shared_ptr<TPrintTemplate>()> Create;
-    std::function<bool(TPrintTemplate&, const QString& fileName)> LoadFromXML;
+    std::function<bool(TPrintTemplate&, const QString& fileName, QString* error)> LoadFromXML;
     std::function<bool(TPrintTemplate&, TADODB&)> SaveToDB;
     std::function<bool(TPrintTemplate&, TADODB&)> LoadFromDB;
 };

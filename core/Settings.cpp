@@ -40,6 +40,11 @@ bool TIniText::Read(QIODevice& device)
         if (newline < 0) {
             line.text = bytes.mid(at);
             at = bytes.size();
+            // A last line ended by a lone CR: that CR is its end, not part of its value.
+            if (line.text.endsWith('\r')) {
+                line.text.chop(1);
+                line.end = QByteArray("\r");
+            }
         } else {
             const bool crlf = newline > at && bytes.at(newline - 1) == '\r';
             line.text = bytes.mid(at, newline - at - (crlf ? 1 : 0));
@@ -115,8 +120,18 @@ QByteArray TIniText::LineEnd() const
 {
     for (const TLine& line : m_lines)
         if (!line.end.isEmpty())
-            return line.end;
+            return line.end == "\r" ? QByteArray("\r\n") : line.end;
     return QByteArray("\n");
+}
+
+void TIniText::EndLine(TLine& line) const
+{
+    // A lone CR only ends the last line; with a line after it, it becomes CR LF (adding, not
+    // changing, a byte), so that it reads back as the same line end.
+    if (line.end.isEmpty())
+        line.end = LineEnd();
+    else if (line.end == "\r")
+        line.end = QByteArray("\r\n");
 }
 
 std::optional<QString> TIniText::Value(const QString& section, const QString& key) const
@@ -138,8 +153,8 @@ void TIniText::SetValue(const QString& section, const QString& key, const QStrin
     const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
     int start = SectionStart(section);
     if (start < 0) {
-        if (!m_lines.isEmpty() && m_lines.last().end.isEmpty())
-            m_lines.last().end = end;
+        if (!m_lines.isEmpty())
+            EndLine(m_lines.last());
         m_lines.append({'[' + section.toUtf8() + ']', end});
         m_lines.append({keyLine, end});
         return;
@@ -158,8 +173,7 @@ void TIniText::SetValue(const QString& section, const QString& key, const QStrin
             last = i;
     }
     // After the section's last line, before the blank lines that part it from the next one.
-    if (m_lines[last].end.isEmpty())
-        m_lines[last].end = end;
+    EndLine(m_lines[last]);
     m_lines.insert(last + 1, {keyLine, end});
 }
 

@@ -30,7 +30,7 @@ public:
 private:
     struct TLine {
         QByteArray text;  // without its end
-        QByteArray end;   // "\r\n", "\n" or nothing (the last line)
+        QByteArray end;   // "\r\n", "\n"; for the last line also "\r" or nothing
     };
     enum class TKind { Other, Section, Key };
     static TKind Parse(const QByteArray& text, QString& name, QByteArray* value = nullptr, int* valueAt = nullptr);
@@ -38,6 +38,8 @@ private:
     int SectionStart(const QString& section) const;
     int SectionEnd(int start) const;
     QByteArray LineEnd() const;
+    // Gives a line that another one is to follow an end of its own.
+    void EndLine(TLine& line) const;
 
     QList<TLine> m_lines;
 };

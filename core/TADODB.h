@@ -1,11 +1,14 @@
 #pragma once
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QSqlTableModel;
@@ -14,6 +17,33 @@ class QSqlTableModel;
 using TParams = QVariantMap;
 // Result rows of OpenSQL: one inner vector per row, field values in field order; Null stays Null.
 using TRows = std::vector<std::vector<QVariant>>;
+
+// Rows of a SELECT read out whole: values as a query gives them (text, integer, real, byte
+// array; Null stays Null), held in large blocks so that a long list stays small and quick.
+class TReadRows {
+public:
+    int RowCount() const { return int(m_rows.size()); }
+    int ColumnCount() const { return int(m_fields.size()); }
+    const QStringList& Fields() const { return m_fields; }
+    int FieldIndex(const QString& field) const { return int(m_fields.indexOf(field)); }
+    QVariant Value(int row, int column) const;
+    // The whole row with its field names.
+    QSqlRecord Record(int row) const;
+
+private:
+    friend class TADODB;
+    char* NewRow(size_t size);
+
+    QStringList m_fields;
+    // Per row: a 32-bit entry per field (kind in the top bits, offset of the value from the
+    // row's start below), then the values: integers and reals in 8 bytes, texts and blobs
+    // after a 32-bit length. Rows lie one after another in the blocks.
+    std::vector<const char*> m_rows;
+    struct TFree { void operator()(char* p) const { std::free(p); } };
+    std::vector<std::unique_ptr<char, TFree>> m_blocks;
+    char* m_next = nullptr;  // the free end of the last block
+    size_t m_free = 0;       // and its size
+};
 
 // The program's one database connection with its shared query and table.
 class TADODB {
@@ -39,15 +69,27 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const;
+    // The statements on the connection that hold a read open: stepped, and neither run to
+    // their end nor reset. While one is, the connection keeps its snapshot and no other
+    // connection's write is seen. Empty when the connection is idle.
+    QStringList ActiveStatements() const;
 
     // INSERT/UPDATE/DELETE: rows affected, kWrongKind or kFailed.
     int ExecSQL(const QString& statement, const TParams& params = {});
-    // SELECT: row count (rows untouched when 0), kWrongKind or kFailed. The shared query stays
-    // open on the result.
+    // SELECT: row count (rows untouched when 0), kWrongKind or kFailed. The rows are read out
+    // whole and the shared query finished: no read is left open.
     int OpenSQL(const QString& statement, TRows& rows, const TParams& params = {});
+    // A SELECT read out whole straight from the engine, its statement let go before it
+    // returns; raises EDatabaseError. For lists of any length: quicker and smaller than rows
+    // of variants.
+    TReadRows ReadRows(const QString& statement, const TParams& params = {});
+    // The first row of a SELECT on the shared query, nullopt when there is none; the query is
+    // finished before it returns. Raises EDatabaseError.
+    std::optional<QSqlRecord> FirstRow(const QString& statement, const TParams& params = {});
 
     // A new query of its own on the shared connection, prepared with the statement and bound
-    // and executed; raises EDatabaseError when preparing or executing fails.
+    // and executed; raises EDatabaseError when preparing or executing fails. A SELECT holds a
+    // read until it is read to its end, finished or let go: never keep one past its reading.
     QSqlQuery Run(const QString& statement, const TParams& params = {});
     // The first field of the first row of Run(statement), Null when there is no row.
     QVariant Scalar(const QString& statement, const TParams& params = {});
@@ -56,6 +98,10 @@ public:
     void* Handle() const;  // sqlite3* of the connection, for statements stepped on it directly
     QSqlQuery& Query() { return *m_query; }
     QSqlTableModel& Table() { return *m_table; }
+
+    // True when the database refuses writes: opened read-only, "PRAGMA query_only" set, or the
+    // file or its folder (where the journal goes) not writable.
+    bool ReadOnly();
 
     QString DatabaseFile() const { return m_file; }
     QString ConnectionString() const { return m_connectionString; }

@@ -30,7 +30,7 @@ public:
     TStatement Statement(const QString& table, const QString& order) const
     {
         const QString rows = QStringLiteral("from ") + table + QStringLiteral(" where ") + m_sql;
-        return {QStringLiteral("select * ") + rows + order, QStringLiteral("select count(*) ") + rows, m_params,
+        return {QStringLiteral("select * ") + rows + order, m_params,
                 QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order, rows};
     }
 
@@ -96,11 +96,11 @@ QSqlQuery OpenStatement(const TStatement& statement, bool forwardOnly)
     return q;
 }
 
-int CountRows(const TStatement& statement)
+TReadRows ReadStatement(const TStatement& statement)
 {
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("数据库未连接"));
-    return DataBase->Scalar(statement.Count, statement.Params).toInt();
+    return DataBase->ReadRows(statement.Sql, statement.Params);
 }
 
 bool VoidableAt(const QDateTime& issued, const QDateTime& now)

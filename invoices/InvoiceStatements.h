@@ -10,7 +10,6 @@
 // with them quoted in.
 struct TStatement {
     QString Sql;    // the values as :name placeholders
-    QString Count;  // select count(*) over the same rows
     TParams Params;
     QString Text;   // the statement as the log shows it
     QString Rows;   // "from ... where ..." of Sql
@@ -35,7 +34,8 @@ TStatement StockStatement(const QDate& first, const QDate& last);
 
 // Runs the statement on the program's connection; raises EDatabaseError.
 QSqlQuery OpenStatement(const TStatement& statement, bool forwardOnly);
-int CountRows(const TStatement& statement);
+// The statement's rows read out whole, the statement let go; raises EDatabaseError.
+TReadRows ReadStatement(const TStatement& statement);
 
 // Whether an invoice issued at issued may still be voided at now: the two lie less than
 // 30.4375 days apart, in either direction, whatever their calendar months.

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
-#include <QSqlQueryModel>
+#include <QBrush>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QToolTip>
 #include <cmath>
 
 namespace {
@@ -58,84 +60,61 @@ QString CellText(const QVariant& value)
 }
 
 TListModel::TListModel(QList<TGridColumn> columns, QObject* parent)
-    : QIdentityProxyModel(parent), m_columns(std::move(columns))
+    : QAbstractTableModel(parent), m_columns(std::move(columns))
 {
-    setSourceModel(new QSqlQueryModel(this));
-}
-
-QSqlQueryModel* TListModel::Query() const { return static_cast<QSqlQueryModel*>(sourceModel()); }
-
-void TListModel::setSourceModel(QAbstractItemModel* source)
-{
-    // Connected before the base class connects its own: the columns are mapped anew before
-    // the views hear of the reset.
-    connect(source, &QAbstractItemModel::modelReset, this, &TListModel::MapColumns);
-    QIdentityProxyModel::setSourceModel(source);
     MapColumns();
 }
 
-void TListModel::MapColumns()
+void TListModel::SetRows(TReadRows rows)
 {
-    const QSqlRecord rec = Query()->record();
-    m_source.assign(m_columns.size(), -1);
-    m_inverse.assign(rec.count(), -1);
-    for (int c = 0; c < m_columns.size(); ++c) {
-        m_source[c] = rec.indexOf(m_columns[c].field);
-        if (m_source[c] >= 0)
-            m_inverse[m_source[c]] = c;
-    }
-    m_state = rec.indexOf(QStringLiteral("fpzt"));
+    beginResetModel();
+    m_rows = std::move(rows);
+    MapColumns();
+    endResetModel();
 }
 
-QSqlRecord TListModel::Record(int row) const { return Query()->record(row); }
+void TListModel::Clear() { SetRows(TReadRows()); }
+
+void TListModel::MapColumns()
+{
+    m_source.assign(m_columns.size(), -1);
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_source[c] = m_rows.FieldIndex(m_columns[c].field);
+    m_state = m_rows.FieldIndex(QStringLiteral("fpzt"));
+}
+
+QSqlRecord TListModel::Record(int row) const { return m_rows.Record(row); }
 
 QVariant TListModel::Field(int row, const QString& field) const
 {
-    const int c = Query()->record().indexOf(field);
-    return c < 0 ? QVariant() : Query()->data(Query()->index(row, c), Qt::EditRole);
+    const int c = m_rows.FieldIndex(field);
+    return c < 0 ? QVariant() : m_rows.Value(row, c);
 }
 
-QModelIndex TListModel::index(int row, int column, const QModelIndex& parent) const
-{
-    if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= m_columns.size())
-        return {};
-    return createIndex(row, column);
-}
-
-QModelIndex TListModel::parent(const QModelIndex&) const { return {}; }
+int TListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.RowCount(); }
 
 int TListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
 
-QModelIndex TListModel::mapToSource(const QModelIndex& proxy) const
-{
-    if (!proxy.isValid() || proxy.column() >= int(m_source.size()) || m_source[proxy.column()] < 0)
-        return {};
-    return sourceModel()->index(proxy.row(), m_source[proxy.column()]);
-}
-
-QModelIndex TListModel::mapFromSource(const QModelIndex& source) const
-{
-    if (!source.isValid() || source.column() >= int(m_inverse.size()) || m_inverse[source.column()] < 0)
-        return {};
-    return createIndex(source.row(), m_inverse[source.column()]);
-}
-
 QVariant TListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.column() >= int(m_source.size()))
         return {};
     if (role == Qt::BackgroundRole || role == Qt::ForegroundRole) {
         if (!RowColours || m_state < 0)
             return {};
-        const QString state = Query()->data(Query()->index(index.row(), m_state)).toString();
-        const std::optional<TRowColours> colours = RowColours(state);
+        const std::optional<TRowColours> colours = RowColours(m_rows.Value(index.row(), m_state).toString());
         if (!colours)
             return {};
         return QBrush(role == Qt::BackgroundRole ? colours->background : colours->text);
     }
+    const int source = m_source[index.column()];
+    if (source < 0)
+        return {};
     if (role == Qt::DisplayRole)
-        return CellText(QIdentityProxyModel::data(index, Qt::DisplayRole));
-    return QIdentityProxyModel::data(index, role);
+        return CellText(m_rows.Value(index.row(), source));
+    if (role == Qt::EditRole)
+        return m_rows.Value(index.row(), source);
+    return {};
 }
 
 QVariant TListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -145,7 +124,7 @@ QVariant TListModel::headerData(int section, Qt::Orientation orientation, int ro
             return m_columns[section].title.isEmpty() ? m_columns[section].field : m_columns[section].title;
         return {};
     }
-    return QIdentityProxyModel::headerData(section, orientation, role);
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 Qt::ItemFlags TListModel::flags(const QModelIndex& index) const
@@ -170,6 +149,20 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                                                                   : QPalette::Text));
     painter->drawText(opt.rect.adjusted(2, 0, -2, 0), int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), text);
     painter->restore();
+}
+
+bool TCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                              const QModelIndex& index)
+{
+    if (event->type() == QEvent::ToolTip && index.isValid()) {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (QFontMetrics(option.font).horizontalAdvance(text) > option.rect.width() - 4) {
+            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+            return true;
+        }
+    }
+    // Else the grid's own hint.
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 void SetUpListGrid(QTableView* grid, TListModel* model, bool multiSelect)

@@ -1,15 +1,16 @@
 #pragma once
+#include "core/TADODB.h"
+
+#include <QAbstractTableModel>
 #include <QColor>
 #include <QFontMetrics>
 #include <QFontMetricsF>
-#include <QIdentityProxyModel>
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
 #include <functional>
 #include <optional>
 #include <vector>
 
-class QSqlQueryModel;
 class QTableView;
 
 // A column of a list grid: the field it shows and its title (empty: the field's name shows).
@@ -31,9 +32,10 @@ struct TRowColours {
     QColor text;
 };
 
-// The chosen columns of a query's rows, titled, with each row's colours (background and text
-// roles) by its state field fpzt.
-class TListModel : public QIdentityProxyModel {
+// The chosen columns of rows read out whole, titled, with each row's colours (background and
+// text roles) by its state field fpzt. Holding the values, it keeps no statement open while
+// it is shown, and every listed row is there to be selected.
+class TListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     TListModel(QList<TGridColumn> columns, QObject* parent);
@@ -41,19 +43,17 @@ public:
     // The colours of a row in a state; nullopt keeps the grid's own.
     std::function<std::optional<TRowColours>(const QString& state)> RowColours;
 
-    QSqlQueryModel* Query() const;
+    // Shows the rows (every field of the query); Clear shows none.
+    void SetRows(TReadRows rows);
+    void Clear();
     const QList<TGridColumn>& Columns() const { return m_columns; }
     // The whole stored row behind a grid row (every field of the query).
     QSqlRecord Record(int row) const;
     // A field of the row by name (Null when the query has no such field).
     QVariant Field(int row, const QString& field) const;
 
-    void setSourceModel(QAbstractItemModel* source) override;
-    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    QModelIndex mapToSource(const QModelIndex& proxy) const override;
-    QModelIndex mapFromSource(const QModelIndex& source) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -62,18 +62,21 @@ private:
     void MapColumns();
 
     QList<TGridColumn> m_columns;
-    std::vector<int> m_source;   // source column of each column, -1 when missing
-    std::vector<int> m_inverse;  // column of each source column, -1 when not shown
-    int m_state = -1;            // source column of fpzt
+    TReadRows m_rows;
+    std::vector<int> m_source;  // field of each column, -1 when missing
+    int m_state = -1;           // field of fpzt
 };
 
 // Draws a cell's text 2 pixels in from its left edge and never elides it, so that a column
-// four pixels wider than its widest text shows every text whole.
+// four pixels wider than its widest text shows every text whole. A text its column cuts shows
+// whole in the cell's tooltip.
 class TCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 };
 
 // A list grid: titles centred, a row indicator, whole rows selected (several when multiSelect),

@@ -4,19 +4,20 @@
 #include "TfrmInvDetail.h"
 #include "core/Clock.h"
 #include "widgets/Guarded.h"
+#include "widgets/InputHelpers.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSqlQueryModel>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 QDateEdit* NewDatePicker(const char* name, const QString& format)
 {
-    auto* picker = new QDateEdit;
+    auto* picker = new TDatePicker;
     picker->setObjectName(QString::fromLatin1(name));
     picker->setDisplayFormat(format);
     picker->setCalendarPopup(true);
@@ -50,16 +51,13 @@ TListWindow::TListWindow(const TKind& kind, QWidget* parent) : QWidget(parent), 
 
     m_list = new TListModel(kind.columns, this);
     SetUpListGrid(dbgSale, m_list, kind.multiSelect);
-    // Each column as wide as its title or the widest of the fixed-width values it shows.
+    // Until a query lists rows, each column is as wide as its title.
     TTextWidths widths(dbgSale->font());
-    for (int c = 0; c < kind.columns.size(); ++c) {
-        const QString field = kind.columns[c].field;
-        const QString sample = field == u"kprq" || field == u"lyrq" ? QStringLiteral("2026-12-28 23:59:59")
-                               : field == u"fpdm"                   ? QStringLiteral("144001900111")
-                               : field == u"cjhm"                   ? QStringLiteral("LSVAB2B3000000001")
-                                                                    : QStringLiteral("00000000");
-        const int title = widths.Width(m_list->headerData(c, Qt::Horizontal).toString());
-        dbgSale->setColumnWidth(c, std::max(ColumnWidth(widths.Width(sample), title), 64));
+    for (int c = 0; c < kind.columns.size(); ++c)
+        dbgSale->setColumnWidth(c, ColumnWidth(0, widths.Width(m_list->headerData(c, Qt::Horizontal).toString())));
+    for (QScrollBar* bar : {dbgSale->verticalScrollBar(), dbgSale->horizontalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, [this] { WidenToRowsInView(); });
+        connect(bar, &QScrollBar::rangeChanged, this, [this] { WidenToRowsInView(); });
     }
 }
 
@@ -88,6 +86,40 @@ void TListWindow::ShowCurrentInvoice()
     TfrmInvDetail::ShowInvoice(m_list->Record(row), this);
 }
 
+void TListWindow::FitColumnsToRowsShown()
+{
+    m_fitRowsShown = true;
+    m_widest.assign(m_list->columnCount(), 0);
+    // The grid lays out its rows for the new list before they are measured.
+    dbgSale->doItemsLayout();
+    WidenToRowsInView(true);
+}
+
+void TListWindow::WidenToRowsInView(bool fresh)
+{
+    if (!m_fitRowsShown || int(m_widest.size()) != m_list->columnCount())
+        return;
+    const int rows = m_list->rowCount();
+    int first = dbgSale->rowAt(0);
+    int last = dbgSale->rowAt(dbgSale->viewport()->height() - 1);
+    if (first < 0)
+        first = 0;
+    if (last < 0)
+        last = rows - 1;
+    TTextWidths widths(dbgSale->font());
+    const int cap = dbgSale->viewport()->width() / 3;
+    for (int c = 0; c < int(m_widest.size()); ++c) {
+        int widest = m_widest[c];
+        for (int r = first; r <= last && r < rows; ++r)
+            widest = std::max(widest, widths.Width(m_list->index(r, c).data(Qt::DisplayRole).toString()));
+        if (!fresh && widest == m_widest[c])
+            continue;  // nothing wider came into view: a width the clerk set stays
+        m_widest[c] = widest;
+        const int title = widths.Width(m_list->headerData(c, Qt::Horizontal).toString());
+        dbgSale->setColumnWidth(c, std::min(ColumnWidth(widest, title), std::max(cap, ColumnWidth(0, title))));
+    }
+}
+
 void TListWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -101,8 +133,8 @@ void TListWindow::showEvent(QShowEvent* event)
 void TListWindow::closeEvent(QCloseEvent* event)
 {
     FormClose();
-    // The open result lets go of the database now, not when the window is freed later.
-    m_list->Query()->clear();
+    // The rows go now, not when the window is freed later.
+    m_list->Clear();
     event->accept();
 }
 

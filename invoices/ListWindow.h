@@ -2,6 +2,7 @@
 #include "ListGrid.h"
 
 #include <QWidget>
+#include <vector>
 
 class QBoxLayout;
 class QDateEdit;
@@ -42,12 +43,20 @@ protected:
     void ShowThisMonth();
     // The detail view of the grid's current row; nothing without a row.
     void ShowCurrentInvoice();
+    // After each query: every column as wide as the widest text of the rows in view, its title
+    // the least and a third of the grid the most (a cut text shows whole in its tooltip).
+    // Rows that come into view later widen their columns; the next query starts anew.
+    void FitColumnsToRowsShown();
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void WidenToRowsInView(bool fresh = false);
+
     QString m_closeLine;
+    std::vector<int> m_widest;  // per column, the widest text of the rows in view since the query
+    bool m_fitRowsShown = false;
     TListModel* m_list;
     QBoxLayout* m_top;
     bool m_shown = false;

@@ -58,6 +58,7 @@ void TIssueWindow::FormShow()
 {
     frameInput1->InitInvoice();
     FormResize();
+    FocusFirstEntry();
     // The batch window turns to keeping the shared fields only once its first invoice is
     // issued: before that there is nothing to keep, and locking empty fields would leave the
     // clerk no way to fill them in.
@@ -68,6 +69,16 @@ void TIssueWindow::btnAddClick()
 {
     frameInput1->InitInvoice();
     FormResize();
+    FocusFirstEntry();
+}
+
+void TIssueWindow::FocusFirstEntry()
+{
+    // The next invoice starts where the clerk types first: the buyer, or in a batch the next
+    // car's certificate. Not the payee, where Enter would issue at once.
+    QLineEdit* first = frameInput1->FMode == 1 ? frameInput1->edtHGZHM : frameInput1->edtGHDW;
+    first->setFocus(Qt::OtherFocusReason);
+    first->selectAll();
 }
 
 void TIssueWindow::btnPrtClick()
@@ -79,10 +90,12 @@ void TIssueWindow::btnPrtClick()
     WriteInvoiceLog(m_kind.logPrefix + (PrintTpl ? PrintTpl->GetValueString() : QString()));
     if (m_kind.batch)
         frameInput1->FMode = 1;
-    if (!AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")) || !frameInput1->InitInvoice())
+    if (!AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")) || !frameInput1->InitInvoice()) {
         close();
-    else
-        FormResize();
+        return;
+    }
+    FormResize();
+    FocusFirstEntry();
 }
 
 void TIssueWindow::btnCloseClick() { close(); }

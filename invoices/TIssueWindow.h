@@ -41,6 +41,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The focus into the first field the clerk types in for the frame's mode, its text selected.
+    void FocusFirstEntry();
+
     TKind m_kind;
     bool m_shown = false;
 };

@@ -234,6 +234,7 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
     reserve(stJFJE, QStringLiteral("-000000000.00"));
 
     BuildLayout();
+    ReserveRoomForLongestValues();
     // Tab walks the fields in their Enter order (the layout's cells took them out of it).
     const QList<QWidget*> entries = EntryControls();
     for (int i = 1; i < entries.size(); ++i)
@@ -246,6 +247,28 @@ QList<QWidget*> TframeInput::EntryControls() const
     return {edtGHDW,  edtGHDWID, cmbCLLX,  cmbCPXH,  edtCD,    edtHGZHM, edtJKZMHM,
             edtSJDHM, edtFDJH,   edtCJHM,  edtDJ,    edtHTDH,  edtJWFY1, edtJWJE1,
             edtJWFY2, edtJWJE2,  edtJWFY3, edtJWJE3, edtSKR};
+}
+
+void TframeInput::ReserveRoomForLongestValues()
+{
+    // A field's length counts GBK bytes: Chinese text takes two a character, numbers and codes
+    // (digits and capitals) one.
+    const QFontMetricsF metrics(edtGHDW->font());
+    const double hanzi = metrics.horizontalAdvance(QStringLiteral("汉"));
+    const double code = std::max(metrics.horizontalAdvance(QStringLiteral("0123456789")) / 10,
+                                 metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")) / 26);
+    const struct {
+        QLineEdit* edit;
+        int bytes;
+        bool chinese;
+    } fields[] = {
+        {edtGHDW, 90, true},   {edtGHDWID, 25, false}, {edtCD, 40, true},     {edtHGZHM, 40, false},
+        {edtJKZMHM, 100, false}, {edtSJDHM, 100, false}, {edtCJHM, 17, false}, {edtDJ, 10, false},
+        {edtHTDH, 16, false},  {edtJWFY1, 20, true},   {edtJWFY2, 20, true},  {edtJWFY3, 20, true},
+        {edtJWJE1, 10, false}, {edtJWJE2, 10, false},  {edtJWJE3, 10, false}, {edtSKR, 10, true},
+    };
+    for (const auto& f : fields)
+        ReserveTextWidth(f.edit, int(std::ceil(f.chinese ? f.bytes / 2 * hanzi : f.bytes * code)));
 }
 
 void TframeInput::BuildLayout()
@@ -292,7 +315,7 @@ void TframeInput::BuildLayout()
     int r = 0;
     put(CaptionCell(this, QStringLiteral("购货单位(人)")), r, 0, 2);
     put(Cell(this, edtGHDW), r, 2, 5);
-    put(CaptionCell(this, QStringLiteral("身份证号码/组织机构代码")), r, 7, 2);
+    put(CaptionCell(this, QStringLiteral("身份证号码/\n组织机构代码")), r, 7, 2);
     put(Cell(this, edtGHDWID), r, 9, 3);
     ++r;
     put(CaptionCell(this, QStringLiteral("车辆类型")), r, 0, 2);
@@ -302,13 +325,14 @@ void TframeInput::BuildLayout()
     put(CaptionCell(this, QStringLiteral("产地")), r, 8);
     put(Cell(this, edtCD), r, 9, 3);
     ++r;
-    put(CaptionCell(this, QStringLiteral("合格证号")), r, 0, 2);
-    put(Cell(this, edtHGZHM), r, 2, 2);
-    put(CaptionCell(this, QStringLiteral("进口证明书号")), r, 4);
-    put(Cell(this, edtJKZMHM), r, 5, 3);
-    put(CaptionCell(this, QStringLiteral("商检单号")), r, 8);
-    put(Cell(this, edtSJDHM), r, 9, 3);
-    ++r;
+    // The certificate numbers run up to a hundred characters: a line each.
+    const std::pair<const char*, QLineEdit*> certificates[] = {
+        {"合格证号", edtHGZHM}, {"进口证明书号", edtJKZMHM}, {"商检单号", edtSJDHM}};
+    for (const auto& [caption, edit] : certificates) {
+        put(CaptionCell(this, QString::fromUtf8(caption)), r, 0, 2);
+        put(Cell(this, edit), r, 2, 10);
+        ++r;
+    }
     put(CaptionCell(this, QStringLiteral("发动机号码")), r, 0, 2);
     put(Cell(this, edtFDJH), r, 2, 3);
     put(CaptionCell(this, QStringLiteral("车架号码/车辆识别号码")), r, 5, 2);
@@ -444,7 +468,8 @@ bool TframeInput::InitInvoice()
 {
     PrepareInvoice();
     TCurFPInfo cur;
-    if (GetCurInvoice(cur)) {
+    QString failure;
+    if (GetCurInvoice(cur, &failure)) {
         stFPDM->setText(cur.fpdm);
         stFPHM->setText(cur.dqhm);
         stSYFS->setText(QStringLiteral("当前卷剩余份数:") + QString::number(cur.syfs));
@@ -454,7 +479,7 @@ bool TframeInput::InitInvoice()
     stSYFS->clear();
     stFPDM->clear();
     stFPHM->clear();
-    ShowWarning(QStringLiteral("取当前发票号码错误,请检查是否有可用的发票!"));
+    ShowWarning(CurInvoiceErrorText(failure));
     return false;
 }
 
@@ -490,8 +515,13 @@ void TframeInput::cmbCPXHChange()
 
 void TframeInput::SetInputEnabled(bool Value)
 {
-    for (QWidget* w : EntryControls())
-        w->setEnabled(Value);
+    // Locked read-only rather than disabled: the clerk reads the values in their normal
+    // colour and may select and copy them.
+    for (QWidget* w : EntryControls()) {
+        SetFieldReadOnly(w, !Value);
+        if (Value)
+            w->setEnabled(true);
+    }
 }
 
 void TframeInput::CalcTotal()
@@ -595,16 +625,12 @@ QString SaleRowsWhere(const QString& no, const QString& code, const QString* sta
     return where;
 }
 
-// Opens the rows on the shared query and leaves it on the first one.
-bool OpenSaleRows(const QString& no, const QString& code, const QString* state)
+// The first of the rows, empty when there is none.
+QSqlRecord FirstSaleRow(const QString& no, const QString& code, const QString* state)
 {
     TParams p;
     const QString sql = QStringLiteral("select *") + SaleRowsWhere(no, code, state, p);
-    QSqlQuery& q = DataBase->Query();
-    q.finish();
-    if (!DataBase->Execute(q, sql, p))
-        throw EDatabaseError(DataBase->LastErrorText());
-    return q.next();
+    return DataBase->FirstRow(sql, p).value_or(QSqlRecord());
 }
 }  // namespace
 
@@ -622,17 +648,20 @@ bool TframeInput::InvoiceExists(const QString& No, const QString& Code, const QS
 {
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("no database"));
-    return OpenSaleRows(No, Code, &State);
+    m_found = QSqlRecord();
+    m_found = FirstSaleRow(No, Code, &State);
+    return !m_found.isEmpty();
 }
 
 int TframeInput::CountInvoices(const QString& No, const QString& Code)
 {
+    m_found = QSqlRecord();
     if (!DataBase)
         return -1;
     try {
         TParams p;
         const int n = DataBase->Scalar(QStringLiteral("select count(*)") + SaleRowsWhere(No, Code, nullptr, p), p).toInt();
-        OpenSaleRows(No, Code, nullptr);  // the caller loads the row from the shared query
+        m_found = FirstSaleRow(No, Code, nullptr);  // the caller loads the row found
         return n;
     } catch (const ETallyraError&) {
         return -1;
@@ -862,7 +891,8 @@ bool TframeInput::eventFilter(QObject* watched, QEvent* event)
                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (typed && m_amountKeyFilter && m_amountKeyFilter(edit, key))
             return true;
-    } else if (event->type() == QEvent::FocusOut) {
+    } else if (event->type() == QEvent::FocusOut && !edit->isReadOnly()) {
+        // A locked amount stays as loaded (-12345): only what the clerk may type is tidied.
         if (edit == edtDJ)
             edtDJExit();
         else if (edit == edtJWJE1)

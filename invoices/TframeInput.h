@@ -96,20 +96,22 @@ public:
     // Shows a stored SaleDetail row. Raises EDatabaseError for a missing column and
     // EConvertError for an issue date, code or number that cannot be read.
     void LoadFromDataSet(const QSqlRecord& DataSet);
+    // False makes the 19 entry controls read-only (not disabled: their values stay readable and
+    // selectable); true makes them editable and enabled again.
     void SetInputEnabled(bool Value);
     void FillCarTypes();
     void FillModels();
     void cmbCPXHChange();
 
-    // Lookups in SaleDetail. InvoiceExists and CountInvoices leave the shared query of
-    // DataBase on their result (positioned on its first row); all but CountInvoices raise
-    // EDatabaseError.
+    // Lookups in SaleDetail. InvoiceExists and CountInvoices keep the first row they found in
+    // FoundRow (empty when none); all but CountInvoices raise EDatabaseError.
     bool EngineNoInUse(const QString& EngineNo, const QString& Kind);
     bool VinInUse(const QString& Vin, const QString& Kind);
     bool InvoiceExists(const QString& No, const QString& Code, const QString& State);
     int CountInvoices(const QString& No, const QString& Code);
     // A negative invoice reverses number No of code Code, or No without a code.
     bool IsReversed(const QString& No, const QString& Code);
+    const QSqlRecord& FoundRow() const { return m_found; }
 
     // Key filter of the four amount edits; true discards the key. A host may replace it.
     bool ConfirmInput(QLineEdit* edit, QKeyEvent* key);
@@ -137,6 +139,8 @@ protected:
 
 private:
     void BuildLayout();
+    // Every edit as wide as its longest value.
+    void ReserveRoomForLongestValues();
     void ShowDate(const QDate& day);
     void SetEntryReadOnly(bool readOnly);
     void ReformatAmount(QLineEdit* edit);
@@ -144,5 +148,6 @@ private:
     bool Fail(const QString& message, QWidget* focus);
 
     TEnterChain* m_enterChain = nullptr;  // Enter moves to the next entry control
+    QSqlRecord m_found;  // the first row of the last lookup
     std::function<bool(QLineEdit*, QKeyEvent*)> m_amountKeyFilter;
 };

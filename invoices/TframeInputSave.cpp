@@ -89,6 +89,12 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
         ShowError(QStringLiteral("开票失败！"));
         return false;
     }
+    // Offsets or template values out of range would use up the number with the text off the sheet.
+    if (const QString range = PrintRangeError(*PrintTpl, PrtOffX, PrtOffY); !range.isEmpty()) {
+        Log(QStringLiteral("开票失败：") + range);
+        ShowError(QStringLiteral("开票失败！\n") + range);
+        return false;
+    }
     QPoint page;
     try {
         page = GetPrinterPageSize();

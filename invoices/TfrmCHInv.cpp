@@ -167,8 +167,7 @@ void TfrmCHInv::LoadFound(const QString& number)
         ShowWarning(Named(number, code) + QStringLiteral("的发票信息不存在！"));
         return;
     }
-    // Taken before any other statement can move the shared query off the row counted.
-    const QSqlRecord row = DataBase->Query().record();
+    const QSqlRecord row = f.FoundRow();
     const QString ownCode = row.value(QStringLiteral("fpdm")).toString();
     // A voided, handed-back or lost number, or a negative invoice, is no sale to reverse.
     if (row.value(QStringLiteral("fpzt")).toString() != InvoiceState::Normal) {
@@ -202,7 +201,7 @@ void TfrmCHInv::btnPrtClick()
 {
     if (!frameInput1->CheckInput(InvoiceState::Negative)) {
         // A locked frame cannot take the focus the check asks for: the clerk searches again.
-        if (!frameInput1->edtGHDW->isEnabled())
+        if (IsFieldReadOnly(frameInput1->edtGHDW))
             edtInput->setFocus();
         return;
     }

@@ -18,6 +18,8 @@ TfrmInvDetail::TfrmInvDetail(QWidget* parent) : QDialog(parent)
     frameInput1 = new TframeInput(this);
     btnClose = new QPushButton(QStringLiteral("关闭"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
+    // Enter closes the view; the fields can still be walked with Tab and selected.
+    btnClose->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameInput1);
     layout->addWidget(btnClose, 0, Qt::AlignHCenter);
@@ -35,6 +37,7 @@ void TfrmInvDetail::ShowInvoice(const QSqlRecord& row, QWidget* parent)
         detail->frameInput1->PrepareInvoice();
         detail->frameInput1->LoadFromDataSet(row);
         detail->frameInput1->SetInputEnabled(false);
+        detail->btnClose->setFocus();
         const QString number = row.value(QStringLiteral("fphm")).toString();
         detail->setWindowTitle(detail->windowTitle() + QStringLiteral("——") + number);
         detail->resize(detail->sizeHint().expandedTo(detail->minimumSize()));

@@ -63,7 +63,7 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
 
     edtFPDM = named(new QLineEdit, "edtFPDM");
     LimitTyped(edtFPDM, 12, QStringLiteral("[0-9]"));
-    dtpLYRQ = named(new QDateEdit, "dtpLYRQ");
+    dtpLYRQ = named(new TDatePicker, "dtpLYRQ");
     dtpLYRQ->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtpLYRQ->setCalendarPopup(true);
     edtFPHMQ = named(new QLineEdit, "edtFPHMQ");

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QSqlQueryModel>
 
 TfrmQryInvRec::TfrmQryInvRec(QWidget* parent)
     : TListWindow({QStringLiteral("查询发票库存信息"), QStringLiteral("frmQryInvRec"), QSize(600, 400),
@@ -47,9 +46,10 @@ void TfrmQryInvRec::QueryStock()
 {
     const TStatement statement = StockStatement(dtpStart->date(), dtpEnd->date());
     WriteInvoiceLog(QStringLiteral("查询库存信息,条件为:") + statement.Text);
-    const int count = CountRows(statement);
-    dsInv->Query()->setQuery(OpenStatement(statement, false));
-    Panel3->setText(QStringLiteral("  共查询到") + QString::number(count) + QStringLiteral("条记录!"));
+    dsInv->SetRows(ReadStatement(statement));
+    FitColumnsToRowsShown();
+    // The rows read are the rows counted: a count of its own could see another moment.
+    Panel3->setText(QStringLiteral("  共查询到") + QString::number(dsInv->rowCount()) + QStringLiteral("条记录!"));
 }
 
 void TfrmQryInvRec::BitBtn2Click() { close(); }

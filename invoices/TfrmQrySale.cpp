@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlQueryModel>
 #include <QTableView>
 
 namespace {
@@ -114,30 +113,20 @@ void TfrmQrySale::QuerySales()
         QTableView* grid;
         ~TResume() { grid->setUpdatesEnabled(true); }
     } resume{dbgSale};
-    const int count = MeasureRows(statement);
-    dsSale->Query()->setQuery(OpenStatement(statement, false));
+    dsSale->SetRows(ReadStatement(statement));
+    MeasureRows();
     ApplyColumnWidths();
-    Panel3->setText(QStringLiteral("  共查询到") + QString::number(count) + QStringLiteral("条记录!"));
+    // The rows read are the rows counted: a count of its own could see another moment.
+    Panel3->setText(QStringLiteral("  共查询到") + QString::number(dsSale->rowCount()) + QStringLiteral("条记录!"));
 }
 
-int TfrmQrySale::MeasureRows(const TStatement& statement)
+void TfrmQrySale::MeasureRows()
 {
-    // Only the grid's fields (the driver reads every field of a row it fetches), and in the
-    // table's own order: the widest text is the same in any order.
-    QStringList fields;
-    for (const TGridColumn& c : dsSale->Columns())
-        fields << c.field;
-    TStatement walk = statement;
-    walk.Sql = statement.SelectOf(fields);
-    QSqlQuery rows = OpenStatement(walk, true);
     TTextWidths widths(dbgSale->font());
-    int count = 0;
-    while (FetchNext(rows)) {
-        ++count;
-        for (int c = 0; c < fields.size(); ++c)
-            ColWidths[c] = std::max(ColWidths[c], widths.Width(CellText(rows.value(c))));
-    }
-    return count;
+    const int rows = dsSale->rowCount();
+    for (int c = 0; c < int(ColWidths.size()) && c < dsSale->columnCount(); ++c)
+        for (int r = 0; r < rows; ++r)
+            ColWidths[c] = std::max(ColWidths[c], widths.Width(dsSale->index(r, c).data(Qt::DisplayRole).toString()));
 }
 
 void TfrmQrySale::ApplyColumnWidths()

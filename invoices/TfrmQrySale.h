@@ -33,7 +33,7 @@ public:
     void btnCloseClick();
 
 private:
-    // Walks the result once: widens ColWidths and returns the number of rows.
-    int MeasureRows(const TStatement& statement);
+    // Widens ColWidths to the widest text of the rows listed.
+    void MeasureRows();
     void ApplyColumnWidths();
 };

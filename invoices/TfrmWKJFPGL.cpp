@@ -97,6 +97,8 @@ TfrmWKJFPGL::TfrmWKJFPGL(QWidget* parent) : QDialog(parent)
     });
     connect(btnBlank, &QPushButton::clicked, this, [this] { Guarded([this] { btnBlankClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    // The clerk types the end number and presses Enter: the operation, with its question.
+    connect(edtEFPHM, &QLineEdit::returnPressed, btnBlank, &QPushButton::click);
 }
 
 void TfrmWKJFPGL::showEvent(QShowEvent* event)
@@ -151,7 +153,7 @@ void TfrmWKJFPGL::btnBlankClick()
     const QString op = Operation();
     if (!AskYesNo(QStringLiteral("确定要") + op + QStringLiteral("此发票吗,\n一旦") + op +
                       QStringLiteral("将无法恢复，请您慎重选择？"),
-                  TMsgKind::Warning))
+                  TMsgKind::Warning, mbNo))
         return;
     RegisterBlankRange(*kStates[ItemIndex()]);
 }

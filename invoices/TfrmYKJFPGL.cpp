@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QTableView>
 #include <algorithm>
 
@@ -103,7 +102,7 @@ void TfrmYKJFPGL::ResetQuery()
     ShowThisMonth();
     edtFPHM->clear();
     edtCJHM->clear();
-    dsSale->Query()->clear();  // the count line keeps its text
+    dsSale->Clear();  // the count line keeps its text
 }
 
 void TfrmYKJFPGL::btnQryClick() { QueryInvoices(); }
@@ -112,9 +111,10 @@ void TfrmYKJFPGL::QueryInvoices()
 {
     const TStatement statement = IssuedInvoicesStatement(dtpStart->date(), dtpEnd->date(), edtFPHM->text(),
                                                          edtCJHM->text(), CorpInfo.kpdName);
-    const int count = CountRows(statement);
-    dsSale->Query()->setQuery(OpenStatement(statement, false));
-    Panel3->setText(QStringLiteral("   共查询到：") + QString::number(count) + QStringLiteral("条记录"));
+    dsSale->SetRows(ReadStatement(statement));
+    FitColumnsToRowsShown();
+    // The rows read are the rows counted: a count of its own could see another moment.
+    Panel3->setText(QStringLiteral("   共查询到：") + QString::number(dsSale->rowCount()) + QStringLiteral("条记录"));
 }
 
 void TfrmYKJFPGL::btnBlankClick()
@@ -145,7 +145,7 @@ void TfrmYKJFPGL::btnBlankClick()
     for (const TSelected& s : selected) {
         if (!AskYesNo(QStringLiteral("您确实要作废") + s.fphm +
                           QStringLiteral("号发票吗？？\n一旦作废将无法恢复，请您慎重选择!!!"),
-                      TMsgKind::Warning))
+                      TMsgKind::Warning, mbNo))
             continue;
         const QDateTime issued = QDateTime::fromString(s.kprq, QString::fromLatin1(kDateTimeFormat));
         if (!issued.isValid()) {

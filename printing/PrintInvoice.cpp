@@ -8,6 +8,7 @@
 #include "core/TextCodec.h"
 
 #include <QFont>
+#include <algorithm>
 #include <cmath>
 
 int MmToPixels(int dpi, double mm)
@@ -79,16 +80,28 @@ void PrintItemText(const QString& text, const QString& fontName, int fontSize, d
     const int cw2 = device.AverageCharWidth();
     const int n = cw2 > 0 ? w / cw2 : 0;  // bytes per line
     py = py - th / 2 - th / 2;
-    QString rest = text;
-    while (device.TextExtent(rest).width() > w) {
-        const int take = CharsInBytes(rest, n);
+    // Whether the rest is wider than the field is told by a piece of it just long enough,
+    // never by the whole rest on every line: a long text costs its length, not its square.
+    auto wider = [&device, w, n](const QStringView rest) {
+        for (qsizetype piece = std::max(n, 1) + 1;; piece *= 2) {
+            if (piece >= rest.size())
+                return device.TextExtent(rest.toString()).width() > w;
+            if (device.TextExtent(rest.left(piece).toString()).width() > w)
+                return true;
+        }
+    };
+    const QStringView all(text);
+    qsizetype at = 0;
+    while (wider(all.mid(at))) {
+        const QStringView rest = all.mid(at);
+        const int take = CharsInBytes(rest.left(2 * static_cast<qsizetype>(std::max(n, 1)) + 2).toString(), n);
         if (take == 0)
             break;  // a field too narrow for one character: the rest goes on one line
-        PrintTextAt(px, py, rest.left(take));
-        rest = rest.mid(take);
+        PrintTextAt(px, py, rest.left(take).toString());
+        at += take;
         py += th;
     }
-    PrintTextAt(px, py, rest);
+    PrintTextAt(px, py, all.mid(at).toString());
 }
 
 void PrintFramedText(const QString& text, const QString& fontName, int fontSize, double x, double y, double)
@@ -115,6 +128,8 @@ bool PrintJob(const TPrintTemplate& tpl, int offX, int offY, bool testPage, QStr
 {
     TPrintDevice& device = PrintDevice();
     bool started = false;
+    if (const QString range = PrintRangeError(tpl, offX, offY); !range.isEmpty())
+        return Fail(error, range);
     try {
         SetPaperSize(tpl.PageWidth, tpl.PageHeight);
         SetPrintOrientation(tpl.PrintWay);
@@ -151,6 +166,25 @@ bool PrintJob(const TPrintTemplate& tpl, int offX, int offY, bool testPage, QStr
 }
 }  // namespace
 
+QString PrintRangeError(const TPrintTemplate& tpl, int offX, int offY)
+{
+    if (QString range = TemplateRangeError(tpl, true); !range.isEmpty())
+        return range;
+    // As the fine-tuning window allows them: up to the page's size either way.
+    auto offset = [](const char* key, int value, int page) {
+        if (value >= -page && value <= page)
+            return QString();
+        return QStringLiteral("Corvane.ini 中 [Print] %1=%2 超出范围（%3～%4 毫米），请在“打印调试”中重新设置")
+            .arg(QLatin1String(key))
+            .arg(value)
+            .arg(-page)
+            .arg(page);
+    };
+    if (QString x = offset("prtOffX", offX, tpl.PageWidth); !x.isEmpty())
+        return x;
+    return offset("prtOffY", offY, tpl.PageHeight);
+}
+
 bool PrintInvoice(const TPrintTemplate& tpl, int offX, int offY, QString* error)
 {
     return PrintJob(tpl, offX, offY, false, error);
@@ -165,7 +199,9 @@ void InstallPrintTemplateStore()
 {
     TPrintTemplateStore store;
     store.Create = [] { return std::make_shared<TPrintTemplate>(); };
-    store.LoadFromXML = [](TPrintTemplate& tpl, const QString& fileName) { return tpl.LoadFromXML(fileName); };
+    store.LoadFromXML = [](TPrintTemplate& tpl, const QString& fileName, QString* error) {
+        return tpl.LoadFromXML(fileName, error);
+    };
     store.SaveToDB = [](TPrintTemplate& tpl, TADODB& db) { return tpl.SaveToDB(db); };
     store.LoadFromDB = [](TPrintTemplate& tpl, TADODB& db) { return tpl.LoadFromDB(db); };
     SetPrintTemplateStore(store);

@@ -19,6 +19,11 @@ public:
 bool PrintInvoice(const TPrintTemplate& tpl, int offX, int offY, QString* error = nullptr);
 // The same with every item's display name in place of its value.
 bool PrintTestPage(const TPrintTemplate& tpl, int offX, int offY, QString* error = nullptr);
+// Why tpl cannot be printed with these offsets (mm, from "Corvane.ini"): an offset beyond plus
+// or minus the template's page, or a value of the template out of TemplateRangeError's range.
+// Empty when it can. PrintInvoice and PrintTestPage refuse such a job before it starts; the
+// issuing asks first, before anything is stored.
+QString PrintRangeError(const TPrintTemplate& tpl, int offX, int offY);
 // The printable page of the default printer in device pixels; raises EPrintError when there
 // is no printer.
 QPoint GetPrinterPageSize();

@@ -10,7 +10,9 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 constexpr auto kDeclaration = "<?xml version=\"1.0\" encoding=\"gb2312\"?>";
@@ -22,9 +24,23 @@ bool IsGbkFamily(const QString& encoding)
     return e == u"gb2312" || e == u"gbk" || e == u"cp936" || e == u"x-gbk" || e == u"ms936";
 }
 
+// A template is three elements deep (root, Item, its fields); anything deeper is not one, and
+// is refused before a document is built of it (a DOM of 200,000 nested elements takes minutes).
+constexpr int kMaxElementDepth = 3;
+
+// A file that is not a template, with the reason.
+struct TRefused : std::invalid_argument {
+    explicit TRefused(const QString& reason) : std::invalid_argument(reason.toStdString()) {}
+};
+
+QString ReaderError(const QXmlStreamReader& reader)
+{
+    return QStringLiteral("XML 无法解析（第%1行）：%2").arg(reader.lineNumber()).arg(reader.errorString());
+}
+
 // Reads the prolog only: the declared encoding, and whether a DOCTYPE is present. A DTD is
 // refused before anything of it is expanded (external entities, entity bombs).
-bool ReadProlog(const QByteArray& bytes, QString& encoding)
+void ReadProlog(const QByteArray& bytes, QString& encoding)
 {
     QXmlStreamReader reader(bytes);
     while (!reader.atEnd()) {
@@ -33,32 +49,53 @@ bool ReadProlog(const QByteArray& bytes, QString& encoding)
             encoding = reader.documentEncoding().toString();
             break;
         case QXmlStreamReader::DTD:
-            return false;
+            throw TRefused(QStringLiteral("文件含有 DOCTYPE"));
         case QXmlStreamReader::StartElement:
-            return true;
+            return;
         default:
             break;
         }
     }
-    return false;  // an error, or no element at all
+    throw TRefused(reader.hasError() ? ReaderError(reader) : QStringLiteral("文件中没有元素"));
 }
 
-bool ParseDocument(const QByteArray& bytes, QDomDocument& doc)
+// One pass over the whole document that builds nothing: well-formed, and no deeper than a template.
+void CheckShape(QXmlStreamReader& reader)
+{
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kMaxElementDepth)
+            throw TRefused(QStringLiteral("元素嵌套超过%1层（第%2行）").arg(kMaxElementDepth).arg(reader.lineNumber()));
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    if (reader.hasError())
+        throw TRefused(ReaderError(reader));
+}
+
+void ParseDocument(const QByteArray& bytes, QDomDocument& doc)
 {
     QString encoding;
-    if (!ReadProlog(bytes, encoding))
-        return false;
-    std::optional<QXmlStreamReader> reader;
-    if (IsGbkFamily(encoding)) {
-        const std::optional<QString> text = FromGbk(bytes);
-        if (!text)
-            return false;
-        reader.emplace(*text);
-    } else {
-        reader.emplace(bytes);  // UTF-8, UTF-16 and what else the reader knows
+    ReadProlog(bytes, encoding);
+    QString text;
+    const bool gbk = IsGbkFamily(encoding);
+    if (gbk) {
+        const std::optional<QString> decoded = FromGbk(bytes);
+        if (!decoded)
+            throw TRefused(QStringLiteral("文件声明为 %1，但含有不是 GBK 的字节").arg(encoding));
+        text = *decoded;
     }
-    reader->setEntityExpansionLimit(0);
-    return doc.setContent(&*reader, false);
+    auto reader = [&] {
+        auto r = gbk ? std::make_unique<QXmlStreamReader>(text) : std::make_unique<QXmlStreamReader>(bytes);
+        r->setEntityExpansionLimit(0);
+        return r;
+    };
+    CheckShape(*reader());
+    QString error;
+    int line = 0;
+    if (!doc.setContent(reader().get(), false, &error, &line))
+        throw TRefused(QStringLiteral("XML 无法解析（第%1行）：%2").arg(line).arg(error));
 }
 
 // The value of an element: the text of its one text child. An empty element has none;
@@ -88,7 +125,7 @@ void ReadText(const QDomElement& e, QString& into)
         into.clear();
         break;
     case TValue::Invalid:
-        throw std::invalid_argument("element without a text value");
+        throw TRefused(QStringLiteral("%1 不是文本（第%2行）").arg(e.tagName()).arg(e.lineNumber()));
     }
 }
 
@@ -96,13 +133,13 @@ void ReadNumber(const QDomElement& e, qint32& into)
 {
     QString value;
     if (ElementValue(e, value) != TValue::Text)
-        throw std::invalid_argument("number element without a value");
+        throw TRefused(QStringLiteral("%1 没有数值（第%2行）").arg(e.tagName()).arg(e.lineNumber()));
     const QString t = value.trimmed();
     const QString digits = t.startsWith(u'-') ? t.mid(1) : t;
     bool ok = IsDigits(digits);
     const qlonglong n = ok ? t.toLongLong(&ok) : 0;
     if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-        throw std::invalid_argument("not a whole number");
+        throw TRefused(QStringLiteral("%1 不是整数：%2（第%3行）").arg(e.tagName(), value.left(40)).arg(e.lineNumber()));
     into = static_cast<qint32>(n);
 }
 
@@ -111,8 +148,9 @@ void ReadItem(const QDomElement& e, TPrintDateItem& item, QString& detail)
     auto child = [&e](const char* name) { return e.firstChildElement(QLatin1String(name)); };
     if (QDomElement c = child("ItemFontName"); !c.isNull())
         ReadText(c, item.ItemFontName);
-    if (QDomElement c = child("ItemFontSize"); !c.isNull())
-        ReadNumber(c, item.ItemFontSize);
+    const QDomElement fontSize = child("ItemFontSize");
+    if (!fontSize.isNull())
+        ReadNumber(fontSize, item.ItemFontSize);
     if (QDomElement c = child("ItemName"); !c.isNull()) {
         ReadText(c, item.ItemName);
         detail = detail.isEmpty() ? item.ItemName : detail + u',' + item.ItemName;
@@ -127,18 +165,26 @@ void ReadItem(const QDomElement& e, TPrintDateItem& item, QString& detail)
         ReadNumber(c, item.ItemPosY);
     if (QDomElement c = child("ItemDisName"); !c.isNull())
         ReadText(c, item.ItemDisName);
+    // A size the file gives must be one a font can have; a missing one stays 0 as read.
+    if (!fontSize.isNull() && (item.ItemFontSize < kMinFontSize || item.ItemFontSize > kMaxFontSize))
+        throw TRefused(QStringLiteral("打印模板项目“%1”的字号 %2 超出范围（%3～%4）")
+                           .arg(item.ItemName)
+                           .arg(item.ItemFontSize)
+                           .arg(kMinFontSize)
+                           .arg(kMaxFontSize));
 }
 
 }  // namespace
 
-bool TPrintTemplate::LoadFromXML(QIODevice& device)
+bool TPrintTemplate::LoadFromXML(QIODevice& device, QString* error)
 {
     Clear();
     try {
         QByteArray bytes;
         QDomDocument doc;
-        if (!ReadDevice(device, bytes) || !ParseDocument(bytes, doc))
-            return false;
+        if (!ReadDevice(device, bytes))
+            throw TRefused(QStringLiteral("文件无法读取：") + device.errorString());
+        ParseDocument(bytes, doc);
         // Missing header elements keep what the template had; the name list is rebuilt.
         TPrintTemplate read;
         read.TmpDesc = TmpDesc;
@@ -162,22 +208,28 @@ bool TPrintTemplate::LoadFromXML(QIODevice& device)
             else if (name == u"Item")
                 ReadItem(e, read.Add(), read.TmpDetail);
         }
+        if (const QString range = TemplateRangeError(read, false); !range.isEmpty())
+            throw TRefused(range);
         AssignFrom(std::move(read));
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         Clear();
+        if (error)
+            *error = QString::fromUtf8(e.what());
         return false;
     }
 }
 
-bool TPrintTemplate::LoadFromXML(const QString& fileName)
+bool TPrintTemplate::LoadFromXML(const QString& fileName, QString* error)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         Clear();
+        if (error)
+            *error = QStringLiteral("文件无法打开：") + file.errorString();
         return false;
     }
-    return LoadFromXML(file);
+    return LoadFromXML(file, error);
 }
 
 bool TPrintTemplate::SaveToXML(QIODevice& device) const

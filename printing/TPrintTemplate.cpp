@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -184,4 +185,41 @@ bool TPrintTemplate::SaveToDB(TADODB& db)
         }
         return false;
     }
+}
+
+namespace {
+QString ItemLabel(const TPrintDateItem& item)
+{
+    return QStringLiteral("打印模板项目“%1”").arg(item.ItemName.isEmpty() ? item.ItemDisName.left(20) : item.ItemName);
+}
+
+QString OutOfRange(const QString& what, qint64 value, qint64 low, qint64 high, const char* unit)
+{
+    return QStringLiteral("%1 %2 超出范围（%3～%4%5）").arg(what).arg(value).arg(low).arg(high).arg(QString::fromUtf8(unit));
+}
+}  // namespace
+
+QString TemplateRangeError(const TPrintTemplate& tpl, bool fontSizeRequired)
+{
+    if (tpl.PageWidth < 0 || tpl.PageWidth > kMaxPaperMm)
+        return OutOfRange(QStringLiteral("打印模板的纸张宽度"), tpl.PageWidth, 0, kMaxPaperMm, " 毫米");
+    if (tpl.PageHeight < 0 || tpl.PageHeight > kMaxPaperMm)
+        return OutOfRange(QStringLiteral("打印模板的纸张高度"), tpl.PageHeight, 0, kMaxPaperMm, " 毫米");
+    // Turned to landscape the sheet's width is its height: either side bounds either position.
+    const int side = std::max(tpl.PageWidth, tpl.PageHeight);
+    const int width = side > 0 ? side : kMaxPaperMm;
+    const int height = width;
+    for (int i = 0; i < tpl.Count(); ++i) {
+        const TPrintDateItem& item = tpl.GetItem(i);
+        if ((fontSizeRequired || item.ItemFontSize != 0) &&
+            (item.ItemFontSize < kMinFontSize || item.ItemFontSize > kMaxFontSize))
+            return OutOfRange(ItemLabel(item) + QStringLiteral("的字号"), item.ItemFontSize, kMinFontSize, kMaxFontSize, "");
+        if (item.ItemMaxLength < 0 || item.ItemMaxLength > kMaxItemLength)
+            return OutOfRange(ItemLabel(item) + QStringLiteral("的长度"), item.ItemMaxLength, 0, kMaxItemLength, " 毫米");
+        if (item.ItemPosX < -width || item.ItemPosX > width)
+            return OutOfRange(ItemLabel(item) + QStringLiteral("的横向位置"), item.ItemPosX, -width, width, " 毫米");
+        if (item.ItemPosY < -height || item.ItemPosY > height)
+            return OutOfRange(ItemLabel(item) + QStringLiteral("的纵向位置"), item.ItemPosY, -height, height, " 毫米");
+    }
+    return {};
 }

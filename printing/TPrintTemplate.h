@@ -49,10 +49,12 @@ public:
     bool SaveToDB(TADODB& db);
 
     // The template file "PrintTemplate.xml" (GBK). None of them raises. A failed read leaves
-    // the template without items and its header as it was; a document with a DOCTYPE is refused.
-    bool LoadFromXML(const QString& fileName);
+    // the template without items and its header as it was, and gives its reason in error; a
+    // document with a DOCTYPE, elements nested deeper than a template's, or a number out of
+    // the range of TemplateRangeError is refused.
+    bool LoadFromXML(const QString& fileName, QString* error = nullptr);
     bool SaveToXML(const QString& fileName) const;
-    bool LoadFromXML(QIODevice& device);
+    bool LoadFromXML(QIODevice& device, QString* error = nullptr);
     bool SaveToXML(QIODevice& device) const;
 
 private:
@@ -60,3 +62,18 @@ private:
 
     std::deque<TPrintDateItem> m_items;
 };
+
+// What a template may hold, so that everything printed stays on the scale of its page and no
+// arithmetic of the printing overflows. The paper is bounded as the printer driver's 16-bit
+// fields of tenths of a millimetre bound it.
+inline constexpr int kMaxPaperMm = 3276;
+inline constexpr int kMinFontSize = 1;
+inline constexpr int kMaxFontSize = 72;
+inline constexpr int kMaxItemLength = 200;
+
+// Why the template cannot be printed, naming the item, the value and the range allowed; empty
+// when it can: paper 0 to kMaxPaperMm, positions within plus or minus the paper's longer side
+// (either orientation; kMaxPaperMm where the template gives no paper), lengths 0 to kMaxItemLength, font sizes
+// kMinFontSize to kMaxFontSize. A font size of 0 (not given in a file) passes unless
+// fontSizeRequired.
+QString TemplateRangeError(const TPrintTemplate& tpl, bool fontSizeRequired);

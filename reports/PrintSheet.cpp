@@ -63,12 +63,22 @@ TLayout Measure(const TSheetContent& s)
         l.rowCells[static_cast<size_t>(row)] = {i, j};
         i = j;
     }
-    for (const TCellRange& m : s.merges) {
+    for (TCellRange m : s.merges) {
+        // Only what lies inside the used range is drawn: a merge past it covers nothing more.
+        if (m.top < 1 || m.left < 1 || m.top > s.rows || m.left > s.columns || m.bottom < m.top || m.right < m.left)
+            continue;
+        m.bottom = std::min(m.bottom, s.rows);
+        m.right = std::min(m.right, s.columns);
         l.mergeAt[Key(m.top, m.left)] = m;
-        for (int r = m.top; r <= m.bottom; ++r)
-            for (int c = m.left; c <= m.right; ++c)
-                if (r != m.top || c != m.left)
+        // The cells a merge hides are those that exist under it, not every place it spans.
+        for (int r = m.top; r <= m.bottom; ++r) {
+            const auto [begin, end] = l.rowCells[static_cast<size_t>(r)];
+            for (size_t i = begin; i < end; ++i) {
+                const int c = s.cells[i].column;
+                if (c >= m.left && c <= m.right && (r != m.top || c != m.left))
                     l.covered[Key(r, c)] = true;
+            }
+        }
     }
     return l;
 }

@@ -49,7 +49,7 @@ bool ReadyToMakeReport(const QString& templateFile, const QString& reportFile)
         return false;
     }
     if (QFileInfo::exists(reportFile)) {
-        if (!AskYesNo(reportFile + QStringLiteral("已经存在，是否重新生成？？")))
+        if (!AskYesNo(reportFile + QStringLiteral("已经存在，是否重新生成？？"), TMsgKind::Confirmation, mbNo))
             return false;
         WriteReportLog(QStringLiteral("重新生成报表:") + reportFile);
     }

@@ -29,7 +29,14 @@ TExportListWindow::TExportListWindow(const TListKind& kind, const TGridColumns& 
     StaticText1 = Named(new QLabel(QStringLiteral("导出数据的月份"), Panel1), "StaticText1");
     dtpDate = Named(new QDateEdit(Panel1), "dtpDate");
     dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM"));
-    dtpDate->setEnabled(false);
+    // The month is fixed, yet shown as readable text (a disabled picker would grey it out).
+    dtpDate->setReadOnly(true);
+    dtpDate->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    dtpDate->setFrame(false);
+    dtpDate->setFocusPolicy(Qt::NoFocus);
+    QPalette plain = dtpDate->palette();
+    plain.setColor(QPalette::Base, plain.color(QPalette::Window));
+    dtpDate->setPalette(plain);
     SpeedButton1 = Named(new QPushButton(QStringLiteral("请选择要导出的路径"), Panel1), "SpeedButton1");
     edtPath = Named(new QLineEdit(Panel1), "edtPath");
     edtPath->setReadOnly(true);

@@ -241,20 +241,33 @@ void Parse(pugi::xml_document& doc, const QByteArray& bytes, const QString& file
         throw EWorkbookError(file, QStringLiteral("%1 无法解析：%2").arg(part, QString::fromUtf8(r.description())));
 }
 
-// A part name relative to the folder of another part, as relationships give it.
+// A part name relative to the folder of another part, as relationships give it; empty for a
+// target that climbs above the package's root (it names no part).
 QString ResolvePart(const QString& base, const QString& target)
 {
-    if (target.startsWith(u'/'))
-        return target.mid(1);
     const qsizetype slash = base.lastIndexOf(u'/');
-    QStringList parts = slash < 0 ? QStringList() : base.left(slash).split(u'/', Qt::SkipEmptyParts);
+    QStringList parts = target.startsWith(u'/') || slash < 0 ? QStringList() : base.left(slash).split(u'/', Qt::SkipEmptyParts);
     for (const QString& p : target.split(u'/', Qt::SkipEmptyParts)) {
-        if (p == QLatin1String(".."))
+        if (p == QLatin1String("..")) {
+            if (parts.isEmpty())
+                return {};
             parts.removeLast();
-        else if (p != QLatin1String("."))
+        } else if (p != QLatin1String(".")) {
             parts << p;
+        }
     }
     return parts.join(u'/');
+}
+
+// The part a relationship the workbook needs names; raises for one outside the package.
+QString UsedPart(const QString& base, const pugi::xml_node& relationship, const QString& file)
+{
+    const QString target = QString::fromUtf8(relationship.attribute("Target").value());
+    const QString part = ResolvePart(base, target);
+    if (part.isEmpty())
+        throw EWorkbookError(file, target.isEmpty() ? QStringLiteral("工作簿的关系没有目标")
+                                                    : QStringLiteral("工作簿的关系指向包外：%1").arg(target));
+    return part;
 }
 
 QString RelsOf(const QString& part)
@@ -329,7 +342,21 @@ struct TColumns {
     bool hidden = false;
 };
 
-struct TCycle {};
+// Formulas are computed deepest first on a stack of their own, not by recursion; this only
+// bounds the memory a hostile chain may take.
+constexpr int kMaxChainDepth = 100000;
+
+// A formula that cannot be computed: it takes part in a cycle, or its chain of formulas is
+// deeper than kMaxChainDepth. Row and column name the cell where it was found.
+struct TCycle {
+    int row = 0, column = 0;
+    bool tooDeep = false;
+    QString Reason() const
+    {
+        return tooDeep ? QStringLiteral("%1 的公式引用链超过%2层").arg(CellName(row, column)).arg(kMaxChainDepth)
+                       : QStringLiteral("%1 的公式循环引用").arg(CellName(row, column));
+    }
+};
 
 void AppendAttributes(std::string& out, const TAttributes& attributes)
 {
@@ -342,7 +369,6 @@ void AppendAttributes(std::string& out, const TAttributes& attributes)
     }
 }
 
-constexpr int kMaxDepth = 2000;
 }  // namespace
 
 struct TWorkbook::TData {
@@ -367,7 +393,6 @@ struct TWorkbook::TData {
     std::unordered_map<int, int> borderedXf, borderedBorder;
 
     quint64 generation = 1;
-    mutable int depth = 0;
     TFormulaCells access;
 
     TData();
@@ -382,28 +407,30 @@ struct TWorkbook::TData {
     const TCell* Find(int row, int column) const;
     TCell& At(int row, int column);
     int NewCellStyle(int row, int column) const;
-    TCellValue ValueOf(const TCell& cell) const;
+    TCellValue ValueOf(const TCell& cell, int row, int column) const;
+    void ComputeChain(const TCell& cell, int row, int column) const;
+    void FormulaInputs(const std::vector<TFormulaTerm>& chain, std::vector<std::pair<int, int>>& inputs) const;
     TCellValue Stored(const TCell& cell) const;
     void Changed() { ++generation; }
 
     int BorderedXf(int xf);
     int BorderedBorder(int border);
     TCellLook LookOf(int xf) const;
-    void WriteCell(std::string& out, const std::string& name, const TCell& cell);
+    void WriteCell(std::string& out, const std::string& name, const TCell& cell, int row, int column);
 };
 
 TWorkbook::TData::TData()
 {
     access.value = [this](int row, int column) {
         const TCell* c = Find(row, column);
-        return c ? ValueOf(*c) : TCellValue{};
+        return c ? ValueOf(*c, row, column) : TCellValue{};
     };
     access.forEach = [this](int top, int left, int bottom, int right, const std::function<bool(const TCellValue&)>& fn) {
         for (auto r = rows.lower_bound(top); r != rows.end() && r->first <= bottom; ++r) {
             const auto& cells = r->second.cells;
             auto c = std::lower_bound(cells.begin(), cells.end(), left, [](const auto& p, int col) { return p.first < col; });
             for (; c != cells.end() && c->first <= right; ++c)
-                if (!fn(ValueOf(c->second)))
+                if (!fn(ValueOf(c->second, r->first, c->first)))
                     return;
         }
     };
@@ -429,7 +456,7 @@ void TWorkbook::TData::Load(const QByteArray& bytes, const QString& name)
     Parse(rels, Bytes(QStringLiteral("_rels/.rels")), file, QStringLiteral("_rels/.rels"));
     for (pugi::xml_node r : Child(rels, "Relationships").children())
         if (Is(r, "Relationship") && EndsWith(r.attribute("Type").value(), "/officeDocument"))
-            workbookPart = ResolvePart(QString(), QString::fromUtf8(r.attribute("Target").value()));
+            workbookPart = UsedPart(QString(), r, file);
     if (workbookPart.isEmpty())
         throw EWorkbookError(file, QStringLiteral("不是 .xlsx 工作簿：没有工作簿部件"));
     Parse(workbookDoc, Bytes(workbookPart), file, workbookPart);
@@ -454,17 +481,16 @@ void TWorkbook::TData::Load(const QByteArray& bytes, const QString& name)
         if (!Is(r, "Relationship"))
             continue;
         const char* type = r.attribute("Type").value();
-        const QString target = ResolvePart(workbookPart, QString::fromUtf8(r.attribute("Target").value()));
         if (sheetId == r.attribute("Id").value()) {
             if (!EndsWith(type, "/worksheet"))
                 throw EWorkbookError(file, QStringLiteral("第一张表不是工作表"));
-            sheetPart = target;
+            sheetPart = UsedPart(workbookPart, r, file);
         } else if (EndsWith(type, "/styles")) {
-            stylesPart = target;
+            stylesPart = UsedPart(workbookPart, r, file);
         } else if (EndsWith(type, "/sharedStrings")) {
-            sharedStringsPart = target;
+            sharedStringsPart = UsedPart(workbookPart, r, file);
         } else if (EndsWith(type, "/calcChain")) {
-            calcChainPart = target;
+            calcChainPart = UsedPart(workbookPart, r, file);
         }
     }
     if (sheetPart.isEmpty())
@@ -684,28 +710,96 @@ TCell& TWorkbook::TData::At(int row, int column)
 
 TCellValue TWorkbook::TData::Stored(const TCell& cell) const { return {cell.kind, cell.text, cell.number}; }
 
-TCellValue TWorkbook::TData::ValueOf(const TCell& cell) const
+TCellValue TWorkbook::TData::ValueOf(const TCell& cell, int row, int column) const
 {
     if (!cell.formula || !cell.formula->parsed)
         return Stored(cell);
     const TFormulaCell& f = *cell.formula;
     if (f.generation == generation)
         return f.cached;
-    if (f.busy || depth >= kMaxDepth)
-        throw TCycle{};
-    f.busy = true;
-    ++depth;
-    try {
-        f.cached = EvaluateFormula(*f.parsed, access);
-    } catch (...) {
-        f.busy = false;
-        --depth;
-        throw;
-    }
-    f.busy = false;
-    --depth;
-    f.generation = generation;
+    // Reached from a formula being computed: its inputs were computed first, so this is a cycle.
+    if (f.busy)
+        throw TCycle{row, column, false};
+    ComputeChain(cell, row, column);
     return f.cached;
+}
+
+// The formula cells (row, column) a formula reads, directly.
+void TWorkbook::TData::FormulaInputs(const std::vector<TFormulaTerm>& chain, std::vector<std::pair<int, int>>& inputs) const
+{
+    auto add = [&](int row, int column, const TCell& c) {
+        if (c.formula && c.formula->parsed && c.formula->generation != generation)
+            inputs.emplace_back(row, column);
+    };
+    for (const TFormulaTerm& term : chain) {
+        if (term.kind == TFormulaTerm::Ref) {
+            if (const TCell* c = Find(term.ref.row, term.ref.column))
+                add(term.ref.row, term.ref.column, *c);
+        } else if (term.kind == TFormulaTerm::Sum) {
+            for (const TFormulaArg& arg : term.args) {
+                if (!arg.range) {
+                    FormulaInputs(arg.chain, inputs);
+                    continue;
+                }
+                for (auto r = rows.lower_bound(arg.from.row); r != rows.end() && r->first <= arg.to.row; ++r) {
+                    const auto& cells = r->second.cells;
+                    auto c = std::lower_bound(cells.begin(), cells.end(), arg.from.column,
+                                              [](const auto& p, int col) { return p.first < col; });
+                    for (; c != cells.end() && c->first <= arg.to.column; ++c)
+                        add(r->first, c->first, c->second);
+                }
+            }
+        }
+    }
+}
+
+// Computes the formula and every formula it depends on, inputs before the formulas that read
+// them, on an explicit stack: a chain of any length takes no program stack.
+void TWorkbook::TData::ComputeChain(const TCell& cell, int row, int column) const
+{
+    struct TFrame {
+        const TCell* cell;
+        int row, column;
+        std::vector<std::pair<int, int>> inputs;
+        size_t next = 0;
+    };
+    std::vector<TFrame> stack;
+    auto push = [&](const TCell& c, int r, int col) {
+        c.formula->busy = true;
+        stack.push_back({&c, r, col, {}, 0});
+        FormulaInputs(c.formula->parsed->chain, stack.back().inputs);
+    };
+    auto unwind = [&](TCycle cycle) {
+        for (const TFrame& f : stack)
+            f.cell->formula->busy = false;
+        throw cycle;
+    };
+    push(cell, row, column);
+    while (!stack.empty()) {
+        TFrame& top = stack.back();
+        if (top.next < top.inputs.size()) {
+            const auto [r, c] = top.inputs[top.next++];
+            const TCell* input = Find(r, c);
+            const TFormulaCell& f = *input->formula;
+            if (f.generation == generation)
+                continue;
+            if (f.busy)
+                unwind({r, c, false});
+            if (stack.size() >= static_cast<size_t>(kMaxChainDepth))
+                unwind({r, c, true});
+            push(*input, r, c);
+            continue;
+        }
+        const TFormulaCell& f = *top.cell->formula;
+        try {
+            f.cached = EvaluateFormula(*f.parsed, access);  // every input is computed by now
+        } catch (const TCycle&) {
+            unwind({top.row, top.column, false});
+        }
+        f.busy = false;
+        f.generation = generation;
+        stack.pop_back();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -871,7 +965,7 @@ TCellLook TWorkbook::TData::LookOf(int xf) const
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-void TWorkbook::TData::WriteCell(std::string& out, const std::string& name, const TCell& cell)
+void TWorkbook::TData::WriteCell(std::string& out, const std::string& name, const TCell& cell, int row, int column)
 {
     const std::string& p = prefix;
     out += '<';
@@ -904,9 +998,9 @@ void TWorkbook::TData::WriteCell(std::string& out, const std::string& name, cons
         if (f.parsed) {
             TCellValue v;
             try {
-                v = ValueOf(cell);
-            } catch (const TCycle&) {
-                v = {TCellKind::Error, QStringLiteral("#REF!"), 0};
+                v = ValueOf(cell, row, column);
+            } catch (const TCycle& cycle) {
+                throw EWorkbookError(file, cycle.Reason());
             }
             if (v.kind == TCellKind::Error) {
                 type = "e";
@@ -1052,7 +1146,7 @@ std::string TWorkbook::TData::SheetXml()
                 column = ColumnName(c).toStdString();
             name = column;
             name += number;
-            WriteCell(out, name, cell);
+            WriteCell(out, name, cell, r, c);
         }
         out += "</";
         out += prefix;
@@ -1214,11 +1308,12 @@ void TWorkbook::SetFormula(int row, int column, const QString& formula)
     c.formula->parsed = std::move(parsed);
     d->Changed();
     try {
-        d->ValueOf(c);
-    } catch (const TCycle&) {
+        d->ValueOf(c, row, column);
+    } catch (const TCycle& cycle) {
         std::swap(previous, c);
         d->Changed();
-        throw EWorkbookError(d->file, QStringLiteral("%1 的公式循环引用：%2").arg(CellName(row, column), formula));
+        throw EWorkbookError(d->file, cycle.tooDeep ? cycle.Reason()
+                                                    : QStringLiteral("%1 的公式循环引用：%2").arg(CellName(row, column), formula));
     }
 }
 
@@ -1250,9 +1345,9 @@ TCellValue TWorkbook::Value(int row, int column) const
     if (!c)
         return {};
     try {
-        return d->ValueOf(*c);
-    } catch (const TCycle&) {
-        throw EWorkbookError(d->file, QStringLiteral("%1 的公式循环引用").arg(CellName(row, column)));
+        return d->ValueOf(*c, row, column);
+    } catch (const TCycle& cycle) {
+        throw EWorkbookError(d->file, cycle.Reason());
     }
 }
 
@@ -1282,9 +1377,9 @@ TSheetContent TWorkbook::Content() const
             out.row = r;
             out.column = c;
             try {
-                out.value = d->ValueOf(cell);
-            } catch (const TCycle&) {
-                out.value = {TCellKind::Error, QStringLiteral("#REF!"), 0};
+                out.value = d->ValueOf(cell, r, c);
+            } catch (const TCycle& cycle) {
+                throw EWorkbookError(d->file, cycle.Reason());
             }
             out.look = look(cell.style);
             s.rows = std::max(s.rows, r);
@@ -1293,6 +1388,7 @@ TSheetContent TWorkbook::Content() const
         }
     }
     s.defaultRowHeight = d->defaultRowHeight;
+    const int cellRows = s.rows, cellColumns = s.columns;
 
     const pugi::xml_node worksheet = d->sheetDoc.document_element();
     for (pugi::xml_node m : Child(worksheet, "mergeCells").children()) {
@@ -1303,9 +1399,17 @@ TSheetContent TWorkbook::Content() const
         if (ends.size() != 2 || !ParseCellName(ends[0], range.top, range.left) ||
             !ParseCellName(ends[1], range.bottom, range.right))
             continue;
+        if (range.top > range.bottom)
+            std::swap(range.top, range.bottom);
+        if (range.left > range.right)
+            std::swap(range.left, range.right);
+        // Clipped to the cells: a merge over the whole sheet must not make a million empty rows
+        // to show and print.
+        if (range.top > cellRows || range.left > cellColumns)
+            continue;
+        range.bottom = std::min(range.bottom, cellRows);
+        range.right = std::min(range.right, cellColumns);
         s.merges.push_back(range);
-        s.rows = std::max(s.rows, range.bottom);
-        s.columns = std::max(s.columns, range.right);
     }
     for (int c = 1; c <= s.columns; ++c) {
         double width = d->defaultColumnWidth;

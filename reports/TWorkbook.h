@@ -63,7 +63,7 @@ struct TSheetContent {
         TCellValue value;
         int look = 0;  // index into looks
     };
-    int rows = 0;     // the used range: every cell, styled or not, and every merge
+    int rows = 0;     // the used range: every cell, styled or not; merges are clipped to it
     int columns = 0;
     std::vector<TCell> cells;  // sorted by row, then column
     std::vector<TCellLook> looks;  // looks[0] is the workbook's default
@@ -109,7 +109,8 @@ public:
     void SetBorders(const QString& from, const QString& to);
     void SetBorders(int top, int left, int bottom, int right);
 
-    // The cell's value; a formula's computed value.
+    // The cell's value; a formula's computed value. Raises EWorkbookError for a formula in a
+    // cycle (as do Content and the writing).
     TCellValue Value(int row, int column) const;
     // The formula with its "=", empty for a cell without one.
     QString Formula(int row, int column) const;

@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -31,6 +32,8 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
+    stSSQ = new QLabel(Panel1);
+    stSSQ->setObjectName(QStringLiteral("stSSQ"));
     btnPath = new QPushButton(QStringLiteral("请选择导出路径："), Panel1);
     btnPath->setObjectName(QStringLiteral("btnPath"));
     edtFName = new QLineEdit(Panel1);
@@ -40,7 +43,7 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
     btnExport->setObjectName(QStringLiteral("btnExport"));
     btnClose = new QPushButton(QStringLiteral("关闭"), Panel1);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    LayOutBar(Panel1, {btnPath, edtFName, btnExport, btnClose}, edtFName);
+    LayOutBar(Panel1, {stSSQ, btnPath, edtFName, btnExport, btnClose}, edtFName);
 
     // A list of lines of one height: only the lines in view are made, whatever the file's size.
     m_lines = new TDeclarationLines(this);
@@ -78,6 +81,7 @@ void TfrmMKICData::PrepareFileName()
     const QDateTime now = Now();
     ReportFileName = DeclarationFileName(CorpInfo.corpTaxID, now.date());
     ReportMonth = PreviousMonthKey(now);
+    stSSQ->setText(QStringLiteral("申报所属期：") + MonthTitle(ReportMonth));
     edtFName->setText(AppPath + ReportFileName);
 }
 
@@ -95,7 +99,7 @@ void TfrmMKICData::btnExportClick()
 {
     const QString path = edtFName->text();
     if (QFileInfo::exists(path)) {
-        if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？")))
+        if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？"), TMsgKind::Confirmation, mbNo))
             return;
         // The old file stays until the new one replaces it whole.
         WriteReportLog(QStringLiteral("重新生成报表:") + path);

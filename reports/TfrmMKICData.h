@@ -1,6 +1,7 @@
 #pragma once
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
@@ -13,6 +14,7 @@ public:
     explicit TfrmMKICData(QWidget* parent = nullptr);
 
     QWidget* Panel1;
+    QLabel* stSSQ;  // "申报所属期：" and the month declared
     QPushButton* btnPath;
     QLineEdit* edtFName;
     QPushButton* btnExport;

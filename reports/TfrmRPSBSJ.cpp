@@ -53,8 +53,12 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
     sbtnSelDir->setToolTip(QStringLiteral("选择申报路径"));
     sbtnSelDir->setFocusPolicy(Qt::NoFocus);
     Label2 = Named(new QLabel(QStringLiteral("文件名称："), GroupBox1), "Label2");
-    edtName = Named(new QLineEdit(GroupBox1), "edtName");
-    edtName->setReadOnly(true);
+    edtName = Named(new QLabel(GroupBox1), "edtName");
+    // The whole name, wrapped: a company's name and the month make it longer than a line.
+    edtName->setWordWrap(true);
+    edtName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    edtName->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    edtName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Panel2 = Named(new QLabel(QStringLiteral("正在生成申报数据……"), GroupBox1), "Panel2");
     Panel2->setAlignment(Qt::AlignCenter);
     Panel2->setStyleSheet(QStringLiteral("color: red;"));
@@ -114,7 +118,7 @@ void TfrmRPSBSJ::PrepareReportFile()
     Panel2->hide();
     ReportMonth = PreviousMonthKey(Now());
     edtName->setText(SaleListFileName(CorpInfo.corpName, ReportMonth));
-    edtName->setCursorPosition(0);  // the name shown from its start
+    edtName->setToolTip(edtName->text());
     ReportFile = TrimBlanks(edtPath->text()) + TrimBlanks(edtName->text());
 }
 

@@ -21,7 +21,7 @@ public:
     QLineEdit* edtPath;
     QToolButton* sbtnSelDir;
     QLabel* Label2;
-    QLineEdit* edtName;
+    QLabel* edtName;  // the file name, wrapped so that it shows whole
     QLabel* Panel2;
     QWidget* Panel1;
     QPushButton* btnOK;

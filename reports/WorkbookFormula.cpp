@@ -115,6 +115,9 @@ private:
         m_pos += 3;
         if (!Take('('))
             return false;
+        // Parsing and computing recurse once a level: a deeper formula is refused, not a stack overflow.
+        if (++m_depth > kMaxFormulaNesting)
+            return false;
         term.kind = TFormulaTerm::Sum;
         do {
             TFormulaArg arg;
@@ -122,6 +125,7 @@ private:
                 return false;
             term.args.push_back(std::move(arg));
         } while (Take(','));
+        --m_depth;
         return Take(')');
     }
 
@@ -152,6 +156,7 @@ private:
 
     QByteArray m_text;
     qsizetype m_pos = 0;
+    int m_depth = 0;
 };
 
 TCellValue NumberValue(double v) { return {TCellKind::Number, GeneralNumberText(v), v}; }

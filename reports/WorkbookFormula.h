@@ -35,7 +35,10 @@ struct TParsedFormula {
     std::vector<TFormulaTerm> chain;
 };
 
-// The formula without its "="; nullopt for anything else.
+// As a spreadsheet allows: SUM inside SUM at most this many levels deep.
+inline constexpr int kMaxFormulaNesting = 64;
+
+// The formula without its "="; nullopt for anything else, and for SUMs nested deeper.
 std::optional<TParsedFormula> ParseFormula(const QString& text);
 
 // The cells a formula reads: the value of one cell, and the values of the cells that exist in

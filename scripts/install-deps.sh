@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6sql6-sqlite libgl-dev
+  qt6-base-dev libqt6sql6-sqlite libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libjpeg62-turbo-dev libzip-dev libpugixml-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei

@@ -3,7 +3,23 @@
 #include "core/Dialogs.h"
 #include "core/Errors.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <exception>
+#include <memory>
+
+bool LoadQtTranslations(const QString& folder)
+{
+    const QString dir = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), dir)) {
+        qWarning("qtbase_zh_CN.qm not found in %s (package qt6-translations-l10n): Qt's own dialogs stay in English",
+                 qUtf8Printable(dir));
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.release());
+    return true;
+}
 
 bool DeliverGuarded(const std::function<bool()>& deliver)
 {

@@ -555,8 +555,9 @@ void TfrmMain::AddChild(QWidget* child, QAction* action)
 bool TfrmMain::IssuingChecks()
 {
     TCurFPInfo current;
-    if (!GetCurInvoice(current)) {
-        ShowWarning(QStringLiteral("取当前发票号码错误,请检查是否有可用的发票!"));
+    QString failure;
+    if (!GetCurInvoice(current, &failure)) {
+        ShowWarning(CurInvoiceErrorText(failure));
         FPRKGL->trigger();
         return false;
     }

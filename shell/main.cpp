@@ -6,6 +6,7 @@
 int main(int argc, char* argv[])
 {
     TApplication app(argc, argv);
+    LoadQtTranslations();
     InstallFontSubstitutions();
     InstallPrintTemplateStore();
     TQtDialogs dialogs;

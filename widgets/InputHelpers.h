@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateEdit>
 #include <QObject>
 #include <QRegularExpression>
 #include <QValidator>
@@ -45,3 +46,23 @@ private:
 // the program: outside a dialog a button takes only Space. Installed on the application once;
 // further calls do nothing.
 void InstallEnterPressesButtons();
+
+// Widens an edit (its minimum width) so that a text of textWidth pixels shows whole in it.
+void ReserveTextWidth(QLineEdit* edit, int textWidth);
+
+// Makes a field (an edit or a list) read-only, or editable again. A read-only field stays
+// enabled: the clerk reads its value in the normal text colour and may select and copy it, but
+// cannot change it (a list does not open). A disabled field would grey its value out.
+void SetFieldReadOnly(QWidget* field, bool readOnly);
+bool IsFieldReadOnly(const QWidget* field);
+
+// A date picker that Tab leaves for the next control, as it leaves every other field; within
+// the date the arrow keys move between year, month and day.
+class TDatePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+};

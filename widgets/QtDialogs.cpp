@@ -22,7 +22,7 @@ void CentreOnScreen(QWidget* w)
 }  // namespace
 
 TMsgButton TQtDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                                  TMsgButtons buttons)
+                                  TMsgButtons buttons, TMsgButton defaultButton)
 {
     QMessageBox box(ModalParent());
     box.setWindowTitle(caption);
@@ -55,7 +55,10 @@ TMsgButton TQtDialogs::MessageBox(TMsgKind kind, const QString& caption, const Q
             made.append(qMakePair(static_cast<QAbstractButton*>(box.addButton(ButtonText(c.button), c.role)), c.button));
     if (made.isEmpty())
         made.append(qMakePair(static_cast<QAbstractButton*>(box.addButton(ButtonText(mbOK), QMessageBox::AcceptRole)), mbOK));
-    box.setDefaultButton(qobject_cast<QPushButton*>(made.first().first));
+    const TMsgButton enter = DefaultButtonOf(buttons, defaultButton);
+    for (const auto& [b, id] : made)
+        if (id == enter)
+            box.setDefaultButton(qobject_cast<QPushButton*>(b));
     // Closing the box otherwise counts as its "no" or "cancel" button.
     for (const auto& [b, id] : made)
         if (id == mbCancel || id == mbNo)

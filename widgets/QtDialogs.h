@@ -5,8 +5,8 @@
 // texts, the input box TfrmInput, and the file and folder dialogs.
 class TQtDialogs final : public TDialogs {
 public:
-    TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                          TMsgButtons buttons) override;
+    TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text, TMsgButtons buttons,
+                          TMsgButton defaultButton = mbNone) override;
     bool InputBox(const QString& caption, const QString& prompt, QString& value, int maxLength) override;
     QString SelectDirectory(const QString& caption, const QString& startFolder) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& filter) override;

@@ -143,7 +143,7 @@ struct FakeStore {
         TPrintTemplateStore s;
         s.Create = [] { return std::shared_ptr<TPrintTemplate>(reinterpret_cast<TPrintTemplate*>(new int(0)),
                                                                 [](TPrintTemplate* p) { delete reinterpret_cast<int*>(p); }); };
-        s.LoadFromXML = [this](TPrintTemplate&, const QString& f) { calls << "xml:" + QFileInfo(f).fileName(); return loadOk; };
+        s.LoadFromXML = [this](TPrintTemplate&, const QString& f, QString*) { calls << "xml:" + QFileInfo(f).fileName(); return loadOk; };
         s.SaveToDB = [this](TPrintTemplate&, TADODB&) { calls << "save"; return saveOk; };
         s.LoadFromDB = [this](TPrintTemplate&, TADODB&) { calls << "load"; return true; };
         SetPrintTemplateStore(s);

@@ -98,11 +98,78 @@ TEST_F(TADODBTest, AFailingCommitRaisesAndLeavesTheTransactionToRollBack)
 
 TEST_F(TADODBTest, ConnectClosesTheSharedQuery)
 {
-    TRows rows;
-    ASSERT_EQ(db.OpenSQL(QStringLiteral("select * from CLLX"), rows), 2);
+    ASSERT_TRUE(db.Execute(db.Query(), QStringLiteral("select * from CLLX"), {}));
     EXPECT_TRUE(db.Query().isActive());
     EXPECT_TRUE(db.Connect());
     EXPECT_FALSE(db.Query().isActive());
+}
+
+// Every read lets go of the connection once its values are taken, so that a second
+// connection's writes are seen and its checkpoint passes; a query of one's own holds its read
+// until it is read out or let go.
+TEST_F(TADODBTest, ReadsLetGoOfTheConnection)
+{
+    TRows rows;
+    ASSERT_EQ(db.OpenSQL(QStringLiteral("select cllx from CLLX order by CJID"), rows), 2);
+    EXPECT_TRUE(ConnectionIdle(folder, db));
+    const std::optional<QSqlRecord> first = db.FirstRow(QStringLiteral("select cllx from CLLX order by CJID"));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->value(QStringLiteral("cllx")).toString(), QStringLiteral("轿车"));
+    EXPECT_FALSE(db.FirstRow(QStringLiteral("select cllx from CLLX where CJID < 0")));
+    EXPECT_EQ(db.Scalar(QStringLiteral("select cllx from CLLX order by CJID")).toString(), QStringLiteral("轿车"));
+    EXPECT_EQ(db.ReadRows(QStringLiteral("select cllx from CLLX")).RowCount(), 2);
+    EXPECT_TRUE(ConnectionIdle(folder, db));
+
+    folder.Sql(QStringLiteral("insert into CLLX(cllx) values('货车');"));
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 3);
+    {
+        QSqlQuery q = db.Run(QStringLiteral("select cllx from CLLX"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(db.ActiveStatements(), QStringList{"select cllx from CLLX"});
+        EXPECT_EQ(folder.CheckpointBusy(), 1);
+    }
+    EXPECT_TRUE(ConnectionIdle(folder, db));
+    EXPECT_THROW(db.FirstRow(QStringLiteral("select nothing from CLLX")), EDatabaseError);
+    EXPECT_THROW(db.ReadRows(QStringLiteral("select nothing from CLLX")), EDatabaseError);
+    EXPECT_TRUE(ConnectionIdle(folder, db));
+}
+
+// Rows read out whole give back what a query gives: the kinds of the values, Null as Null,
+// values bound as Qt binds them (a null text as NULL, an empty one as empty text).
+TEST_F(TADODBTest, RowsReadOutWholeHoldWhatAQueryGives)
+{
+    const QString select = QStringLiteral(
+        "select 7 as i, 2.5 as r, 'é文' as t, x'00ff' as b, null as n, '' as e, :v as v, :empty is null as en, "
+        ":null is null as nn");
+    const TParams params{{QStringLiteral("v"), QStringLiteral("a'b")},
+                         {QStringLiteral(":empty"), QStringLiteral("")},
+                         {QStringLiteral("null"), QString()}};
+    const TReadRows rows = db.ReadRows(select, params);
+    ASSERT_EQ(rows.RowCount(), 1);
+    EXPECT_EQ(rows.Fields(), (QStringList{"i", "r", "t", "b", "n", "e", "v", "en", "nn"}));
+    QSqlQuery q = db.Run(select, params);
+    ASSERT_TRUE(q.next());
+    for (int c = 0; c < rows.ColumnCount(); ++c) {
+        EXPECT_EQ(rows.Value(0, c), q.value(c)) << c;
+        EXPECT_EQ(rows.Value(0, c).isNull(), q.value(c).isNull()) << c;
+        EXPECT_EQ(rows.Value(0, c).typeId(), q.value(c).typeId()) << c;
+    }
+    q = QSqlQuery();
+    EXPECT_EQ(rows.Value(0, 6).toString(), QStringLiteral("a'b"));
+    EXPECT_EQ(rows.Value(0, 7).toInt(), 0);
+    EXPECT_EQ(rows.Value(0, 8).toInt(), 1);
+    EXPECT_EQ(rows.Record(0).value(QStringLiteral("t")).toString(), QStringLiteral("é文"));
+    EXPECT_FALSE(rows.Value(1, 0).isValid());
+
+    // Many rows in order; none when nothing matches, with the fields still named.
+    const TReadRows many = db.ReadRows(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i+1 from n where i < 5000) select i, 'v'||i from n"));
+    ASSERT_EQ(many.RowCount(), 5000);
+    EXPECT_EQ(many.Value(4999, 1).toString(), QStringLiteral("v5000"));
+    const TReadRows none = db.ReadRows(QStringLiteral("select cllx from CLLX where CJID < 0"));
+    EXPECT_EQ(none.RowCount(), 0);
+    EXPECT_EQ(none.Fields(), QStringList{"cllx"});
+    EXPECT_THROW(db.ReadRows(QStringLiteral("select :a, :b"), {{QStringLiteral("a"), 1}}), EDatabaseError);
 }
 
 TEST(TADODBConnect, NeverCreatesAMissingFileAndRefusesNonDatabases)

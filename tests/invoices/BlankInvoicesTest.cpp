@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 namespace {
 const QString kFirst = QStringLiteral("00001000");
@@ -151,6 +152,41 @@ TEST_F(BlankInvoices, AFailedRunLeavesNothingAndASecondRunStoresEachNumberOnce)
     EXPECT_EQ(DbCount(QStringLiteral("select count(distinct fphm) from SaleDetail")), 10);
     EXPECT_EQ(Rows(), 10);
     EXPECT_EQ(Roll(), QStringLiteral("00001010/8990"));
+}
+
+// The clerk types the end number and presses Enter: the question comes up with "否" as the
+// button Enter presses, for each of the three operations.
+TEST_F(BlankInvoices, EnterInTheEndNumberAsksAndTheQuestionDefaultsToNo)
+{
+    for (int item : {0, 1, 2}) {
+        SCOPED_TRACE(item);
+        const QString op = QStringList{"作废", "交回", "遗失"}.at(item);
+        const QString first = DbValue(QStringLiteral("select dqhm from fpkcxx")).toString();
+        const QString last = QStringLiteral("%1").arg(first.toInt() + 1, 8, 10, QChar(u'0'));
+        dialogs.Clear();
+        bool closed = false;
+        Run([&](TfrmWKJFPGL& w) {
+            w.rdgLXItems->button(item)->click();
+            w.edtEFPHM->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), w.edtEFPHM);
+            w.edtEFPHM->selectAll();
+            for (const QChar c : last)
+                QTest::keyClick(w.windowHandle(), c.toLatin1());
+            dialogs.Answer(mbNo);
+            QTest::keyClick(w.windowHandle(), Qt::Key_Return);
+            ASSERT_EQ(dialogs.Shown().size(), 1u);
+            EXPECT_EQ(dialogs.Shown().front().text,
+                      QStringLiteral("确定要") + op + QStringLiteral("此发票吗,\n一旦") + op + QStringLiteral("将无法恢复，请您慎重选择？"));
+            EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
+            EXPECT_EQ(Rows(), 2 * item);
+            dialogs.Answer(mbYes);
+            QTest::keyClick(w.windowHandle(), Qt::Key_Enter, Qt::KeypadModifier);
+            closed = !w.isVisible();
+        });
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(dialogs.Texts().last(), op + first + u'-' + last + QStringLiteral("成功！"));
+        EXPECT_EQ(Rows(), 2 * item + 2);
+    }
 }
 
 TEST_F(BlankInvoices, ANumberStoredAlreadyOrARollThatDoesNotMoveFailsTheWholeRun)

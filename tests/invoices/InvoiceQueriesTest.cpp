@@ -5,13 +5,16 @@
 #include "invoices/TfrmQryInvRec.h"
 #include "invoices/TfrmQrySale.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QToolTip>
 
 namespace {
 TEST(TextWidths, EveryTextAsWideAsTheGridDrawsIt)
@@ -133,5 +136,32 @@ TEST_F(InvoiceQueries, TheStockQueryListsEveryPointsRollsReceivedInTheDays)
                                            "lyrq <'2026-03-06 00:00:00' order by lyrq,fpdm,fphmq",
                                            "关闭查询库存信息界面！"}));
     EXPECT_EQ(Snapshot(), before);
+}
+// The stock query sizes its columns by the rows it lists, as the issued-invoice list does: a
+// point's long name no wider than a third of the grid, whole in its tooltip.
+TEST_F(InvoiceQueries, TheStockQueryColumnsFitTheirRowsUpToAThirdOfTheGrid)
+{
+    const QString point = QStringLiteral("广东省广州市天河区某某某汽车销售服务有限责任公司第一分公司开票点");
+    DbExec(QStringLiteral("insert into fpkcxx values('2026-03-05 13:28:19','%1','00002001','00002010','000','00002001',"
+                          "'张三',10,10,'%2')")
+               .arg(QString::fromLatin1(kCode), point));
+    auto* w = Through<TfrmQryInvRec>(main->qryInvRecAct);
+    ASSERT_NE(w, nullptr);
+    const QFontMetrics metrics(w->dbgSale->font());
+    // Before a query, the titles.
+    EXPECT_EQ(w->dbgSale->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("领用日期")) + 4);
+    w->BitBtn1->click();
+    ASSERT_EQ(w->dbgSale->model()->rowCount(), 2);
+    const int third = w->dbgSale->viewport()->width() / 3;
+    ASSERT_LT(third, metrics.horizontalAdvance(point));
+    EXPECT_EQ(w->dbgSale->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("2026-03-01 13:28:19")) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(1), metrics.horizontalAdvance(QString::fromLatin1(kCode)) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(5), metrics.horizontalAdvance(QStringLiteral("领用份数")) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(7), third);
+    const QPoint at = w->dbgSale->visualRect(w->dbgSale->model()->index(1, 7)).center();
+    QHelpEvent help(QEvent::ToolTip, at, w->dbgSale->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(w->dbgSale->viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), point);
 }
 }  // namespace

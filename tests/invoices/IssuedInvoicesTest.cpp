@@ -4,6 +4,7 @@
 #include "core/TADODB.h"
 #include "invoices/InvoiceStatements.h"
 #include "invoices/TframeInput.h"
+#include "widgets/InputHelpers.h"
 #include "invoices/TfrmInvDetail.h"
 #include "invoices/TfrmYKJFPGL.h"
 
@@ -12,8 +13,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QComboBox>
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
+#include <QWheelEvent>
 
 namespace {
 QDateTime At(const char* text) { return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
@@ -151,17 +157,191 @@ TEST_F(IssuedInvoices, TheDetailViewShowsTheInvoiceReadOnlyAndLeavesTheStockAlon
             ASSERT_NE(d, nullptr);
             TframeInput& f = *d->frameInput1;
             seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
-                 << (f.edtGHDW->isEnabled() ? "enabled" : "disabled");
+                 << (f.edtGHDW->isEnabled() && IsFieldReadOnly(f.edtGHDW) ? "read-only" : "editable or disabled");
             d->btnClose->click();
         });
         return seen;
     };
-    EXPECT_EQ(look(0), (QStringList{"发票详细信息——00000001", "00000001", "深圳某某公司", "", "disabled"}));
+    EXPECT_EQ(look(0), (QStringList{"发票详细信息——00000001", "00000001", "深圳某某公司", "", "read-only"}));
     EXPECT_EQ(look(1), QStringList());  // an issue date it cannot read: nothing shown, nothing said
     EXPECT_EQ(Snapshot(), before);           // the unopened roll stays unopened
     // With no stock left the view still comes up, without a warning.
     DbExec(QStringLiteral("delete from fpkcxx"));
     EXPECT_EQ(look(0).value(0), QStringLiteral("发票详细信息——00000001"));
     EXPECT_TRUE(dialogs.Texts().isEmpty()) << dialogs.Texts().join(u'/').toStdString();
+}
+
+// The darkest pixel of what a field draws: its text, when the text is drawn in black.
+int Darkest(QWidget* field)
+{
+    const QImage image = field->grab().toImage();
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
+
+// The detail view's values are read in the normal text colour: locked read-only, not disabled,
+// so that the clerk can also select them; a list stays on the stored value whatever is pressed.
+TEST_F(IssuedInvoices, TheDetailViewShowsItsValuesInTheNormalTextColour)
+{
+    AddSale(QStringLiteral("00000001"), QStringLiteral("0"), QStringLiteral("2026-03-01 09:00:00"));
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    ClickRow(w->dbgSale, 0);
+    const QPoint at = w->dbgSale->visualRect(w->dsSale->index(0, 0)).center();
+    bool looked = false;
+    WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); }, [&](QWidget* up) {
+        auto* d = qobject_cast<TfrmInvDetail*>(up);
+        ASSERT_NE(d, nullptr);
+        looked = true;
+        TframeInput& f = *d->frameInput1;
+        for (QWidget* c : f.EntryControls()) {
+            EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+            EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
+        }
+        // Black text, as in an editable field; a disabled one would be grey.
+        QLineEdit editable(f.edtGHDW->text());
+        editable.resize(f.edtGHDW->size());
+        for (QWidget* shown : std::initializer_list<QWidget*>{f.edtGHDW, f.edtDJ, f.cmbCPXH, f.edtFDJH})
+            EXPECT_LE(Darkest(shown), Darkest(&editable) + 16) << shown->objectName().toStdString();
+        // Selected and copied, never changed.
+        f.edtGHDW->setFocus();
+        QTest::keyClick(f.edtGHDW, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(f.edtGHDW->selectedText(), QStringLiteral("深圳某某公司"));
+        TypeText(f.edtGHDW, QStringLiteral("X"));
+        EXPECT_EQ(f.edtGHDW->text(), QStringLiteral("深圳某某公司"));
+        const QString model = f.cmbCPXH->currentText();
+        f.cmbCPXH->setFocus();
+        for (const int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_F4, Qt::Key_Space})
+            QTest::keyClick(f.cmbCPXH, Qt::Key(key));
+        QTest::mouseClick(f.cmbCPXH, Qt::LeftButton);
+        QWheelEvent wheel(QPointF(5, 5), f.cmbCPXH->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.cmbCPXH, &wheel);
+        EXPECT_FALSE(f.cmbCPXH->view()->isVisible()) << "the list does not open";
+        EXPECT_EQ(f.cmbCPXH->currentText(), model);
+        EXPECT_EQ(f.edtCD->text(), QStringLiteral("广州"));
+        // Enter closes the view.
+        d->btnClose->setFocus();
+        QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+        EXPECT_FALSE(d->isVisible());
+    });
+    EXPECT_TRUE(looked);
+}
+
+// Tab leaves a date for the next field instead of walking the date's year, month and day.
+TEST_F(IssuedInvoices, TabLeavesADateForTheNextField)
+{
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), w->dtpStart);
+    QTest::keyClick(main->windowHandle(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w->dtpEnd);
+    QTest::keyClick(main->windowHandle(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w->edtFPHM);
+    QTest::keyClick(main->windowHandle(), Qt::Key_Backtab);
+    QTest::keyClick(main->windowHandle(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), w->dtpStart);
+    // Within a date the arrows still move between its parts.
+    QTest::keyClick(main->windowHandle(), Qt::Key_Home);
+    QTest::keyClick(main->windowHandle(), Qt::Key_Down);
+    EXPECT_EQ(w->dtpStart->date(), QDate(2025, 3, 1));
+}
+
+// The void question comes up with "否" as the button Enter presses.
+TEST_F(IssuedInvoices, TheVoidQuestionDefaultsToNo)
+{
+    AddSale(QStringLiteral("00000001"), QStringLiteral("0"), QStringLiteral("2026-03-04 08:00:00"));
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    ClickRow(w->dbgSale, 0);
+    w->btnBlank->click();
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_TRUE(dialogs.Shown().front().text.startsWith(QStringLiteral("您确实要作废00000001号发票吗")));
+    EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
+    EXPECT_EQ(States(), QStringLiteral("000000010"));
+}
+
+// Each column as wide as the widest text of the rows in view or its title, a third of the grid
+// the most, with a cut text whole in its tooltip; rows scrolled into view widen their columns.
+TEST_F(IssuedInvoices, ColumnsFitTheRowsShownUpToAThirdOfTheGrid)
+{
+    const QString buyer = QStringLiteral("广州市天河区某某汽车贸易服务有限公司");
+    const QString longest = QStringLiteral("广东省广州市天河区某某某某某某汽车贸易服务有限责任公司第一分公司");
+    for (int i = 1; i <= 60; ++i)
+        AddSale(QStringLiteral("%1").arg(i, 8, 10, QChar(u'0')), QStringLiteral("0"), QStringLiteral("2026-03-02 10:00:00"),
+                QStringLiteral("总部"), i == 60 ? QStringLiteral("LSVAB2B3000000060") : QStringLiteral("LVIN%1").arg(i),
+                i == 60 ? longest : i == 2 ? buyer : QStringLiteral("某公司"));
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    const QFontMetrics metrics(w->dbgSale->font());
+    const int buyerColumn = 3, vinColumn = 9, numberColumn = 2, quantityColumn = 10;
+    w->btnQry->click();
+    ASSERT_EQ(w->dsSale->rowCount(), 60);
+    ASSERT_LT(w->dbgSale->rowAt(w->dbgSale->viewport()->height() - 1), 59) << "the last row out of view";
+    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), metrics.horizontalAdvance(buyer) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(numberColumn), metrics.horizontalAdvance(QStringLiteral("00000001")) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn), metrics.horizontalAdvance(QStringLiteral("车架号码/车辆识别代码")) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(quantityColumn), metrics.horizontalAdvance(QStringLiteral("数量")) + 4);
+
+    // Scrolled to the end: the last row's buyer and frame number widen their columns, the buyer
+    // only to a third of the grid, its whole name in the tooltip.
+    w->dbgSale->scrollToBottom();
+    const int third = w->dbgSale->viewport()->width() / 3;
+    ASSERT_LT(third, metrics.horizontalAdvance(longest) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), third);
+    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn),
+              std::max(metrics.horizontalAdvance(QStringLiteral("LSVAB2B3000000060")), metrics.horizontalAdvance(QStringLiteral("车架号码/车辆识别代码"))) + 4);
+    auto tip = [&](int row, int column) {
+        const QModelIndex index = w->dsSale->index(row, column);
+        const QPoint at = w->dbgSale->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, w->dbgSale->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(w->dbgSale->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tip(59, buyerColumn), longest);
+    EXPECT_NE(tip(58, buyerColumn), QStringLiteral("某公司")) << "a text shown whole needs no tooltip of its own";
+
+    // The next list starts anew from its own rows.
+    w->edtFPHM->setText(QStringLiteral("00000002"));
+    w->btnQry->click();
+    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), metrics.horizontalAdvance(buyer) + 4);
+}
+
+// A list longer than a grid fetches at once is read out whole: Ctrl+A takes every listed row
+// and "作废" voids them all, including rows a second connection stored after the start.
+TEST_F(IssuedInvoices, CtrlAAndVoidActOnEveryRowOfALongList)
+{
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < 300) "
+                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                              "select '2026-03-02 09:00:00','") +
+               QString::fromLatin1(kCode) +
+               QStringLiteral("',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;"));
+    w->btnQry->click();
+    EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：300条记录"));
+    ASSERT_EQ(w->dsSale->rowCount(), 300);
+    EXPECT_EQ(w->dsSale->Field(299, QStringLiteral("fphm")).toString(), QStringLiteral("00000300"));
+    EXPECT_TRUE(ConnectionIdle(folder)) << "the list shown";
+
+    ClickRow(w->dbgSale, 0);
+    QTest::keyClick(w->dbgSale, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(w->dbgSale->selectionModel()->selectedRows().size(), 300);
+    dialogs.Clear();
+    for (int i = 0; i < 300; ++i) {
+        dialogs.Answer(mbYes);
+        dialogs.Answer(mbOK);
+    }
+    w->btnBlank->click();
+    EXPECT_EQ(dialogs.Texts().size(), 600);
+    EXPECT_EQ(dialogs.Texts().value(599), QStringLiteral("作废发票00000300成功！"));
+    EXPECT_EQ(DbValue(QStringLiteral("select count(*) from SaleDetail where fpzt='1'")).toInt(), 300);
+    EXPECT_EQ(w->dsSale->rowCount(), 0);
 }
 }  // namespace

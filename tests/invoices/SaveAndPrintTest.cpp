@@ -37,6 +37,7 @@ public:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
         if (DataBase)
             DataBase->SetBeforeCommitHook({});
         frame.reset();

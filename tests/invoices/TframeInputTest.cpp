@@ -7,6 +7,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "invoices/TframeInput.h"
+#include "widgets/InputHelpers.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -288,11 +289,10 @@ TEST_F(FrameTest, SetInputEnabledSwitchesTheNineteenEntryControls)
     ASSERT_EQ(frame->EntryControls().size(), 19);
     frame->SetInputEnabled(false);
     for (QWidget* w : frame->EntryControls())
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(frame->stFPHM->isEnabled());
+        EXPECT_TRUE(w->isEnabled() && IsFieldReadOnly(w)) << w->objectName().toStdString();
     frame->SetInputEnabled(true);
     for (QWidget* w : frame->EntryControls())
-        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+        EXPECT_TRUE(w->isEnabled() && !IsFieldReadOnly(w)) << w->objectName().toStdString();
 }
 
 struct CheckCase {
@@ -475,9 +475,9 @@ TEST_F(FrameTest, LookupsFindRowsByNumberCodeAndState)
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000008"), QString()), 2);
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000009"), QString()), 0);
     EXPECT_EQ(frame->CountInvoices(QStringLiteral("00000008"), QStringLiteral("144001900222")), 1);
-    // The shared query stays on the row counted.
-    const QSqlRecord rec = DataBase->Query().record();
-    EXPECT_EQ(rec.value(QStringLiteral("fpzt")).toString(), QStringLiteral("1"));
+    // The row counted is kept, and no read is left open on the connection.
+    EXPECT_EQ(frame->FoundRow().value(QStringLiteral("fpzt")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(DataBase->ActiveStatements(), QStringList());
 
     EXPECT_FALSE(frame->IsReversed(QStringLiteral("00000008"), QString()));
     DbExec(QStringLiteral("insert into SaleDetail(fphm,fpzt,ysfphm,ysfpdm) values('00001001','2','00000008','')"));
@@ -537,7 +537,7 @@ TEST_F(FrameTest, LoadFromDataSetShowsAStoredInvoice)
     EXPECT_EQ(frame->edtSCCJ->text(), QStringLiteral("丙厂"));
     // The frame checks it as shown: the stored model passes.
     frame->SetInputEnabled(false);
-    EXPECT_FALSE(frame->cmbCPXH->isEnabled());
+    EXPECT_TRUE(IsFieldReadOnly(frame->cmbCPXH));
 
     // A row of a used blank carries Nulls: they show empty, not the previous invoice's values.
     DbExec(QStringLiteral("insert into SaleDetail(kprq,fpdm,fphm,fpzt) values('2026-03-02 08:00:00','144001900999','00000043','1')"));

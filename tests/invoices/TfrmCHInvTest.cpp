@@ -6,6 +6,7 @@
 #include "core/TADODB.h"
 #include "invoices/TfrmCHInv.h"
 #include "invoices/TframeInput.h"
+#include "widgets/InputHelpers.h"
 #include "printing/TPrintTemplate.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
         delete window.data();
         context.reset();
     }
@@ -104,8 +106,8 @@ protected:
     static void ExpectWaitingForANumber(TfrmCHInv& w, const QString& blank)
     {
         TframeInput& f = *w.frameInput1;
-        EXPECT_FALSE(f.edtGHDW->isEnabled());
-        EXPECT_FALSE(f.edtDJ->isEnabled());
+        EXPECT_TRUE(IsFieldReadOnly(f.edtGHDW));
+        EXPECT_TRUE(IsFieldReadOnly(f.edtDJ));
         EXPECT_TRUE(f.edtGHDW->text().isEmpty());
         EXPECT_TRUE(f.edtDJ->text().isEmpty());
         EXPECT_EQ(f.stFPDM->text(), QString::fromLatin1(kCode));
@@ -161,6 +163,35 @@ TEST_F(NegativeWindowTest, WindowCarriesItsCaptionControlsAndLockedFrame)
     EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("关闭负数发票开具"));
 }
 
+// The loaded invoice is locked read-only, not disabled: the clerk reads it in the normal text
+// colour and may walk and select its fields, and walking them changes none of its values.
+TEST_F(NegativeWindowTest, TheLoadedInvoiceIsReadableAndStaysAsLoaded)
+{
+    IssueOriginal();
+    auto* w = Open();
+    TframeInput& f = *w->frameInput1;
+    Search(*w, QStringLiteral("00001001"));
+    ASSERT_EQ(f.edtDJ->text(), QStringLiteral("-12345"));
+    QStringList before;
+    for (QWidget* c : f.EntryControls()) {
+        EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+        EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
+        before << (qobject_cast<QLineEdit*>(c) ? qobject_cast<QLineEdit*>(c)->text() : qobject_cast<QComboBox*>(c)->currentText());
+    }
+    // Walked with Tab from the buyer to the payee, a key typed into each.
+    f.edtGHDW->setFocus();
+    for (int i = 0; i < f.EntryControls().size(); ++i) {
+        TypeText(QApplication::focusWidget(), QStringLiteral("9"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QStringList after;
+    for (QWidget* c : f.EntryControls())
+        after << (qobject_cast<QLineEdit*>(c) ? qobject_cast<QLineEdit*>(c)->text() : qobject_cast<QComboBox*>(c)->currentText());
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(f.edtJWJE1->text(), QStringLiteral("-100"));
+    EXPECT_EQ(f.stJFJE->text(), QStringLiteral(" -12445.00"));
+}
+
 TEST_F(NegativeWindowTest, ReversesAFoundInvoiceOnTheCurrentBlankNumber)
 {
     IssueOriginal();
@@ -185,7 +216,7 @@ TEST_F(NegativeWindowTest, ReversesAFoundInvoiceOnTheCurrentBlankNumber)
     EXPECT_EQ(f.edtYSFPDM->text(), QString::fromLatin1(kCode));
     EXPECT_EQ(f.stYear->text() + f.stMonth->text() + f.stDay->text(), QStringLiteral("20260305"));
     for (QWidget* c : f.EntryControls())
-        EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+        EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
     EXPECT_TRUE(w->btnPrt->hasFocus());
 
     ScriptIssue(*w, false);
@@ -417,14 +448,14 @@ TEST_F(NegativeWindowTest, AnInvoiceNotFoundIsTypedByHand)
     AddSale(kOtherCode, QStringLiteral("00000099"), QStringLiteral("1"));
     Search(*w, QStringLiteral("99"));
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("发票号码00000099(144001900222)的发票不是正常发票，不能冲红！")});
-    EXPECT_FALSE(f.edtGHDW->isEnabled());
+    EXPECT_TRUE(IsFieldReadOnly(f.edtGHDW));
     dialogs.Clear();
     // A number stored in no state, typed short: it is searched and reversed with its eight digits.
     Search(*w, QStringLiteral("98"));
     EXPECT_EQ(w->edtInput->text(), QStringLiteral("00000098"));
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("没有查找到此发票")});
     for (QWidget* c : f.EntryControls())
-        EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+        EXPECT_TRUE(c->isEnabled() && !IsFieldReadOnly(c)) << c->objectName().toStdString();
     EXPECT_TRUE(f.edtGHDW->text().isEmpty());
     EXPECT_EQ(f.stFPHM->text(), QStringLiteral("00001050"));
     EXPECT_EQ(f.edtYSFPHM->text(), QStringLiteral("00000098"));

@@ -44,6 +44,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
         delete form.data();
         context.reset();
     }

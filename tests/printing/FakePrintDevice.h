@@ -30,6 +30,7 @@ public:
     int throwAtDraw = -1;     // DrawText raises on this draw (0-based)
 
     std::vector<TDrawn> drawn;
+    mutable qint64 measured = 0;  // characters of every text measured
     std::vector<TRect> rects;
     int begun = 0, ended = 0, aborted = 0;
     std::optional<QSize> paper;
@@ -68,6 +69,7 @@ public:
     int AverageCharWidth() const override { return 2 * m_points; }
     QSize TextExtent(const QString& text) const override
     {
+        measured += text.size();
         const int wide = static_cast<int>(text.count(u'W'));
         return {(GbkLength(text) + 2 * wide) * AverageCharWidth(), 4 * m_points};
     }

@@ -31,6 +31,7 @@ protected:
         window->show();
         QApplication::setActiveWindow(window);
     }
+    void TearDown() override { EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test"; }
     ~AdjustPrint() override
     {
         delete window.data();

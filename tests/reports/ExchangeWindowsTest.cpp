@@ -10,6 +10,7 @@
 #include "reports/TfrmExportSaleData.h"
 #include "reports/TfrmImportInvData.h"
 #include "reports/TfrmImportSaleData.h"
+#include "reports/TExportListWindow.h"
 #include "reports/TfrmMKICData.h"
 
 #include <QApplication>
@@ -22,6 +23,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -479,3 +482,59 @@ TEST_F(ExchangeWindows, APointNameThatCannotBeInAFileNameIsRefusedBeforeAnyQuery
     }
     EXPECT_EQ(dialogs.Unanswered(), 0);
 }
+
+namespace {
+// The darkest pixel a widget draws: its text, when the text is black.
+int Darkest(QWidget* w)
+{
+    const QImage image = w->grab().toImage();
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
+}  // namespace
+
+// Each window says which month it works on, in text the clerk reads: the exports their month,
+// black and unchangeable, the declaration the month it declares.
+TEST_F(ExchangeWindows, TheMonthWorkedOnReadsAsText)
+{
+    OpenMain(branch);
+    for (QAction* action : {main->exportSaleAct, main->exportInvAct}) {
+        auto* w = Maximised<TExportListWindow>(action);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->dtpDate->text(), QStringLiteral("2026-02"));
+        EXPECT_TRUE(w->dtpDate->isEnabled());
+        EXPECT_TRUE(w->dtpDate->isReadOnly());
+        QLabel plain(w->dtpDate->text());
+        plain.setFont(w->dtpDate->font());
+        plain.resize(w->dtpDate->size());
+        EXPECT_LE(Darkest(w->dtpDate), Darkest(&plain) + 16) << "black, not the grey of a disabled picker";
+        // Neither keys nor the wheel change it.
+        QTest::keyClick(w->dtpDate, Qt::Key_Up);
+        QWheelEvent wheel(QPointF(5, 5), w->dtpDate->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w->dtpDate, &wheel);
+        EXPECT_EQ(w->dtpDate->date(), QDate(2026, 2, 1));
+        w->btnClose->click();
+    }
+
+    OpenMain(head);
+    auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
+    ASSERT_NE(declaration, nullptr);
+    EXPECT_TRUE(declaration->stSSQ->isVisible());
+    EXPECT_EQ(declaration->stSSQ->text(), QStringLiteral("申报所属期：2026年02月"));
+    EXPECT_EQ(declaration->ReportMonth, QStringLiteral("2026-02"));
+
+    // Writing over an earlier file is asked with "否" as the button Enter presses.
+    declaration->btnExport->click();
+    ASSERT_EQ(LastText(), QStringLiteral("导出数据成功！"));
+    dialogs.Clear();
+    dialogs.Answer(mbNo);
+    declaration->btnExport->click();
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown().front().text, declaration->edtFName->text() + QStringLiteral("已经存在，是否重新生成？？"));
+    EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
+}
+

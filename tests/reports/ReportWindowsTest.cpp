@@ -5,6 +5,7 @@
 #include "PdfWords.h"
 #include "ReportTestData.h"
 #include "core/Clock.h"
+#include "core/Common.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "printing/PrintInvoice.h"
@@ -315,3 +316,54 @@ TEST_F(ReportWindows, AnOpenFloppyWindowNeverKeepsTheProgramFromQuitting)
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(LogLines(folder.Path()).last(), QStringLiteral("退出开票系统！"));
 }
+
+// The floppy window shows the whole file name, wrapped, however long the company's name.
+TEST_F(ReportWindows, TheFloppyWindowShowsTheWholeFileName)
+{
+    DataBase->Run(QStringLiteral("update baseinfo set corpName='广东省广州市天河区某某某汽车销售服务有限责任公司'"));
+    LoadBaseInfo(*DataBase, CorpInfo);
+    auto* w = Through<TfrmRPSBSJ>(main->SCRPSJ);
+    ASSERT_NE(w, nullptr);
+    const QString name = QStringLiteral("广东省广州市天河区某某某汽车销售服务有限责任公司2026年02月机动车销售统一发票清单.xlsx");
+    EXPECT_EQ(w->edtName->text(), name);
+    EXPECT_EQ(w->edtName->toolTip(), name);
+    EXPECT_EQ(w->size(), QSize(379, 244));
+    ASSERT_TRUE(w->edtName->isVisible());
+    QWidget* shown = w->edtName;
+    ASSERT_GT(shown->fontMetrics().horizontalAdvance(name), shown->width()) << "longer than a line";
+    const auto* wrapped = qobject_cast<QLabel*>(shown);
+    ASSERT_TRUE(wrapped && wrapped->wordWrap()) << "a line would cut it";
+    EXPECT_LE(wrapped->heightForWidth(wrapped->width()), wrapped->height()) << "every line of it shown";
+    EXPECT_TRUE(w->rect().contains(w->edtName->mapTo(w, w->edtName->rect().bottomRight())));
+    EXPECT_EQ(w->ReportFile, w->edtPath->text() + name);
+    w->btnCancel->click();
+}
+
+// Making a report over one made before asks first, with "否" as the button Enter presses.
+TEST_F(ReportWindows, RemakingAnExistingReportIsAskedWithNoAsTheDefault)
+{
+    auto* w = Through<TfrmMKSaleReport>(main->SCFPQD);
+    ASSERT_NE(w, nullptr);
+    w->btnMakeRep->click();
+    ASSERT_EQ(LastText(), QStringLiteral("成功生成") + kListName);
+    dialogs.Clear();
+    dialogs.Answer(mbNo);
+    w->btnMakeRep->click();
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown().front().text, ListFile() + QStringLiteral("已经存在，是否重新生成？？"));
+    EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
+
+    auto* disk = Through<TfrmRPSBSJ>(main->SCRPSJ);
+    ASSERT_NE(disk, nullptr);
+    QFile made(disk->ReportFile);
+    ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+    made.close();
+    dialogs.Clear();
+    dialogs.Answer(mbNo);
+    disk->btnOK->click();
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
+    QFile::remove(disk->ReportFile);
+    disk->btnCancel->click();
+}
+

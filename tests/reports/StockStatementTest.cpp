@@ -9,11 +9,15 @@
 #include "core/Globals.h"
 #include "core/PubFun.h"
 #include "core/TADODB.h"
+#include "core/TextCodec.h"
+#include "invoices/TfrmYKJFPGL.h"
 #include "printing/PrintInvoice.h"
 #include "reports/StockStatement.h"
 #include "reports/TWorkbook.h"
+#include "reports/TfrmMKICData.h"
 #include "reports/TfrmMKInvReport.h"
 
+#include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -392,4 +396,48 @@ TEST_F(StockStatement, BadStockAndNamesThatAreNotPlainFailOrStayTheirOwn)
     EXPECT_EQ(Make(), QStringLiteral("生成报表失败：期初库存“K:00000001”没有起止号码（O'Neil，2026-02）"));
     EXPECT_EQ(Carry(), carry);
     EXPECT_EQ(Bytes(), bytes);
+}
+
+// Invoices a second connection stores while the program runs are in the next declaration, list
+// and statement made in the same run.
+TEST_F(StockStatement, InvoicesStoredBesideTheProgramAreInTheNextDeclarationListAndStatement)
+{
+    InstallFontSubstitutions();
+    StartMain(HeadCompanySql() + Roll("一店", kK, 1, 100, "2026-01-10") + Stock("2026-02", 100, kK + ":00000001-00000100", "一店") +
+              SaleSql(QStringLiteral("2026-02-10 10:00:00"), kK, QStringLiteral("00000001"), QStringLiteral("0")));
+    const auto store = [this](const char* number) {
+        folder.Sql(SaleSql(QStringLiteral("2026-02-11 10:00:00"), kK, QString::fromLatin1(number), QStringLiteral("0")));
+    };
+    const auto declared = [this] {
+        auto* declaration = Through<TfrmMKICData>(main->ImportICData);
+        if (QFileInfo::exists(declaration->edtFName->text()))
+            dialogs.Answer(mbYes);
+        declaration->btnExport->click();
+        QStringList numbers;
+        const QString text = FromGbk(FileBytes(declaration->edtFName->text())).value_or(QString());
+        for (const QString& part : text.split(QStringLiteral("<JDC_QYJDCXSFPB_FPHM>")).mid(1))
+            numbers << part.left(8);
+        return numbers;
+    };
+    const auto listed = [this] {
+        auto* list = Through<TfrmYKJFPGL>(main->YKFPGL);
+        list->dtpStart->setDate(QDate(2026, 2, 1));
+        list->btnQry->click();
+        return list->dsSale->rowCount();
+    };
+    const auto used = [this] {
+        Reopen();
+        Make();
+        return Row(Book(), 8).section(u'|', 5, 6);
+    };
+
+    store("00000002");  // the main window is up
+    EXPECT_EQ(declared(), (QStringList{"00000001", "00000002"}));
+    EXPECT_EQ(listed(), 2);
+    EXPECT_EQ(used(), QStringLiteral("2|00000001-00000002"));
+    store("00000003");
+    EXPECT_EQ(listed(), 3);
+    EXPECT_EQ(used(), QStringLiteral("3|00000001-00000003"));
+    EXPECT_EQ(declared(), (QStringList{"00000001", "00000002", "00000003"}));
+    EXPECT_EQ(dialogs.Unanswered(), 0);
 }

@@ -100,6 +100,7 @@ TEST(ClerkWalk, FromAFreshFolderToAnInvoiceAndItsReversal)
     makers->BitBtn1->click();
     EXPECT_EQ(CarTypeList, QStringList{"轿车"});
     ASSERT_EQ(ModelList.size(), 1);
+    EXPECT_TRUE(ConnectionIdle(folder)) << "after the makers and types";
 
     // Issuing without stock leads to the receipt, where one roll of ten is booked.
     main->KJZCFP->trigger();
@@ -159,6 +160,7 @@ TEST(ClerkWalk, FromAFreshFolderToAnInvoiceAndItsReversal)
     FreeClosedWindows();
     EXPECT_TRUE(main->MDIClient->subWindowList().isEmpty());
     qunsetenv("TALLYRA_PRINT_PDF");
+    EXPECT_TRUE(ConnectionIdle(folder)) << "after the reversal";
 
     QSqlQuery q = DataBase->Run(QStringLiteral(
         "select fphm,fpzt,jwjehj,ysfphm,ysfpdm,jwhjdx from SaleDetail where fpzt='2'"));

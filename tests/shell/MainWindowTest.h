@@ -32,7 +32,12 @@ protected:
         main.reset();
         context.reset();
     }
-    void TearDown() override { CloseMain(); }
+    void TearDown() override
+    {
+        // Whatever the test did last, the program is left idle: it holds no read.
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
+        CloseMain();
+    }
 
     // The work window of class T open once action has been triggered; nullptr when none is.
     template <class T>

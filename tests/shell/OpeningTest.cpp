@@ -200,9 +200,11 @@ TEST_P(Opening, BringsUpTheWindowWholeWithTheFocusInItsFirstField)
     ASSERT_NE(action, nullptr) << row.action;
     ASSERT_TRUE(action->isVisible()) << row.action;
 
+    EXPECT_TRUE(ConnectionIdle(folder)) << "the main window shown";
     // A modal window is looked at while it is up, then closed.
     if (WhileModal([action] { action->trigger(); }, [&](QWidget* up) {
             Inspect(up, up->screen()->availableGeometry(), up);
+            EXPECT_TRUE(ConnectionIdle(folder)) << "the window up";
             EXPECT_NEAR(up->frameGeometry().center().x(), main->frameGeometry().center().x(), 2) << "centred on the main window";
         }))
         return;
@@ -214,6 +216,7 @@ TEST_P(Opening, BringsUpTheWindowWholeWithTheFocusInItsFirstField)
     auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
     ASSERT_NE(frame, nullptr);
     Inspect(window, main->MDIClient->viewport()->rect(), frame);
+    EXPECT_TRUE(ConnectionIdle(folder)) << "the window up";
     if (HasFailure())
         return;
 

@@ -25,7 +25,11 @@ namespace {
 class Login : public ::testing::Test {
 protected:
     void SetUp() override { context = std::make_unique<TTestContext>(folder); }
-    void TearDown() override { context.reset(); }
+    void TearDown() override
+    {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the login window";
+        context.reset();
+    }
     void Try(const QString& text)
     {
         form.EdPwd->clear();
@@ -122,15 +126,25 @@ namespace {
 // window once it is up.
 class TStartWalker {
 public:
-    explicit TStartWalker(bool acceptAgreement) : m_accept(acceptAgreement)
+    // With a folder, whether the program holds a read at the login and the main window.
+    explicit TStartWalker(bool acceptAgreement, const TTestProgramFolder* folder = nullptr)
+        : m_accept(acceptAgreement), m_folder(folder)
     {
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Step(); });
         m_timer.start(10);
     }
     QStringList Titles;
     QList<QImage> Icons;
+    QStringList Held;  // where it held one, and what
 
 private:
+    void CheckIdle(const char* where)
+    {
+        if (!m_folder)
+            return;
+        if (const ::testing::AssertionResult idle = ConnectionIdle(*m_folder); !idle)
+            Held << QString::fromLatin1(where) + u' ' + QString::fromStdString(idle.message());
+    }
     void Step()
     {
         if (QWidget* up = QApplication::activeModalWidget())
@@ -140,14 +154,17 @@ private:
             (m_accept ? agreement->BitBtn2 : agreement->BitBtn1)->click();
         } else if (auto* login = qobject_cast<TfrmLogin*>(QApplication::activeModalWidget())) {
             Titles << login->windowTitle();
+            CheckIdle("login");
             TypeText(login->EdPwd, QStringLiteral("740291"));
             login->BitBtnOK->click();
         } else if (frmMain && frmMain->isVisible()) {
             Titles << frmMain->windowTitle();
+            CheckIdle("main");
             frmMain->Exit->trigger();
         }
     }
     bool m_accept;
+    const TTestProgramFolder* m_folder;
     QTimer m_timer;
 };
 }  // namespace
@@ -157,10 +174,11 @@ TEST(ShellEntry, AFreshFolderShowsTheAgreementTheLoginAndTheMainWindow)
     TTestProgramFolder folder;
     TScriptedDialogs dialogs;
     QTemporaryDir lock;
-    TStartWalker walker(true);
+    TStartWalker walker(true, &folder);
     QApplication::setWindowIcon(QIcon());
     EXPECT_EQ(ProgramEntry(ShellEntryWindows(), lock.path()), 0);
     EXPECT_EQ(walker.Titles, (QStringList{"使用协议", "登录", "Tallyra"}));
+    EXPECT_EQ(walker.Held, QStringList());
     // Windows without a parent carry the program's icon, not the toolkit's.
     ASSERT_EQ(walker.Icons.size(), 2);
     for (const QImage& icon : walker.Icons)
@@ -183,7 +201,8 @@ TEST(ShellEntry, RefusingTheAgreementEndsBeforeTheLoginAndACompanyWithATaxpayerI
         EXPECT_EQ(folder.LogMessages(), (QStringList{"Log file Create", "file closed!"}));
     }
     folder.Sql(CompanySql(QStringLiteral("否")));
-    TStartWalker walker(false);
+    TStartWalker walker(false, &folder);
     EXPECT_EQ(ProgramEntry(ShellEntryWindows(), lock.path()), 0);
     EXPECT_EQ(walker.Titles, (QStringList{"登录", "Tallyra"}));
+    EXPECT_EQ(walker.Held, QStringList());  // the company read at start-up is let go
 }

@@ -29,6 +29,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
         delete form.data();
         context.reset();
     }

@@ -62,6 +62,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
         main.reset();
         context.reset();
     }

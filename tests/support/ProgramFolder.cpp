@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/Globals.h"
+#include "core/TADODB.h"
 #include "core/TLog.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <vector>
 
 #ifndef TALLYRA_SCHEMA_FILE
 #error "TALLYRA_SCHEMA_FILE must name resources/schema.sql"
@@ -95,6 +97,65 @@ void TTestProgramFolder::Sql(const QString& statements) const
         throw std::runtime_error("test SQL failed: " + message);
 }
 
+int TTestProgramFolder::CheckpointBusy() const
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open the test database");
+    }
+    const auto step = [db](const char* sql) {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+        std::vector<int> row;
+        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                row.push_back(sqlite3_column_int(st, i));
+        sqlite3_finalize(st);
+        return std::make_pair(rc, row);
+    };
+    // A write of its own first, one that changes nothing: with an empty WAL a reader reads the
+    // file alone and would not hold the checkpoint back. A write refused is a lock held.
+    step("PRAGMA synchronous = OFF");  // nothing here needs to survive a power cut
+    const auto [readRc, version] = step("PRAGMA user_version");
+    int busy = -1;
+    if (readRc == SQLITE_BUSY) {
+        busy = 1;
+    } else if (readRc == SQLITE_ROW && version.size() == 1) {
+        const int writeRc = step(QByteArray("PRAGMA user_version = " + QByteArray::number(version[0])).constData()).first;
+        if (writeRc == SQLITE_BUSY) {
+            busy = 1;
+        } else if (writeRc == SQLITE_DONE) {
+            const auto [rc, checkpoint] = step("PRAGMA wal_checkpoint(TRUNCATE)");
+            if (rc == SQLITE_ROW && checkpoint.size() == 3)
+                busy = checkpoint[0];
+        }
+    }
+    sqlite3_close(db);
+    if (busy < 0)
+        throw std::runtime_error("the checkpoint did not run");
+    return busy;
+}
+
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db)
+{
+    if (!db.Connected())
+        return ::testing::AssertionSuccess() << "no connection open";
+    const QStringList active = db.ActiveStatements();
+    const int busy = folder.CheckpointBusy();
+    if (active.isEmpty() && busy == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "checkpoint busy " << busy << ", active: "
+                                         << active.join(QStringLiteral(" | ")).toStdString();
+}
+
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder)
+{
+    if (!DataBase)
+        return ::testing::AssertionSuccess() << "no connection open";
+    return ConnectionIdle(folder, *DataBase);
+}
+
 TTestContext::TTestContext(const TTestProgramFolder& folder)
 {
     SetProgramFolder(folder.Path());
@@ -102,3 +163,13 @@ TTestContext::TTestContext(const TTestProgramFolder& folder)
 }
 
 TTestContext::~TTestContext() { FreeGlobals(); }
+
+QString HostileFixture(const QString& name) { return QStringLiteral(TALLYRA_HOSTILE_FIXTURES "/") + name; }
+
+QByteArray HostileBytes(const QString& name)
+{
+    QFile f(HostileFixture(name));
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("missing fixture " + name.toStdString());
+    return f.readAll();
+}

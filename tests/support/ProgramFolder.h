@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 // A fresh program folder for one test: db/Corvane.db made from resources/schema.sql, and the
 // folders log/, template/ and 报表/. The context's program folder points at it while it lives.
@@ -20,13 +21,27 @@ public:
 
     // Runs SQL directly on the database file, outside the program's connection.
     void Sql(const QString& statements) const;
+    // PRAGMA wal_checkpoint(TRUNCATE) from a connection of its own, after a write of its own
+    // that changes nothing: the busy it answers (1 when another connection holds a read the
+    // checkpoint cannot pass, or a write lock); raises when it cannot run.
+    int CheckpointBusy() const;
 
 private:
     QTemporaryDir m_dir;
 };
 
+class TADODB;
+// The program's connection (or db) holds no read: no statement of it is active and a second
+// connection checkpoints the whole WAL. A failure names the active statements.
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder);
+::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db);
+
 // Creates a database file from the schema; false with a message on stderr when it fails.
 bool CreateSchemaDatabase(const QString& file);
+
+// A file of tests/fixtures/hostile (the inputs that once crashed, hung or garbled a reader).
+QString HostileFixture(const QString& name);
+QByteArray HostileBytes(const QString& name);
 
 // The fixed time every test starts with: 2026-03-05 14:07:09.
 QDateTime FixedNow();

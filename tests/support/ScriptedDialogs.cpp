@@ -22,9 +22,9 @@ void TScriptedDialogs::Clear()
 }
 
 TMsgButton TScriptedDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                                        TMsgButtons buttons)
+                                        TMsgButtons buttons, TMsgButton defaultButton)
 {
-    TShownBox box{kind, caption, text, buttons, false, 0};
+    TShownBox box{kind, caption, text, buttons, false, 0, DefaultButtonOf(buttons, defaultButton)};
     m_shown.push_back(box);
     if (OnShow)
         OnShow(box);

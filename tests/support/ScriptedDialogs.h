@@ -14,6 +14,7 @@ struct TShownBox {
     TMsgButtons buttons = mbNone;
     bool input = false;  // an input box (caption, prompt in text)
     int maxLength = 0;
+    TMsgButton defaultButton = mbNone;  // of a message box: the button Enter would press
 };
 
 // The dialog layer of the tests: answers from queues and records every box in order.
@@ -39,8 +40,8 @@ public:
     int Unanswered() const { return m_unanswered; }
     void Clear();
 
-    TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                          TMsgButtons buttons) override;
+    TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text, TMsgButtons buttons,
+                          TMsgButton defaultButton = mbNone) override;
     bool InputBox(const QString& caption, const QString& prompt, QString& value, int maxLength) override;
     QString SelectDirectory(const QString& caption, const QString& startFolder) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& filter) override;

@@ -111,3 +111,34 @@ TEST(TQtDialogs, TheSaveDialogTakesAnExistingFileWithoutAQuestion)
     EXPECT_FALSE(asks);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
+
+// Enter presses the default button: "是" unless the caller asks for "否", as before a step that
+// cannot be undone.
+TEST(TQtDialogs, EnterPressesTheDefaultButton)
+{
+    TQtDialogs dialogs;
+    QString marked;
+    auto enter = [&marked](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        marked = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(w, Qt::Key_Return);
+    };
+    WhenModal(enter);
+    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("继续？"),
+                                 mbYes | mbNo),
+              mbYes);
+    EXPECT_EQ(marked, QStringLiteral("是"));
+    TDialogs* previous = SetDialogs(&dialogs);
+    WhenModal(enter);
+    EXPECT_FALSE(AskYesNo(QStringLiteral("作废？"), TMsgKind::Warning, mbNo));
+    SetDialogs(previous);
+    EXPECT_EQ(marked, QStringLiteral("否"));
+    WhenModal(enter);
+    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Warning, CaptionOf(TMsgKind::Warning), QStringLiteral("x"), mbYes | mbNo, mbNo),
+              mbNo);
+    EXPECT_EQ(marked, QStringLiteral("否"));
+    // A default the box does not offer falls back to its first button.
+    EXPECT_EQ(DefaultButtonOf(mbOK, mbNo), mbOK);
+    EXPECT_EQ(DefaultButtonOf(mbOK | mbCancel, mbNone), mbOK);
+}
