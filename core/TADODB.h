@@ -95,6 +95,7 @@ public:
     QVariant Scalar(const QString& statement, const TParams& params = {});
 
     QSqlDatabase& Connection() { return m_db; }
+    void* Handle() const;  // sqlite3* of the connection, for statements stepped on it directly
     QSqlQuery& Query() { return *m_query; }
     QSqlTableModel& Table() { return *m_table; }
 
@@ -115,7 +116,6 @@ public:
 
 private:
     void ResetComponents();
-    void* Handle() const;  // sqlite3*
 
     QString m_file;
     QString m_connectionString;

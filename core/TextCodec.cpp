@@ -39,9 +39,11 @@ std::optional<QByteArray> Convert(const char* to, const char* from, const QByteA
 
 std::optional<QByteArray> ToGbk(const QString& text) { return Convert("GBK", "UTF-8", text.toUtf8()); }
 
+std::optional<QByteArray> GbkToUtf8(const QByteArray& bytes) { return Convert("UTF-8", "GBK", bytes); }
+
 std::optional<QString> FromGbk(const QByteArray& bytes)
 {
-    auto utf8 = Convert("UTF-8", "GBK", bytes);
+    auto utf8 = GbkToUtf8(bytes);
     if (!utf8)
         return std::nullopt;
     return QString::fromUtf8(*utf8);

@@ -7,6 +7,7 @@
 // Encoding refuses characters that GBK lacks instead of writing a substitute.
 std::optional<QByteArray> ToGbk(const QString& text);
 std::optional<QString> FromGbk(const QByteArray& bytes);
+std::optional<QByteArray> GbkToUtf8(const QByteArray& bytes);
 
 // Length of a text in GBK bytes: every character outside ASCII takes two.
 int GbkLength(const QString& text);

@@ -2,10 +2,9 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace {
 QString S(const char* text) { return QString::fromUtf8(text); }
@@ -44,8 +43,6 @@ std::optional<QString> DateTimeForTable(const QString& text)
         return std::nullopt;
     return result;
 }
-
-enum class TAffinity { Text, Integer, Real };
 
 TAffinity AffinityOf(const QString& type)
 {
@@ -102,26 +99,6 @@ int ColumnIndex(const std::vector<TTableColumn>& table, const char* name)
     throw EDatabaseError(QStringLiteral("表中没有") + QLatin1String(name) + QStringLiteral("列"));
 }
 
-QSqlQuery Prepared(TADODB& db, const QString& statement)
-{
-    QSqlQuery q(db.Connection());
-    if (!q.prepare(statement))
-        throw EDatabaseError(q.lastError().text());
-    return q;
-}
-
-void Exec(QSqlQuery& q)
-{
-    if (!q.exec())
-        throw EDatabaseError(q.lastError().text());
-}
-
-void BindRow(QSqlQuery& q, const TRecord& row)
-{
-    for (size_t i = 0; i < row.size(); ++i)
-        q.bindValue(static_cast<int>(i), row[i]);
-}
-
 QString Placeholders(size_t n)
 {
     QStringList marks;
@@ -129,6 +106,40 @@ QString Placeholders(size_t n)
         marks << QStringLiteral("?");
     return marks.join(u',');
 }
+
+// A statement of its own on the connection's handle, stepped directly; finalized when it goes.
+class TStatement {
+public:
+    TStatement(TADODB& db, const QString& sql) : m_db(static_cast<sqlite3*>(db.Handle()))
+    {
+        if (!m_db)
+            throw EDatabaseError(QStringLiteral("数据库未连接"));
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &m_st, nullptr) != SQLITE_OK)
+            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    }
+    ~TStatement() { sqlite3_finalize(m_st); }
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+
+    sqlite3_stmt* Get() const { return m_st; }
+    // One step; true for a row. The statement is reset by the next Restart.
+    bool Step()
+    {
+        const int rc = sqlite3_step(m_st);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+        return false;
+    }
+    void Restart() { sqlite3_reset(m_st); }
+    int Changes() const { return sqlite3_changes(m_db); }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_st = nullptr;
+};
 
 // Runs store inside one transaction; any error rolls it back and goes on to the caller.
 template <class F>
@@ -197,13 +208,13 @@ const TGridColumns& StockGridColumns()
 
 const TListKind& SaleList()
 {
-    static const TListKind k{"SaleDetail", "kprq", " order by kprq,fpdm,fphm", "销售清单.xml"};
+    static const TListKind k{"销售清单", "SaleDetail", "kprq", " order by kprq,fpdm,fphm", "销售清单.xml"};
     return k;
 }
 
 const TListKind& StockList()
 {
-    static const TListKind k{"fpkcxx", "lyrq", "  order by lyrq,fpdm,fphmq", "库存清单.xml"};
+    static const TListKind k{"库存清单", "fpkcxx", "lyrq", "  order by lyrq,fpdm,fphmq", "库存清单.xml"};
     return k;
 }
 
@@ -225,54 +236,153 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
     TRecordset rs;
     for (const TTableColumn& c : TableColumns(db, QLatin1String(kind.table)))
         rs.fields.push_back(FieldOf(c));
-    QSqlQuery q(db.Connection());
-    q.setForwardOnly(true);
-    if (!db.Execute(q, ListStatement(kind), {{QStringLiteral("point"), point}, {QStringLiteral("month"), month}}))
-        throw EDatabaseError(db.LastErrorText());
+    rs.rows.SetWidth(rs.fields.size());
+    // Stepped on the connection directly: the values go into the rows as SQLite holds them,
+    // without a value object for each.
+    TStatement q(db, ListStatement(kind));
+    const QByteArray pointText = point.toUtf8(), monthText = month.toUtf8();
+    sqlite3_bind_text(q.Get(), sqlite3_bind_parameter_index(q.Get(), ":point"), pointText.constData(), static_cast<int>(pointText.size()), SQLITE_STATIC);
+    sqlite3_bind_text(q.Get(), sqlite3_bind_parameter_index(q.Get(), ":month"), monthText.constData(), static_cast<int>(monthText.size()), SQLITE_STATIC);
     const int n = static_cast<int>(rs.fields.size());
-    if (q.record().count() != n)
+    if (sqlite3_column_count(q.Get()) != n)
         throw EDatabaseError(QStringLiteral("查询的列数与表不符"));
-    while (FetchNext(q)) {
-        TRecord row(n);
-        for (int i = 0; i < n; ++i)
-            row[i] = q.value(i);
-        rs.rows.push_back(std::move(row));
+    TRowDraft row;
+    while (q.Step()) {
+        row.Clear();
+        for (int i = 0; i < n; ++i) {
+            switch (sqlite3_column_type(q.Get(), i)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                row.SetInteger(i, sqlite3_column_int64(q.Get(), i));
+                break;
+            case SQLITE_FLOAT:
+                row.SetNumber(i, sqlite3_column_double(q.Get(), i));
+                break;
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.Get(), i));
+                row.SetUncheckedText(i, std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(q.Get(), i))));
+            }
+            }
+        }
+        rs.rows.Append(row);
     }
     return rs;
 }
 
-std::vector<TRecord> ValuesForTable(const TRecordset& file, const std::vector<TTableColumn>& table)
+void CheckListColumns(const std::vector<TField>& fields, const std::vector<TTableColumn>& table)
 {
     const size_t n = table.size();
-    if (file.fields.size() < n)
-        Refuse(QStringLiteral("文件只有%1列，应至少%2列").arg(file.fields.size()).arg(n));
+    if (fields.size() < n)
+        Refuse(QStringLiteral("文件只有%1列，应至少%2列").arg(fields.size()).arg(n));
     for (size_t i = 0; i < n; ++i)
-        if (file.fields[i].name.compare(table[i].name, Qt::CaseInsensitive) != 0)
-            Refuse(QStringLiteral("第%1列是%2，应为%3").arg(i + 1).arg(file.fields[i].name, table[i].name));
-    std::vector<TAffinity> affinity;
+        if (fields[i].name.compare(table[i].name, Qt::CaseInsensitive) != 0)
+            Refuse(QStringLiteral("第%1列是%2，应为%3").arg(i + 1).arg(fields[i].name, table[i].name));
+}
+
+TListValues::TListValues(const TRecordset& file, const std::vector<TTableColumn>& table) : m_file(file), m_table(table)
+{
+    CheckListColumns(file.fields, table);
     for (const TTableColumn& c : table)
-        affinity.push_back(AffinityOf(c.type));
-    std::vector<TRecord> rows;
-    rows.reserve(file.rows.size());
-    for (size_t r = 0; r < file.rows.size(); ++r) {
-        const TRecord& loaded = file.rows[r];
-        TRecord row(n);
-        for (size_t i = 0; i < n; ++i) {
-            const std::optional<QVariant> v =
-                i < loaded.size() ? Convert(loaded[i], file.fields[i].kind, affinity[i]) : QVariant();
-            if (!v)
-                Refuse(QStringLiteral("第%1行%2列的值不能存入").arg(r + 1).arg(table[i].name));
-            row[i] = *v;
+        m_affinity.push_back(AffinityOf(c.type));
+}
+
+std::optional<QVariant> TListValues::Converted(const QVariant& value, size_t r, size_t c) const
+{
+    const std::optional<QVariant> v = Convert(value, m_file.fields[c].kind, m_affinity[c]);
+    if (!v)
+        Refuse(QStringLiteral("第%1行%2列的值不能存入").arg(r + 1).arg(m_table[c].name));
+    return v;
+}
+
+TRecord TListValues::Row(size_t r) const
+{
+    TRecord row = m_file.rows.Row(r);
+    row.resize(m_table.size());  // the surplus columns are left
+    for (size_t i = 0; i < row.size(); ++i)
+        row[i] = *Converted(row[i], r, i);
+    return row;
+}
+
+void TListValues::Take(size_t r)
+{
+    if (r == m_row)
+        return;
+    m_cells.clear();
+    m_at.assign(m_table.size(), -1);
+    m_file.rows.ForEachCell(r, [this](const TRowStore::TCell& cell) {
+        if (static_cast<size_t>(cell.field) < m_at.size()) {
+            m_at[static_cast<size_t>(cell.field)] = static_cast<int>(m_cells.size());
+            m_cells.push_back(cell);
         }
-        rows.push_back(std::move(row));
+    });
+    m_row = r;
+}
+
+void TListValues::Bind(sqlite3_stmt* st, int param, size_t r, size_t c)
+{
+    Take(r);
+    int rc = SQLITE_OK;
+    using K = TRowStore::TKind;
+    const TFieldKind from = m_file.fields[c].kind;
+    const TAffinity to = m_affinity[c];
+    if (m_at[c] < 0) {
+        rc = sqlite3_bind_null(st, param);
+    } else if (const TRowStore::TCell& cell = m_cells[static_cast<size_t>(m_at[c])];
+               cell.kind == K::Text && from == TFieldKind::Text && to == TAffinity::Text) {
+        rc = sqlite3_bind_text(st, param, cell.text.empty() ? "" : cell.text.data(), static_cast<int>(cell.text.size()), SQLITE_STATIC);
+    } else if (cell.kind == K::Number && from == TFieldKind::Number && to == TAffinity::Real) {
+        rc = sqlite3_bind_double(st, param, cell.number);
+    } else if (cell.kind == K::Integer && from == TFieldKind::Integer && to == TAffinity::Integer) {
+        rc = sqlite3_bind_int64(st, param, cell.integer);
+    } else {
+        // Anything else goes through the one conversion the stored rows are defined by.
+        const QVariant v = *Converted(m_file.rows.Value(r, c), r, c);
+        if (v.isNull())
+            rc = sqlite3_bind_null(st, param);
+        else if (v.metaType().id() == QMetaType::LongLong)
+            rc = sqlite3_bind_int64(st, param, v.toLongLong());
+        else if (v.metaType().id() == QMetaType::Double)
+            rc = sqlite3_bind_double(st, param, v.toDouble());
+        else {
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(st, param, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        }
     }
-    return rows;
+    if (rc != SQLITE_OK)
+        throw EDatabaseError(QString::fromUtf8(sqlite3_errstr(rc)));
+}
+
+TRecordset LoadListFile(TADODB& db, const TListKind& kind, const QString& path)
+{
+    const TListKind& other = &kind == &SaleList() ? StockList() : SaleList();
+    const std::vector<TTableColumn> table = TableColumns(db, QLatin1String(kind.table));
+    const std::vector<TTableColumn> otherTable = TableColumns(db, QLatin1String(other.table));
+    TRecordsetLimits limits;
+    limits.maxColumns = table.size() + 64;
+    limits.maxRows = 1000000;
+    limits.checkColumns = [&](const std::vector<TField>& fields) {
+        try {
+            CheckListColumns(fields, table);
+        } catch (const EListRefused&) {
+            bool ofOther = true;
+            try {
+                CheckListColumns(fields, otherTable);
+            } catch (const EListRefused&) {
+                ofOther = false;
+            }
+            if (ofOther)
+                Refuse(QStringLiteral("这是%1文件，不是%2文件").arg(QString::fromUtf8(other.name), QString::fromUtf8(kind.name)));
+            throw;
+        }
+    };
+    return LoadRecordsetXmlFile(path, limits);
 }
 
 TStoreResult StoreSales(TADODB& db, const TRecordset& file)
 {
     const std::vector<TTableColumn> table = TableColumns(db, QStringLiteral("SaleDetail"));
-    const std::vector<TRecord> rows = ValuesForTable(file, table);
+    TListValues values(file, table);
     const int code = ColumnIndex(table, "fpdm");
     const int number = ColumnIndex(table, "fphm");
     TStoreResult result;
@@ -280,21 +390,22 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file)
     // for the connection keeps them in memory.
     db.Run(QStringLiteral("PRAGMA cache_size = -65536"));
     InTransaction(db, [&] {
-        QSqlQuery stored = Prepared(db, QStringLiteral("select 1 from SaleDetail where fpdm = ? and fphm = ? limit 1"));
-        QSqlQuery insert = Prepared(db, QStringLiteral("insert into SaleDetail values (%1)").arg(Placeholders(table.size())));
-        for (const TRecord& row : rows) {
-            stored.bindValue(0, row[code]);
-            stored.bindValue(1, row[number]);
-            Exec(stored);
-            const bool exists = stored.next();
-            stored.finish();
-            if (exists) {
+        // One statement a row: the row is added unless its invoice is stored, also by an earlier row.
+        TStatement insert(db, QStringLiteral("insert into SaleDetail select %1 where not exists "
+                                             "(select 1 from SaleDetail where fpdm = ? and fphm = ?)")
+                                  .arg(Placeholders(table.size())));
+        const int n = static_cast<int>(table.size());
+        for (size_t r = 0; r < file.rows.size(); ++r) {
+            insert.Restart();
+            for (int c = 0; c < n; ++c)
+                values.Bind(insert.Get(), c + 1, r, static_cast<size_t>(c));
+            values.Bind(insert.Get(), n + 1, r, static_cast<size_t>(code));
+            values.Bind(insert.Get(), n + 2, r, static_cast<size_t>(number));
+            insert.Step();
+            if (insert.Changes() > 0)
+                ++result.stored;
+            else
                 ++result.skipped;
-                continue;
-            }
-            BindRow(insert, row);
-            Exec(insert);
-            ++result.stored;
         }
     });
     return result;
@@ -303,7 +414,7 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file)
 TStoreResult StoreStock(TADODB& db, const TRecordset& file)
 {
     const std::vector<TTableColumn> table = TableColumns(db, QStringLiteral("fpkcxx"));
-    const std::vector<TRecord> rows = ValuesForTable(file, table);
+    TListValues values(file, table);
     const int key[4] = {ColumnIndex(table, "lyrq"), ColumnIndex(table, "fpdm"), ColumnIndex(table, "fphmq"),
                         ColumnIndex(table, "fphmz")};
     QStringList assignments;
@@ -312,21 +423,25 @@ TStoreResult StoreStock(TADODB& db, const TRecordset& file)
     TStoreResult result;
     InTransaction(db, [&] {
         // "is" lets a NULL key match a NULL, as the search of the stored rows does.
-        QSqlQuery find = Prepared(db, QStringLiteral("select rowid from fpkcxx where lyrq is ? and fpdm is ? and "
-                                                     "fphmq is ? and fphmz is ? order by rowid limit 1"));
-        QSqlQuery update = Prepared(db, QStringLiteral("update fpkcxx set %1 where rowid=?").arg(assignments.join(u',')));
-        QSqlQuery insert = Prepared(db, QStringLiteral("insert into fpkcxx values (%1)").arg(Placeholders(table.size())));
-        for (const TRecord& row : rows) {
+        TStatement find(db, QStringLiteral("select rowid from fpkcxx where lyrq is ? and fpdm is ? and "
+                                           "fphmq is ? and fphmz is ? order by rowid limit 1"));
+        TStatement update(db, QStringLiteral("update fpkcxx set %1 where rowid=?").arg(assignments.join(u',')));
+        TStatement insert(db, QStringLiteral("insert into fpkcxx values (%1)").arg(Placeholders(table.size())));
+        const int n = static_cast<int>(table.size());
+        for (size_t r = 0; r < file.rows.size(); ++r) {
+            find.Restart();
             for (int k = 0; k < 4; ++k)
-                find.bindValue(k, row[key[k]]);
-            Exec(find);
-            const QVariant rowid = find.next() ? find.value(0) : QVariant();
-            find.finish();
-            QSqlQuery& store = rowid.isNull() ? insert : update;
-            BindRow(store, row);
-            if (!rowid.isNull())
-                store.bindValue(static_cast<int>(row.size()), rowid);
-            Exec(store);
+                values.Bind(find.Get(), k + 1, r, static_cast<size_t>(key[k]));
+            const bool stored = find.Step();
+            const sqlite3_int64 rowid = stored ? sqlite3_column_int64(find.Get(), 0) : 0;
+            find.Restart();
+            TStatement& store = stored ? update : insert;
+            store.Restart();
+            for (int c = 0; c < n; ++c)
+                values.Bind(store.Get(), c + 1, r, static_cast<size_t>(c));
+            if (stored)
+                sqlite3_bind_int64(store.Get(), n + 1, rowid);
+            store.Step();
             ++result.stored;
         }
     });

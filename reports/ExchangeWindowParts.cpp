@@ -34,7 +34,9 @@ QTableView* NewListGrid(QWidget* parent, QAbstractItemModel* model)
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    // Dates, codes and numbers shown whole; Qt measures only the rows in view.
+    // Dates, codes and numbers shown whole, measured on the first hundred rows (Qt's own measure
+    // of a thousand rows takes a tenth of a second on a long list).
+    grid->horizontalHeader()->setResizeContentsPrecision(100);
     QObject::connect(model, &QAbstractItemModel::modelReset, grid, [grid] { grid->resizeColumnsToContents(); });
     return grid;
 }

@@ -248,14 +248,24 @@ void PrintSheet(const QString& file, QWidget* parent)
     if (!printer.isValid())
         throw EPrintError(QStringLiteral("打印机不可用：%1").arg(name));
     SetUpSheetPage(sheet, printer);
+    PreviewSheet(sheet, printer, QFileInfo(file).fileName(), parent);
+}
+
+void PreviewSheet(const TSheetContent& sheet, QPrinter& printer, const QString& title, QWidget* parent)
+{
     QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(QFileInfo(file).fileName());
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&sheet](QPrinter* p) {
+    preview.setWindowTitle(title);
+    // The preview draws on pages of its own; printing from it draws on the printer, and then the
+    // dialog is accepted. What failed last is what printing left.
+    QString failure;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&sheet, &failure](QPrinter* p) {
+        failure.clear();
         try {
             RenderSheet(sheet, *p);
-        } catch (const ETallyraError&) {
-            // The preview shows what could be drawn; a real print reports through the printer.
+        } catch (const ETallyraError& e) {
+            failure = e.Text();
         }
     });
-    preview.exec();
+    if (preview.exec() == QDialog::Accepted && !failure.isEmpty())
+        throw EPrintError(failure);
 }

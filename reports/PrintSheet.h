@@ -15,6 +15,10 @@ void SetUpSheetPage(const TSheetContent& sheet, QPrinter& printer);
 // painted on or fails.
 int RenderSheet(const TSheetContent& sheet, QPrinter& printer);
 
+// The print preview of the sheet on printer, titled title. Printing from it raises EPrintError,
+// once the preview has closed, when the sheet could not be drawn on the printer.
+void PreviewSheet(const TSheetContent& sheet, QPrinter& printer, const QString& title, QWidget* parent);
+
 // Prints the first sheet of a workbook file: a print preview on the default printer, or with
 // TALLYRA_PRINT_PDF straight into that PDF. Nothing is written to the workbook. Raises
 // EWorkbookError when the file cannot be read and EPrintError when printing fails.

@@ -1,19 +1,25 @@
 #include "RecordsetXml.h"
 
+#include "XmlScanner.h"
+
+#include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
+#include <QLocale>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
-#include <pugixml.hpp>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 constexpr std::string_view kSchemaNs = "uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882";
@@ -21,7 +27,9 @@ constexpr std::string_view kTypeNs = "uuid:C2F41010-65B3-11d1-A29F-00AA00C14882"
 constexpr std::string_view kRowsetNs = "urn:schemas-microsoft-com:rowset";
 constexpr std::string_view kRowNs = "#RowsetSchema";
 
-QString CellName(int row, const QString& column) { return QStringLiteral("第%1行%2列").arg(row).arg(column); }
+QString CellName(size_t row, const QString& column) { return QStringLiteral("第%1行%2列").arg(row).arg(column); }
+
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // ---------------------------------------------------------------- numbers in the C locale
 
@@ -82,32 +90,333 @@ std::optional<double> NumberFromText(std::string_view s)
     return v;
 }
 
+// ---------------------------------------------------------------- rows
+
 namespace {
-// An integer column's value; above qlonglong's range, a qulonglong.
-std::optional<QVariant> ParseInteger(std::string_view s)
+enum : quint8 { kText, kInteger, kUnsigned, kNumber, kBadText };
+
+template <class T>
+quint64 Bits(T v)
 {
-    if (!IsIntegerText(s))
-        return std::nullopt;
-    if (const std::optional<qlonglong> v = IntegerFromText(s))
-        return QVariant(*v);
-    qulonglong u = 0;
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
-    if (r.ec == std::errc() && r.ptr == s.data() + s.size())
-        return QVariant(u);
-    return std::nullopt;
+    quint64 bits = 0;
+    static_assert(sizeof(T) == 8);
+    std::memcpy(&bits, &v, 8);
+    return bits;
+}
+}  // namespace
+
+void TRowDraft::Clear()
+{
+    for (const TCell& c : m_cells)
+        m_at[static_cast<size_t>(c.field)] = -1;
+    m_cells.clear();
+    m_text.clear();
 }
 
-TFieldKind KindOf(QString type)
+TRowDraft::TCell& TRowDraft::Cell(int field, quint8 kind)
 {
-    type = type.toLower();
+    if (static_cast<size_t>(field) >= m_at.size())
+        m_at.resize(static_cast<size_t>(field) + 1, -1);
+    int& at = m_at[static_cast<size_t>(field)];
+    if (at < 0) {
+        at = static_cast<int>(m_cells.size());
+        m_cells.push_back({field, kind, 0});
+    }
+    TCell& c = m_cells[static_cast<size_t>(at)];
+    c.kind = kind;
+    return c;
+}
+
+void TRowDraft::SetNull(int field)
+{
+    if (field < 0 || static_cast<size_t>(field) >= m_at.size() || m_at[static_cast<size_t>(field)] < 0)
+        return;
+    const size_t at = static_cast<size_t>(m_at[static_cast<size_t>(field)]);
+    m_cells.erase(m_cells.begin() + static_cast<std::ptrdiff_t>(at));
+    m_at[static_cast<size_t>(field)] = -1;
+    for (size_t i = at; i < m_cells.size(); ++i)
+        m_at[static_cast<size_t>(m_cells[i].field)] = static_cast<int>(i);
+}
+
+void TRowDraft::SetText(int field, std::string_view utf8)
+{
+    Cell(field, kText).bits = (static_cast<quint64>(m_text.size()) << 32) | utf8.size();
+    m_text.append(utf8);
+}
+
+void TRowDraft::SetUncheckedText(int field, std::string_view bytes)
+{
+    SetText(field, bytes);
+    if (!IsUtf8(bytes))
+        Cell(field, kBadText);
+}
+
+void TRowDraft::SetInteger(int field, qlonglong value) { Cell(field, kInteger).bits = static_cast<quint64>(value); }
+
+void TRowDraft::SetUnsigned(int field, qulonglong value) { Cell(field, kUnsigned).bits = value; }
+
+void TRowDraft::SetNumber(int field, double value) { Cell(field, kNumber).bits = Bits(value); }
+
+// UTF-16 to UTF-8 without a temporary; an unpaired surrogate becomes U+FFFD and marks the text
+// as one the file cannot carry.
+void TRowDraft::SetString(int field, QStringView text)
+{
+    const size_t from = m_text.size();
+    m_text.resize(from + static_cast<size_t>(text.size()) * 3);
+    char* out = m_text.data() + from;
+    bool bad = false;
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    while (p != end) {
+        char32_t c = *p++;
+        if (c < 0x80) {
+            *out++ = static_cast<char>(c);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+            c = QChar::surrogateToUcs4(static_cast<char16_t>(c), *p++);
+        } else if (QChar::isSurrogate(c)) {
+            bad = true;
+            c = 0xfffd;
+        }
+        if (c < 0x800) {
+            *out++ = static_cast<char>(0xc0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *out++ = static_cast<char>(0xe0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+        } else {
+            *out++ = static_cast<char>(0xf0 | (c >> 18));
+            *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3f));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+        }
+        *out++ = static_cast<char>(0x80 | (c & 0x3f));
+    }
+    const size_t length = static_cast<size_t>(out - (m_text.data() + from));
+    m_text.resize(from + length);
+    Cell(field, bad ? kBadText : kText).bits = (static_cast<quint64>(from) << 32) | length;
+}
+
+void TRowDraft::SetValue(int field, const QVariant& value)
+{
+    if (value.isNull()) {
+        SetNull(field);
+        return;
+    }
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        SetInteger(field, value.toLongLong());
+        return;
+    case QMetaType::ULongLong: {
+        const qulonglong u = value.toULongLong();
+        if (u > static_cast<qulonglong>(std::numeric_limits<qlonglong>::max()))
+            SetUnsigned(field, u);
+        else
+            SetInteger(field, static_cast<qlonglong>(u));
+        return;
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        SetNumber(field, value.toDouble());
+        return;
+    case QMetaType::QString:
+        SetString(field, *static_cast<const QString*>(value.constData()));
+        return;
+    default:
+        SetString(field, value.toString());
+    }
+}
+
+TRowStore::TRowStore(const std::vector<TRecord>& rows)
+{
+    for (const TRecord& r : rows)
+        push_back(r);
+}
+
+TRowStore::TRowStore(std::initializer_list<TRecord> rows)
+{
+    for (const TRecord& r : rows)
+        push_back(r);
+}
+
+const TRecord TRowStore::at(size_t row) const
+{
+    if (row >= size())
+        throw std::out_of_range("TRowStore::at");
+    return Row(row);
+}
+
+TRecord TRowStore::Row(size_t row) const
+{
+    TRecord rec(m_width);
+    ForEachCell(row, [&](const TCell& c) {
+        if (static_cast<size_t>(c.field) >= rec.size())
+            rec.resize(static_cast<size_t>(c.field) + 1);
+        QVariant& v = rec[static_cast<size_t>(c.field)];
+        switch (c.kind) {
+        case TKind::Integer: v = c.integer; break;
+        case TKind::Unsigned: v = c.unsignedInteger; break;
+        case TKind::Number: v = c.number; break;
+        case TKind::Text:
+        case TKind::BadText: v = Text(c.text); break;
+        }
+    });
+    return rec;
+}
+
+QVariant TRowStore::Value(size_t row, size_t field) const
+{
+    QVariant v;
+    ForEachCell(row, [&](const TCell& c) {
+        if (static_cast<size_t>(c.field) != field)
+            return;
+        switch (c.kind) {
+        case TKind::Integer: v = c.integer; break;
+        case TKind::Unsigned: v = c.unsignedInteger; break;
+        case TKind::Number: v = c.number; break;
+        case TKind::Text:
+        case TKind::BadText: v = Text(c.text); break;
+        }
+    });
+    return v;
+}
+
+void TRowStore::push_back(const TRecord& row)
+{
+    TRowDraft draft;
+    for (size_t i = 0; i < row.size(); ++i)
+        draft.SetValue(static_cast<int>(i), row[i]);
+    Append(draft);
+    m_width = std::max(m_width, row.size());
+}
+
+void TRowStore::Append(const TRowDraft& draft)
+{
+    const std::vector<TRowDraft::TCell>* cells = &draft.m_cells;
+    const auto byField = [](const TRowDraft::TCell& a, const TRowDraft::TCell& b) { return a.field < b.field; };
+    if (!std::is_sorted(cells->begin(), cells->end(), byField)) {
+        m_sorted = *cells;
+        std::sort(m_sorted.begin(), m_sorted.end(), byField);
+        cells = &m_sorted;
+    }
+    // The row's bytes, measured first and then written in one go.
+    const auto varintSize = [](quint64 v) {
+        size_t n = 1;
+        while (v >= 0x80) {
+            v >>= 7;
+            ++n;
+        }
+        return n;
+    };
+    size_t bytes = varintSize(cells->size());
+    for (const TRowDraft::TCell& c : *cells) {
+        const size_t length = c.bits & 0xffffffffu;
+        bytes += varintSize(static_cast<quint64>(c.field)) + 1 +
+                 (c.kind == kText || c.kind == kBadText ? varintSize(length) + length : 8);
+    }
+    m_scratch.resize(bytes);
+    char* out = m_scratch.data();
+    const auto put = [&out](quint64 v) {
+        while (v >= 0x80) {
+            *out++ = static_cast<char>(v | 0x80);
+            v >>= 7;
+        }
+        *out++ = static_cast<char>(v);
+    };
+    put(cells->size());
+    for (const TRowDraft::TCell& c : *cells) {
+        put(static_cast<quint64>(c.field));
+        *out++ = static_cast<char>(c.kind);
+        if (c.kind == kText || c.kind == kBadText) {
+            const size_t length = c.bits & 0xffffffffu;
+            put(length);
+            std::memcpy(out, draft.m_text.data() + (c.bits >> 32), length);
+            out += length;
+        } else {
+            std::memcpy(out, &c.bits, 8);
+            out += 8;
+        }
+    }
+    if (!cells->empty())
+        m_width = std::max(m_width, static_cast<size_t>(cells->back().field) + 1);
+    if (m_blocks.empty() || (!m_blocks.back().empty() && m_blocks.back().size() + m_scratch.size() > kBlock)) {
+        m_blocks.emplace_back();
+        m_blocks.back().reserve(std::max(kBlock, m_scratch.size()));
+    }
+    std::vector<char>& block = m_blocks.back();
+    m_rowAt.push_back((static_cast<quint64>(m_blocks.size() - 1) << 32) | block.size());
+    block.insert(block.end(), m_scratch.begin(), m_scratch.end());
+}
+
+void TRowStore::clear()
+{
+    m_blocks.clear();
+    m_rowAt.clear();
+}
+
+bool TRowStore::operator==(const TRowStore& other) const
+{
+    if (size() != other.size())
+        return false;
+    for (size_t r = 0; r < size(); ++r)
+        if (Row(r) != other.Row(r))
+            return false;
+    return true;
+}
+
+const char* TRowStore::RowData(size_t row) const
+{
+    const quint64 at = m_rowAt[row];
+    return m_blocks[at >> 32].data() + (at & 0xffffffffu);
+}
+
+quint64 TRowStore::Varint(const char*& p)
+{
+    quint64 v = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto b = static_cast<unsigned char>(*p++);
+        v |= static_cast<quint64>(b & 0x7f) << shift;
+        if (b < 0x80)
+            return v;
+    }
+}
+
+TRowStore::TCell TRowStore::NextCell(const char*& p)
+{
+    TCell c{};
+    c.field = static_cast<int>(Varint(p));
+    const auto kind = static_cast<quint8>(*p++);
+    c.kind = static_cast<TKind>(kind);
+    if (kind == kText || kind == kBadText) {
+        const size_t length = Varint(p);
+        c.text = std::string_view(p, length);
+        p += length;
+        return c;
+    }
+    quint64 bits = 0;
+    std::memcpy(&bits, p, 8);
+    p += 8;
+    c.integer = static_cast<qlonglong>(bits);
+    c.unsignedInteger = bits;
+    std::memcpy(&c.number, &bits, 8);
+    return c;
+}
+
+namespace {
+TFieldKind KindOf(std::string_view type)
+{
+    const QString t = Text(type).toLower();
     static const QStringList integers{"int", "i1", "i2", "i4", "i8", "ui1", "ui2", "ui4", "ui8"};
     static const QStringList numbers{"float", "r4", "r8", "number", "fixed.14.4", "currency", "decimal", "numeric"};
     static const QStringList dates{"datetime", "datetime.tz", "date"};
-    if (integers.contains(type))
+    if (integers.contains(t))
         return TFieldKind::Integer;
-    if (numbers.contains(type))
+    if (numbers.contains(t))
         return TFieldKind::Number;
-    if (dates.contains(type))
+    if (dates.contains(t))
         return TFieldKind::DateTime;
     return TFieldKind::Text;
 }
@@ -158,386 +467,499 @@ bool IsPlainName(const QString& name)
     });
 }
 
-// False for a character an attribute value cannot carry: C0 controls other than TAB, LF and
-// CR, unpaired surrogates and the two non-characters U+FFFE and U+FFFF.
-bool CanCarry(const QString& text)
+// Appends text escaped as MDAC escapes it, with TAB, LF and CR as references. False, leaving
+// out the rest, at a character an attribute value cannot carry: C0 controls other than TAB, LF
+// and CR and the non-characters U+FFFE and U+FFFF (unpaired surrogates never get this far).
+bool AppendEscaped(QByteArray& out, std::string_view utf8)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
+    // 0: as it is; 1: a reference; 2: not carried; 3: the lead byte of U+FFFE and U+FFFF.
+    static const auto kind = [] {
+        std::array<quint8, 256> k{};
+        for (int c = 0; c < 0x20; ++c)
+            k[c] = 2;
+        for (const char c : {'&', '\'', '"', '<', '>', '\t', '\n', '\r'})
+            k[static_cast<unsigned char>(c)] = 1;
+        k[0xef] = 3;
+        return k;
+    }();
+    size_t plain = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (kind[c] == 0)
+            continue;
+        if (kind[c] == 2)
             return false;
-        if (c == 0xfffe || c == 0xffff)
-            return false;
-        if (QChar::isHighSurrogate(c)) {
-            if (i + 1 >= text.size() || !text[i + 1].isLowSurrogate())
+        if (kind[c] == 3) {
+            if (i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xbf &&
+                (static_cast<unsigned char>(utf8[i + 2]) & 0xfe) == 0xbe)
                 return false;
-            ++i;
-        } else if (QChar::isLowSurrogate(c)) {
-            return false;
+            continue;
         }
+        const char* entity = "";
+        switch (c) {
+        case '&': entity = "&#x26;"; break;
+        case '\'': entity = "&#x27;"; break;
+        case '"': entity = "&#x22;"; break;
+        case '<': entity = "&#x3c;"; break;
+        case '>': entity = "&#x3e;"; break;
+        case '\t': entity = "&#x9;"; break;
+        case '\n': entity = "&#xA;"; break;
+        case '\r': entity = "&#xD;"; break;
+        }
+        out.append(utf8.data() + plain, static_cast<qsizetype>(i - plain));
+        out.append(entity);
+        plain = i + 1;
     }
+    out.append(utf8.data() + plain, static_cast<qsizetype>(utf8.size() - plain));
     return true;
 }
 
-void AppendEscaped(QByteArray& out, const QByteArray& utf8)
-{
-    for (const char ch : utf8) {
-        switch (ch) {
-        case '&': out.append("&#x26;"); break;
-        case '\'': out.append("&#x27;"); break;
-        case '"': out.append("&#x22;"); break;
-        case '<': out.append("&#x3c;"); break;
-        case '>': out.append("&#x3e;"); break;
-        case '\t': out.append("&#x9;"); break;
-        case '\n': out.append("&#xA;"); break;
-        case '\r': out.append("&#xD;"); break;
-        default: out.append(ch);
-        }
-    }
-}
-
-QByteArray DoubleText17(double v)
+void AppendDouble17(QByteArray& out, double v)
 {
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
     for (char* p = buf; p != r.ptr; ++p)
         if (*p == 'e')
             *p = 'E';
-    return QByteArray(buf, r.ptr - buf);
+    out.append(buf, r.ptr - buf);
 }
 
-std::optional<qlonglong> AsInteger(const QVariant& v)
+void AppendInteger(QByteArray& out, qlonglong v)
 {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-        return v.toLongLong();
-    case QMetaType::ULongLong:
-        if (v.toULongLong() > static_cast<qulonglong>(std::numeric_limits<qlonglong>::max()))
-            return std::nullopt;
-        return v.toLongLong();
-    case QMetaType::Double: {
-        const double d = v.toDouble();
-        if (!std::isfinite(d) || d != std::trunc(d) || std::fabs(d) > 9.0e15)
-            return std::nullopt;
-        return static_cast<qlonglong>(d);
-    }
-    default:
-        return std::nullopt;
-    }
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr - buf);
 }
 
-std::optional<double> AsNumber(const QVariant& v)
+// Appends the value as its attribute text (escaped), or raises the reason it cannot be written.
+void AppendValue(QByteArray& out, const TField& f, const TRowStore::TCell& c, size_t row)
 {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double: {
-        const double d = v.toDouble();
-        return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-// The value as its attribute text (escaped), or the reason it cannot be written.
-QByteArray ValueText(const TField& f, const QVariant& v, int row)
-{
+    using K = TRowStore::TKind;
     switch (f.kind) {
     case TFieldKind::Integer: {
-        const auto i = AsInteger(v);
+        std::optional<qlonglong> i;
+        if (c.kind == K::Integer)
+            i = c.integer;
+        else if (c.kind == K::Number && std::isfinite(c.number) && c.number == std::trunc(c.number) && std::fabs(c.number) <= 9.0e15)
+            i = static_cast<qlonglong>(c.number);
         if (!i || *i < std::numeric_limits<qint32>::min() || *i > std::numeric_limits<qint32>::max())
             throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
-        return QByteArray::number(*i);
+        AppendInteger(out, *i);
+        return;
     }
     case TFieldKind::Number: {
-        const auto d = AsNumber(v);
+        std::optional<double> d;
+        if (c.kind == K::Integer)
+            d = static_cast<double>(c.integer);
+        else if (c.kind == K::Unsigned)
+            d = static_cast<double>(c.unsignedInteger);
+        else if (c.kind == K::Number && std::isfinite(c.number))
+            d = c.number;
         if (!d)
             throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
-        return DoubleText17(*d);
+        AppendDouble17(out, *d);
+        return;
     }
     case TFieldKind::Text:
     case TFieldKind::DateTime:
         break;
     }
-    const QString text = v.toString();
-    if (!CanCarry(text))
-        throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值含有文件不能写入的字符"));
-    QByteArray out;
-    AppendEscaped(out, text.toUtf8());
-    return out;
+    switch (c.kind) {
+    case K::Integer: AppendInteger(out, c.integer); return;
+    case K::Unsigned: out.append(QByteArray::number(c.unsignedInteger)); return;
+    case K::Number: out.append(QString::number(c.number, 'g', QLocale::FloatingPointShortest).toLatin1()); return;
+    case K::Text:
+        if (AppendEscaped(out, c.text))
+            return;
+        break;
+    case K::BadText: break;
+    }
+    throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值含有文件不能写入的字符"));
 }
 
 // ---------------------------------------------------------------- reader
 
-struct TQName {
-    std::string_view prefix;
-    std::string_view local;
-};
-
-TQName Split(const char* name)
-{
-    const std::string_view n(name);
-    const size_t colon = n.find(':');
-    if (colon == std::string_view::npos)
-        return {{}, n};
-    return {n.substr(0, colon), n.substr(colon + 1)};
-}
-
-// The namespace a prefix stands for at node (empty prefix: the default namespace).
-std::string_view NamespaceOf(pugi::xml_node node, std::string_view prefix)
-{
-    std::string key = prefix.empty() ? std::string("xmlns") : "xmlns:" + std::string(prefix);
-    for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent())
-        if (pugi::xml_attribute a = n.attribute(key.c_str()))
-            return a.value();
-    return {};
-}
-
-bool IsElement(pugi::xml_node n, std::string_view ns, std::string_view local)
-{
-    if (n.type() != pugi::node_element)
-        return false;
-    const TQName q = Split(n.name());
-    return q.local == local && NamespaceOf(n, q.prefix) == ns;
-}
-
-// The attribute of that namespace and local name; an empty namespace means unprefixed.
-pugi::xml_attribute Attr(pugi::xml_node n, std::string_view ns, std::string_view local)
-{
-    for (pugi::xml_attribute a : n.attributes()) {
-        const TQName q = Split(a.name());
-        if (q.local != local)
-            continue;
-        if (ns.empty() ? q.prefix.empty() : (!q.prefix.empty() && q.prefix != "xmlns" && NamespaceOf(n, q.prefix) == ns))
-            return a;
-    }
-    return {};
-}
-
-pugi::xml_node Child(pugi::xml_node n, std::string_view ns, std::string_view local)
-{
-    for (pugi::xml_node c : n.children())
-        if (IsElement(c, ns, local))
-            return c;
-    return {};
-}
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
 [[noreturn]] void NotARecordset(const QString& why) { throw ERecordsetFormat(QStringLiteral("不是记录集文件：") + why); }
 
-bool IsTrue(pugi::xml_attribute a) { return a && QString::fromUtf8(a.value()).compare(u"true", Qt::CaseInsensitive) == 0; }
 
-TField FieldOf(pugi::xml_node type)
-{
-    TField f;
-    f.xmlName = Text(type.attribute("name").value());
-    if (f.xmlName.isEmpty())
-        NotARecordset(QStringLiteral("列没有名称"));
-    const pugi::xml_attribute realName = Attr(type, kRowsetNs, "name");
-    f.name = realName ? Text(realName.value()) : f.xmlName;
-    const pugi::xml_node datatype = Child(type, kSchemaNs, "datatype");
-    auto typeAttr = [&](std::string_view ns, std::string_view local) {
-        pugi::xml_attribute a = Attr(type, ns, local);
-        return a || !datatype ? a : Attr(datatype, ns, local);
-    };
-    f.kind = KindOf(Text(typeAttr(kTypeNs, "type").value()));
-    f.maxLength = typeAttr(kTypeNs, "maxLength").as_int();
-    const pugi::xml_attribute nullable = Attr(type, kRowsetNs, "nullable");
-    const pugi::xml_attribute maybeNull = typeAttr(kRowsetNs, "maybenull");
-    f.nullable = (!nullable && !maybeNull) || IsTrue(nullable) || IsTrue(maybeNull);
-    return f;
-}
+using TToken = TXmlScanner::TToken;
 
-std::vector<TField> ReadSchema(pugi::xml_node schema, QString& rowName)
-{
-    pugi::xml_node elementType;
-    for (pugi::xml_node c : schema.children())
-        if (IsElement(c, kSchemaNs, "ElementType") && (!elementType || std::string_view(c.attribute("name").value()) == "row"))
-            elementType = c;
-    if (!elementType)
-        NotARecordset(QStringLiteral("没有行的定义"));
-    rowName = Text(elementType.attribute("name").value());
-    if (rowName.isEmpty())
-        rowName = QStringLiteral("row");
-
-    std::vector<std::pair<int, TField>> columns;  // (rs:number or 0, field)
-    bool numbered = true;
-    for (pugi::xml_node c : elementType.children()) {
-        pugi::xml_node type;
-        if (IsElement(c, kSchemaNs, "AttributeType")) {
-            type = c;
-        } else if (IsElement(c, kSchemaNs, "attribute")) {
-            // A column defined beside the element type, referred to by name.
-            const QString ref = Text(c.attribute("type").value());
-            for (pugi::xml_node t : schema.children())
-                if (IsElement(t, kSchemaNs, "AttributeType") &&
-                    Text(t.attribute("name").value()).compare(ref, Qt::CaseInsensitive) == 0)
-                    type = t;
-            if (!type)
-                NotARecordset(QStringLiteral("找不到列") + ref);
-            numbered = false;  // the references fix the order
-        } else {
-            continue;
-        }
-        const pugi::xml_attribute number = Attr(type, kRowsetNs, "number");
-        numbered = numbered && number && number.as_int() > 0;
-        columns.emplace_back(number.as_int(), FieldOf(type));
-    }
-    if (columns.empty())
-        NotARecordset(QStringLiteral("没有列"));
-    if (numbered)
-        std::stable_sort(columns.begin(), columns.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<TField> fields;
-    for (auto& c : columns) {
-        for (const TField& earlier : fields)
-            if (earlier.xmlName == c.second.xmlName)
-                NotARecordset(QStringLiteral("列") + earlier.xmlName + QStringLiteral("重复"));
-        fields.push_back(std::move(c.second));
-    }
-    return fields;
-}
-
-class TRowReader {
+// The record set of a scanned file: its schema, then its rows straight into compact storage.
+class TRecordsetReader {
 public:
-    TRowReader(const std::vector<TField>& fields, const QString& rowName) : m_fields(fields), m_rowName(rowName.toStdString())
-    {
-        for (size_t i = 0; i < fields.size(); ++i) {
-            m_names.push_back(fields[i].xmlName.toStdString());
-        }
-        for (size_t i = 0; i < m_names.size(); ++i)
-            m_index.emplace(m_names[i], static_cast<int>(i));
-        m_last.resize(fields.size());
-    }
+    TRecordsetReader(TXmlScanner& x, const TRecordsetLimits& limits) : m_x(x), m_limits(limits) {}
 
-    bool IsRow(pugi::xml_node n) const { return IsElement(n, kRowNs, m_rowName); }
-
-    // A row element's values; an updated row starts from its original.
-    TRecord Read(pugi::xml_node row, int number, const TRecord* original = nullptr) const
+    TRecordset Read()
     {
-        TRecord rec = original ? *original : TRecord(m_fields.size());
-        const char* forceNull = nullptr;
-        for (pugi::xml_attribute a : row.attributes()) {
-            const TQName q = Split(a.name());
-            if (!q.prefix.empty()) {
-                if (q.local == "forcenull" && q.prefix != "xmlns" && NamespaceOf(row, q.prefix) == kRowsetNs)
-                    forceNull = a.value();
+        TToken t = m_x.Next();
+        while (t == TToken::Text)
+            t = m_x.Next();
+        if (t != TToken::Start || m_x.RawName() != "xml")
+            NotARecordset(QStringLiteral("根元素不是xml"));
+        bool schema = false, data = false;
+        while ((t = m_x.Next()) != TToken::End) {
+            if (t != TToken::Start)
                 continue;
+            if (Is(kSchemaNs, "Schema") && !schema) {
+                Schema();
+                schema = true;
+            } else if (Is(kRowsetNs, "data")) {
+                if (!schema)
+                    NotARecordset(QStringLiteral("数据部分在架构之前"));
+                if (data)
+                    NotARecordset(QStringLiteral("有两个数据部分"));
+                Data();
+                data = true;
+            } else {
+                Skip();
             }
-            const auto it = m_index.find(q.local);
-            if (it == m_index.end())
-                continue;  // an attribute the schema does not define
-            rec[it->second] = CachedValue(it->second, a.value(), number);
         }
-        if (forceNull)
-            for (const QString& name : Text(forceNull).split(u' ', Qt::SkipEmptyParts))
-                if (const auto it = m_index.find(name.toStdString()); it != m_index.end())
-                    rec[it->second] = QVariant();
-        return rec;
+        while ((t = m_x.Next()) != TToken::Eof) {
+        }
+        if (!schema || !data)
+            NotARecordset(QStringLiteral("缺少架构或数据部分"));
+        return std::move(m_rs);
     }
 
 private:
-    // Most columns repeat their value from row to row (the seller, the date): one shared copy.
-    QVariant CachedValue(int field, const char* raw, int row) const
+    struct TColumn {
+        int number = 0;  // rs:number, 0 when missing
+        TField field;
+        QString reference;  // of an s:attribute, whose field is found by it
+    };
+    struct TElementType {
+        QString name;
+        std::vector<TColumn> columns;
+    };
+
+    bool Is(std::string_view ns, std::string_view local) const { return m_x.Ns() == ns && m_x.Local() == local; }
+    QString Attr(std::string_view ns, std::string_view local) const { return Text(m_x.Attribute(ns, local).value_or("")); }
+
+    // The rest of the element whose start tag was the last token.
+    void Skip()
     {
-        auto& [text, value] = m_last[field];
-        if (!value.isValid() || text != raw) {
-            value = Value(m_fields[field], raw, row);
-            text = raw;
+        for (int depth = 1; depth > 0;) {
+            const TToken t = m_x.Next();
+            depth += t == TToken::Start ? 1 : t == TToken::End ? -1 : 0;
         }
-        return value;
     }
 
-    static QVariant Value(const TField& f, const char* raw, int row)
+    void CountColumn(size_t& count) const
     {
-        const std::string_view s(raw);
+        if (++count > m_limits.maxColumns)
+            throw ERecordsetFormat(QStringLiteral("文件的列多于%1列").arg(m_limits.maxColumns));
+    }
+
+    void Schema()
+    {
+        std::optional<TElementType> chosen;
+        std::unordered_map<QString, TField> standalone;  // by name in lower case
+        size_t standaloneCount = 0;
+        for (TToken t; (t = m_x.Next()) != TToken::End;) {
+            if (t != TToken::Start)
+                continue;
+            if (Is(kSchemaNs, "ElementType")) {
+                TElementType e = ElementType();
+                if (!chosen || e.name == u"row")
+                    chosen = std::move(e);
+            } else if (Is(kSchemaNs, "AttributeType")) {
+                CountColumn(standaloneCount);
+                int number = 0;
+                TField f = AttributeType(number);
+                standalone[f.xmlName.toLower()] = std::move(f);
+            } else {
+                Skip();
+            }
+        }
+        if (!chosen)
+            NotARecordset(QStringLiteral("没有行的定义"));
+        m_rowName = chosen->name.isEmpty() ? std::string("row") : chosen->name.toStdString();
+
+        bool numbered = true;
+        for (TColumn& c : chosen->columns) {
+            if (c.reference.isNull()) {
+                numbered = numbered && c.number > 0;
+                continue;
+            }
+            // A column defined beside the element type, referred to by name: the references fix the order.
+            const auto it = standalone.find(c.reference.toLower());
+            if (it == standalone.end())
+                NotARecordset(QStringLiteral("找不到列") + c.reference);
+            c.field = it->second;
+            numbered = false;
+        }
+        if (chosen->columns.empty())
+            NotARecordset(QStringLiteral("没有列"));
+        if (numbered)
+            std::stable_sort(chosen->columns.begin(), chosen->columns.end(),
+                             [](const TColumn& a, const TColumn& b) { return a.number < b.number; });
+        std::unordered_set<QString> names;
+        for (TColumn& c : chosen->columns) {
+            if (!names.insert(c.field.xmlName).second)
+                NotARecordset(QStringLiteral("列") + c.field.xmlName + QStringLiteral("重复"));
+            m_rs.fields.push_back(std::move(c.field));
+        }
+        if (m_limits.checkColumns)
+            m_limits.checkColumns(m_rs.fields);
+        m_rs.rows.SetWidth(m_rs.fields.size());
+        for (const TField& f : m_rs.fields)
+            m_names.push_back(f.xmlName.toStdString());
+        for (size_t i = 0; i < m_names.size(); ++i)
+            m_index.emplace(m_names[i], static_cast<int>(i));
+    }
+
+    TElementType ElementType()
+    {
+        TElementType e;
+        e.name = Attr({}, "name");
+        size_t count = 0;
+        for (TToken t; (t = m_x.Next()) != TToken::End;) {
+            if (t != TToken::Start)
+                continue;
+            if (Is(kSchemaNs, "AttributeType")) {
+                CountColumn(count);
+                TColumn c;
+                c.field = AttributeType(c.number);
+                e.columns.push_back(std::move(c));
+            } else if (Is(kSchemaNs, "attribute")) {
+                CountColumn(count);
+                TColumn c;
+                c.reference = Attr({}, "type");
+                if (c.reference.isNull())
+                    c.reference = QStringLiteral("");
+                e.columns.push_back(std::move(c));
+                Skip();
+            } else {
+                Skip();
+            }
+        }
+        return e;
+    }
+
+    static int IntOf(const QString& text)
+    {
+        const std::optional<qlonglong> v = IntegerFromText(text.trimmed().toStdString());
+        return v ? static_cast<int>(std::clamp<qlonglong>(*v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())) : 0;
+    }
+
+    static bool IsTrue(const std::optional<QString>& a) { return a && a->compare(u"true", Qt::CaseInsensitive) == 0; }
+
+    TField AttributeType(int& number)
+    {
+        TField f;
+        f.xmlName = Attr({}, "name");
+        if (f.xmlName.isEmpty())
+            NotARecordset(QStringLiteral("列没有名称"));
+        const auto own = [this](std::string_view ns, std::string_view local) -> std::optional<QString> {
+            if (const auto v = m_x.Attribute(ns, local))
+                return Text(*v);
+            return std::nullopt;
+        };
+        const std::optional<QString> realName = own(kRowsetNs, "name");
+        f.name = realName ? *realName : f.xmlName;
+        const std::optional<QString> number_ = own(kRowsetNs, "number");
+        number = number_ ? IntOf(*number_) : 0;
+        std::optional<QString> type = own(kTypeNs, "type"), maxLength = own(kTypeNs, "maxLength");
+        const std::optional<QString> nullable = own(kRowsetNs, "nullable");
+        std::optional<QString> maybeNull = own(kRowsetNs, "maybenull");
+        bool datatype = false;
+        for (TToken t; (t = m_x.Next()) != TToken::End;) {
+            if (t != TToken::Start)
+                continue;
+            if (Is(kSchemaNs, "datatype") && !datatype) {
+                datatype = true;
+                if (!type)
+                    type = own(kTypeNs, "type");
+                if (!maxLength)
+                    maxLength = own(kTypeNs, "maxLength");
+                if (!maybeNull)
+                    maybeNull = own(kRowsetNs, "maybenull");
+            }
+            Skip();
+        }
+        f.kind = KindOf(type.value_or(QString()).toStdString());
+        f.maxLength = IntOf(maxLength.value_or(QString()));
+        f.nullable = (!nullable && !maybeNull) || IsTrue(nullable) || IsTrue(maybeNull);
+        return f;
+    }
+
+    bool IsRow() const { return m_x.Ns() == kRowNs && m_x.Local() == m_rowName; }
+
+    [[noreturn]] void NotARow() const
+    {
+        m_x.Fail(QStringLiteral("数据部分含有不是行的元素") + Text(m_x.RawName()));
+    }
+
+    // Text between the rows: only blanks.
+    void Between(TToken t) const
+    {
+        if (t == TToken::Text && !m_x.TextIsBlank())
+            m_x.Fail(QStringLiteral("数据部分含有文字"));
+    }
+
+    void Data()
+    {
+        for (TToken t; (t = m_x.Next()) != TToken::End;) {
+            Between(t);
+            if (t != TToken::Start)
+                continue;
+            if (IsRow()) {
+                ReadRow(m_draft, false);
+                Store(m_draft);
+                Skip();
+            } else if (Is(kRowsetNs, "insert")) {
+                Rows(true);
+            } else if (Is(kRowsetNs, "delete")) {
+                Rows(false);  // rows that are gone
+            } else if (Is(kRowsetNs, "update")) {
+                Update();
+            } else {
+                NotARow();
+            }
+        }
+    }
+
+    // The rows inside an rs:insert or rs:delete.
+    void Rows(bool keep)
+    {
+        for (TToken t; (t = m_x.Next()) != TToken::End;) {
+            Between(t);
+            if (t != TToken::Start)
+                continue;
+            if (!IsRow())
+                NotARow();
+            if (keep) {
+                ReadRow(m_draft, false);
+                Store(m_draft);
+            }
+            Skip();
+        }
+    }
+
+    // Pairs of the original row and its new values, which may give only what changed.
+    void Update()
+    {
+        bool original = false;
+        for (TToken t; (t = m_x.Next()) != TToken::End;) {
+            Between(t);
+            if (t != TToken::Start)
+                continue;
+            if (Is(kRowsetNs, "original")) {
+                if (original)
+                    Store(m_original);
+                original = false;
+                for (TToken o; (o = m_x.Next()) != TToken::End;) {
+                    Between(o);
+                    if (o != TToken::Start)
+                        continue;
+                    if (!IsRow())
+                        NotARow();
+                    if (!original) {
+                        ReadRow(m_original, false);
+                        original = true;
+                    }
+                    Skip();
+                }
+            } else if (IsRow()) {
+                ReadRow(m_original, original);  // on top of the original, or a row of its own
+                Store(m_original);
+                original = false;
+                Skip();
+            } else {
+                NotARow();
+            }
+        }
+        if (original)
+            Store(m_original);
+    }
+
+    void Store(const TRowDraft& draft)
+    {
+        if (m_rs.rows.size() >= m_limits.maxRows)
+            throw ERecordsetFormat(QStringLiteral("文件的行多于%1行").arg(m_limits.maxRows));
+        m_rs.rows.Append(draft);
+    }
+
+    // The row element's values into draft; onTop keeps what draft holds where the row has none.
+    void ReadRow(TRowDraft& draft, bool onTop)
+    {
+        if (!onTop)
+            draft.Clear();
+        const size_t number = m_rs.rows.size() + 1;
+        std::optional<std::string_view> forceNull;
+        size_t guess = 0;  // rows give their columns in order, mostly
+        for (const TXmlAttribute& a : m_x.Attributes()) {
+            if (!a.prefix.empty()) {
+                if (a.local == "forcenull" && a.prefix != "xmlns" && m_x.NamespaceOf(a.prefix) == kRowsetNs)
+                    forceNull = a.value;
+                continue;
+            }
+            int field = -1;
+            for (size_t g = guess; g < guess + 4 && g < m_names.size(); ++g)
+                if (m_names[g] == a.local) {
+                    field = static_cast<int>(g);
+                    break;
+                }
+            if (field < 0) {
+                const auto it = m_index.find(a.local);
+                if (it == m_index.end())
+                    continue;  // an attribute the schema does not define
+                field = it->second;
+            }
+            guess = static_cast<size_t>(field) + 1;
+            Value(draft, field, a.value, number);
+        }
+        if (forceNull) {
+            std::string_view names = *forceNull;
+            while (!names.empty()) {
+                const size_t space = names.find(' ');
+                const std::string_view name = names.substr(0, space);
+                if (const auto it = m_index.find(name); it != m_index.end())
+                    draft.SetNull(it->second);
+                names = space == std::string_view::npos ? std::string_view() : names.substr(space + 1);
+            }
+        }
+    }
+
+    void Value(TRowDraft& draft, int field, std::string_view s, size_t row) const
+    {
+        const TField& f = m_rs.fields[static_cast<size_t>(field)];
         switch (f.kind) {
         case TFieldKind::Integer:
-            if (auto v = ParseInteger(s))
-                return *v;
+            if (const std::optional<qlonglong> v = IntegerFromText(s)) {
+                draft.SetInteger(field, *v);
+                return;
+            }
+            if (IsIntegerText(s) && s.front() != '-') {
+                qulonglong u = 0;
+                const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
+                if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
+                    draft.SetUnsigned(field, u);
+                    return;
+                }
+            }
             throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
         case TFieldKind::Number:
-            if (auto v = NumberFromText(s))
-                return *v;
+            if (const std::optional<double> v = NumberFromText(s)) {
+                draft.SetNumber(field, *v);
+                return;
+            }
             throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
         case TFieldKind::Text:
         case TFieldKind::DateTime:
-            break;
+            draft.SetText(field, s);  // an empty value is empty text, never NULL
+            return;
         }
-        // An empty value is empty text, never NULL.
-        return s.empty() ? QVariant(QStringLiteral("")) : QVariant(QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())));
     }
 
-    const std::vector<TField>& m_fields;
+    TXmlScanner& m_x;
+    const TRecordsetLimits& m_limits;
+    TRecordset m_rs;
     std::string m_rowName;
-    std::vector<std::string> m_names;
+    std::vector<std::string> m_names;  // the rows' attribute of each field
     std::unordered_map<std::string_view, int> m_index;  // views into m_names
-    mutable std::vector<std::pair<std::string, QVariant>> m_last;
+    TRowDraft m_draft, m_original;
 };
-
-std::vector<TRecord> ReadRows(pugi::xml_node data, const TRowReader& reader)
-{
-    std::vector<TRecord> rows;
-    for (pugi::xml_node c : data.children()) {
-        if (reader.IsRow(c)) {
-            rows.push_back(reader.Read(c, static_cast<int>(rows.size()) + 1));
-        } else if (IsElement(c, kRowsetNs, "insert")) {
-            for (pugi::xml_node r : c.children())
-                if (reader.IsRow(r))
-                    rows.push_back(reader.Read(r, static_cast<int>(rows.size()) + 1));
-        } else if (IsElement(c, kRowsetNs, "update")) {
-            // Pairs of the original row and its new values, which may give only what changed.
-            std::optional<TRecord> original;
-            for (pugi::xml_node r : c.children()) {
-                if (IsElement(r, kRowsetNs, "original")) {
-                    if (original)
-                        rows.push_back(*original);
-                    original.reset();
-                    for (pugi::xml_node o : r.children())
-                        if (reader.IsRow(o)) {
-                            original = reader.Read(o, static_cast<int>(rows.size()) + 1);
-                            break;
-                        }
-                } else if (reader.IsRow(r)) {
-                    rows.push_back(reader.Read(r, static_cast<int>(rows.size()) + 1, original ? &*original : nullptr));
-                    original.reset();
-                }
-            }
-            if (original)
-                rows.push_back(*original);
-        }
-        // rs:delete holds rows that are gone.
-    }
-    return rows;
-}
-
-bool IsUtf16(const QByteArray& bytes) { return bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff"); }
-
-// Decoded a chunk at a time: a whole file's text is not needed, only whether it is UTF-8.
-bool IsUtf8(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    constexpr qsizetype kChunkSize = 64 * 1024;
-    std::vector<QChar> out(static_cast<size_t>(utf8.requiredSpace(kChunkSize)));
-    for (qsizetype at = 0; at < bytes.size() && !utf8.hasError(); at += kChunkSize)
-        utf8.appendToBuffer(out.data(), QByteArrayView(bytes.constData() + at, std::min(kChunkSize, bytes.size() - at)));
-    return !utf8.hasError();
-}
-
-bool HasRawNul(const QByteArray& bytes)
-{
-    if (!IsUtf16(bytes))
-        return bytes.contains('\0');
-    for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
-        if (bytes[i] == 0 && bytes[i + 1] == 0)
-            return true;
-    return false;
-}
 }  // namespace
 
 int TRecordset::FieldIndex(const QString& name) const
@@ -586,16 +1008,15 @@ void WriteRecordsetXml(QIODevice& device, const TRecordset& rs)
            "</s:Schema>\r\n"
            "<rs:data>\r\n";
     for (size_t r = 0; r < rs.rows.size(); ++r) {
-        const TRecord& row = rs.rows[r];
         QByteArray& line = out.Buffer();
         line.append("\t<z:row");
-        for (size_t c = 0; c < rs.fields.size() && c < row.size(); ++c) {
-            if (row[c].isNull())
-                continue;  // NULL is an attribute left out
-            line.append(' ').append(names[c]).append("='");
-            line.append(ValueText(rs.fields[c], row[c], static_cast<int>(r) + 1));
+        rs.rows.ForEachCell(r, [&](const TRowStore::TCell& c) {
+            if (static_cast<size_t>(c.field) >= rs.fields.size())
+                return;
+            line.append(' ').append(names[static_cast<size_t>(c.field)]).append("='");
+            AppendValue(line, rs.fields[static_cast<size_t>(c.field)], c, r + 1);
             line.append('\'');
-        }
+        });
         out << "/>\r\n";
         out.Pass();
     }
@@ -614,44 +1035,32 @@ void SaveRecordsetXmlFile(const QString& path, const TRecordset& rs)
         throw EInOutError(file.errorString());
 }
 
-TRecordset ReadRecordsetXml(QByteArray bytes)
+TRecordset ReadRecordsetXml(QIODevice& device, const TRecordsetLimits& limits)
 {
-    if (HasRawNul(bytes))
-        NotARecordset(QStringLiteral("含有NUL字符"));
-    if (!IsUtf16(bytes) && !IsUtf8(bytes))
-        NotARecordset(QStringLiteral("不是UTF-8文本"));
-    pugi::xml_document doc;
-    const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_doctype;
-    // Parsed in place: the bytes are ours (a file's are read once).
-    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(bytes.data(), static_cast<size_t>(bytes.size()), options);
-    if (!parsed)
-        NotARecordset(QString::fromUtf8(parsed.description()));
-    for (pugi::xml_node n : doc.children())
-        if (n.type() == pugi::node_doctype)
-            NotARecordset(QStringLiteral("含有DOCTYPE"));
-    const pugi::xml_node root = doc.document_element();
-    if (!root || std::string_view(root.name()) != "xml")
-        NotARecordset(QStringLiteral("根元素不是xml"));
-    const pugi::xml_node schema = Child(root, kSchemaNs, "Schema");
-    const pugi::xml_node data = Child(root, kRowsetNs, "data");
-    if (!schema || !data)
-        NotARecordset(QStringLiteral("缺少架构或数据部分"));
-    TRecordset rs;
-    QString rowName;
-    rs.fields = ReadSchema(schema, rowName);
-    const TRowReader reader(rs.fields, rowName);
-    rs.rows = ReadRows(data, reader);
-    return rs;
+    TXmlScanner scanner(device, kMaxRecordsetFile);
+    try {
+        return TRecordsetReader(scanner, limits).Read();
+    } catch (const EXmlFormat& e) {
+        NotARecordset(e.Text());
+    }
 }
 
-TRecordset LoadRecordsetXmlFile(const QString& path)
+TRecordset ReadRecordsetXml(const QByteArray& bytes, const TRecordsetLimits& limits)
+{
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadRecordsetXml(buffer, limits);
+}
+
+TRecordset LoadRecordsetXmlFile(const QString& path, const TRecordsetLimits& limits)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw ERecordsetFormat(file.errorString());
     if (file.size() > kMaxRecordsetFile)
         throw ERecordsetFormat(QStringLiteral("文件太大"));
-    return ReadRecordsetXml(file.read(kMaxRecordsetFile));  // a file that grew since is cut, and then no XML
+    return ReadRecordsetXml(file, limits);
 }
 
 QString DisplayText(const QVariant& value)
@@ -689,8 +1098,7 @@ QVariant TRecordsetModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !m_rs || !index.isValid())
         return {};
     const int field = m_fieldOf[index.column()];
-    const TRecord& row = m_rs->rows[index.row()];
-    return field < 0 || field >= static_cast<int>(row.size()) ? QVariant() : QVariant(DisplayText(row[field]));
+    return field < 0 ? QVariant() : QVariant(DisplayText(m_rs->rows.Value(static_cast<size_t>(index.row()), static_cast<size_t>(field))));
 }
 
 QVariant TRecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const

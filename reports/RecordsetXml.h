@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,9 +31,96 @@ struct TField {
 
 using TRecord = std::vector<QVariant>;  // one value per field, Null for NULL
 
+// One row being put together, a value at a time, before it joins a TRowStore.
+class TRowDraft {
+public:
+    void Clear();
+    void SetNull(int field);
+    void SetText(int field, std::string_view utf8);
+    // Text from outside: what is not UTF-8 is kept as text the file cannot carry.
+    void SetUncheckedText(int field, std::string_view bytes);
+    void SetInteger(int field, qlonglong value);
+    void SetUnsigned(int field, qulonglong value);
+    void SetNumber(int field, double value);
+    // Null, a number or text (anything else as its text).
+    void SetValue(int field, const QVariant& value);
+    void SetString(int field, QStringView text);
+
+private:
+    friend class TRowStore;
+    struct TCell {
+        int field;
+        quint8 kind;
+        quint64 bits;  // the integer or the double's bits; for text, offset << 32 | length in m_text
+    };
+    TCell& Cell(int field, quint8 kind);
+
+    std::vector<TCell> m_cells;
+    std::vector<int> m_at;  // per field: its index in m_cells, or -1
+    std::string m_text;
+};
+
+// The rows of a record set, held compactly: each row keeps only the values it has (a value
+// left out is NULL), integers and numbers as such, text as UTF-8. A row reads back as a TRecord
+// of width() values; rows are only added, never changed in place.
+class TRowStore {
+public:
+    TRowStore() = default;
+    TRowStore(const std::vector<TRecord>& rows);
+    TRowStore(std::initializer_list<TRecord> rows);
+
+    size_t size() const { return m_rowAt.size(); }
+    bool empty() const { return m_rowAt.empty(); }
+    size_t width() const { return m_width; }
+    void SetWidth(size_t fields) { m_width = fields; }
+
+    const TRecord operator[](size_t row) const { return Row(row); }
+    const TRecord at(size_t row) const;  // raises std::out_of_range
+    TRecord Row(size_t row) const;
+    QVariant Value(size_t row, size_t field) const;
+
+    void push_back(const TRecord& row);
+    template <class It>
+    void emplace_back(It first, It last) { push_back(TRecord(first, last)); }
+    void Append(const TRowDraft& draft);
+    void clear();
+
+    bool operator==(const TRowStore& other) const;
+
+    // A stored value as the writer reads it.
+    enum class TKind : quint8 { Text, Integer, Unsigned, Number, BadText };
+    struct TCell {
+        int field;
+        TKind kind;
+        qlonglong integer;
+        qulonglong unsignedInteger;
+        double number;
+        std::string_view text;  // UTF-8; BadText: text that held an unpaired surrogate
+    };
+    // Calls f(const TCell&) for each value the row has, in field order.
+    template <class F>
+    void ForEachCell(size_t row, F&& f) const
+    {
+        const char* p = RowData(row);
+        for (quint64 n = Varint(p); n > 0; --n)
+            f(NextCell(p));
+    }
+
+private:
+    const char* RowData(size_t row) const;
+    static quint64 Varint(const char*& p);
+    static TCell NextCell(const char*& p);
+    static constexpr size_t kBlock = 1 << 20;
+    std::vector<std::vector<char>> m_blocks;  // rows one after another, a row never split
+    std::vector<quint64> m_rowAt;  // block << 32 | offset
+    size_t m_width = 0;
+    std::vector<char> m_scratch;
+    std::vector<TRowDraft::TCell> m_sorted;
+};
+
 struct TRecordset {
     std::vector<TField> fields;
-    std::vector<TRecord> rows;
+    TRowStore rows;
     // The field of that name, compared without regard to case; -1 when there is none.
     int FieldIndex(const QString& name) const;
 };
@@ -52,12 +142,23 @@ void WriteRecordsetXml(QIODevice& device, const TRecordset& rs);
 // Writes into a temporary file beside path that replaces path only once it is complete.
 void SaveRecordsetXmlFile(const QString& path, const TRecordset& rs);
 
-// Reads a record-set file from its bytes (UTF-8 with or without a BOM, UTF-16 with one).
-// Raises ERecordsetFormat when it is none or a value does not fit its column's type.
-TRecordset ReadRecordsetXml(QByteArray bytes);
+// What a reader takes: at most so many columns and rows, and columns that check passes (it
+// raises to refuse them). Both are tested before the first row is read.
+struct TRecordsetLimits {
+    size_t maxColumns = 1024;
+    size_t maxRows = 1000000;
+    std::function<void(const std::vector<TField>&)> checkColumns;
+};
+
+// Reads a record-set file from a device, a piece at a time (UTF-8 with or without a BOM, UTF-16
+// with one). Raises ERecordsetFormat when it is none, is not well-formed XML, holds an element
+// in its data that is no row, goes past the limits or has a value that does not fit its column's
+// type, EInOutError when the device fails, and whatever limits.checkColumns raises.
+TRecordset ReadRecordsetXml(QIODevice& device, const TRecordsetLimits& limits = {});
+TRecordset ReadRecordsetXml(const QByteArray& bytes, const TRecordsetLimits& limits = {});
 // The same from a file; a file larger than kMaxRecordsetFile is refused unread.
-TRecordset LoadRecordsetXmlFile(const QString& path);
-inline constexpr qint64 kMaxRecordsetFile = 64LL * 1024 * 1024;
+TRecordset LoadRecordsetXmlFile(const QString& path, const TRecordsetLimits& limits = {});
+inline constexpr qint64 kMaxRecordsetFile = 1024LL * 1024 * 1024;
 
 // Numbers in the files' form, the C locale's: an optional "-", then digits (with at most one "."
 // and an exponent for a number); nothing before or after. nullopt for anything else, and for an

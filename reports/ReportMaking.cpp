@@ -14,11 +14,22 @@ QString MonthTitle(const QString& month)
     return QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd")).toString(QStringLiteral("yyyy年MM月"));
 }
 
+QString FileNameFault(const QString& name)
+{
+    if (name.contains(u'/'))
+        return QStringLiteral("/");
+    if (name.contains(QChar(0)))
+        return QStringLiteral("NUL");
+    if (name.contains(QLatin1String("..")))
+        return QStringLiteral("..");
+    return {};
+}
+
 QString ReportPath(const QString& folder, const QString& name)
 {
     const QString file = folder + name;
-    if (name.contains(u'/'))
-        throw EWorkbookError(file, QStringLiteral("文件名不能含有“/”"));
+    if (const QString fault = FileNameFault(name); !fault.isEmpty())
+        throw EWorkbookError(file, QStringLiteral("文件名不能含有“%1”").arg(fault));
     return file;
 }
 

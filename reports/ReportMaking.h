@@ -6,6 +6,9 @@
 // "yyyy年MM月" of a month key "yyyy-MM".
 QString MonthTitle(const QString& month);
 
+// What a name cannot hold to be used in a file name: "/", "NUL" or ".."; empty when it can.
+QString FileNameFault(const QString& name);
+
 // folder + name, the file a report is made into; raises EWorkbookError for a name that would
 // point into another folder.
 QString ReportPath(const QString& folder, const QString& name);

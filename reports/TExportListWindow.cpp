@@ -104,8 +104,21 @@ void TExportListWindow::ClearList()
     m_model->SetRecordset(&m_rows);
 }
 
+bool TExportListWindow::PointNameFits()
+{
+    const QString fault = FileNameFault(CorpInfo.kpdName);
+    if (fault.isEmpty())
+        return true;
+    const QString message = QStringLiteral("开票点名称含有不能用于文件名的字符：") + fault;
+    WriteReportLog(message);
+    ShowWarning(message);
+    return false;
+}
+
 void TExportListWindow::QueryList(bool logStatement)
 {
+    if (!PointNameFits())
+        return;
     const QString point = CorpInfo.kpdName;
     const QString month = dtpDate->date().toString(QStringLiteral("yyyy-MM"));
     TRecordset rows = ::QueryList(*DataBase, m_kind, point, month);  // a failing query leaves the grid as it was
@@ -123,6 +136,8 @@ void TExportListWindow::QueryList(bool logStatement)
 
 void TExportListWindow::SpeedButton1Click()
 {
+    if (!PointNameFits())
+        return;
     const QString name = dtpDate->date().toString(QStringLiteral("yyyy年MM月")) + CorpInfo.kpdName +
                          QString::fromUtf8(m_kind.fileEnd);
     const QString chosen =

@@ -60,6 +60,8 @@ protected:
 
 private:
     void ClearList();
+    // False, after saying so, when this point's name cannot be part of the file's name.
+    bool PointNameFits();
 
     const TListKind& m_kind;
     TRecordset m_rows;

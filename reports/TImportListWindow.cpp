@@ -4,6 +4,7 @@
 #include "ReportMaking.h"
 #include "ExchangeWindowParts.h"
 #include "core/Dialogs.h"
+#include "core/Globals.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
@@ -15,9 +16,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-TImportListWindow::TImportListWindow(const TGridColumns& columns, const QString& fileMark, const QString& wrongFile,
+TImportListWindow::TImportListWindow(const TListKind& kind, const TGridColumns& columns, const QString& wrongFile,
                                      QWidget* parent)
-    : QWidget(parent), m_fileMark(fileMark), m_wrongFile(wrongFile)
+    : QWidget(parent), m_kind(kind), m_wrongFile(wrongFile)
 {
     PrepareListWindow(this);
 
@@ -79,7 +80,7 @@ void TImportListWindow::btnImportClick()
         ShowWarning(QStringLiteral("请选择要导入的文件！"));
         return;
     }
-    if (!path.contains(m_fileMark)) {
+    if (!path.contains(QString::fromUtf8(m_kind.name))) {
         ShowWarning(m_wrongFile);
         return;
     }
@@ -88,17 +89,19 @@ void TImportListWindow::btnImportClick()
 
 void TImportListWindow::LoadList()
 {
+    const QString path = edtPath->text();
     TRecordset loaded;
     try {
-        loaded = LoadRecordsetXmlFile(edtPath->text());
-    } catch (const ETallyraError&) {
-        ShowError(QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+        loaded = LoadListFile(*DataBase, m_kind, path);
+    } catch (const ETallyraError& e) {
+        WriteReportLog(QStringLiteral("导入") + path + QStringLiteral("失败,原因为:") + e.Text());
+        ShowError(QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n") + e.Text());
         return;
     }
     m_model->SetRecordset(nullptr);
     m_rows = std::move(loaded);
     m_model->SetRecordset(&m_rows);
-    m_loadedFile = edtPath->text();
+    m_loadedFile = path;
     btnSave->setEnabled(true);
     btnImport->setEnabled(false);
     ShowInfo(QStringLiteral("导入数据成功！"));

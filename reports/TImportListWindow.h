@@ -7,6 +7,7 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 struct TGridColumns;
+struct TListKind;
 struct TStoreResult;
 
 // What the sales and the stock import windows share: a branch's exchange file loaded into a
@@ -33,8 +34,8 @@ public:
     void btnCloseClick();
 
 protected:
-    // fileMark: what the path must contain; wrongFile: the warning when it does not.
-    TImportListWindow(const TGridColumns& columns, const QString& fileMark, const QString& wrongFile, QWidget* parent);
+    // The path must contain the kind's name; wrongFile: the warning when it does not.
+    TImportListWindow(const TListKind& kind, const TGridColumns& columns, const QString& wrongFile, QWidget* parent);
 
     // An empty record set the grid shows.
     void CreateList();
@@ -48,7 +49,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QString m_fileMark;
+    const TListKind& m_kind;
     QString m_wrongFile;
     TRecordset m_rows;
     // Another file may be picked once the rows are loaded: what is stored, and then removed,

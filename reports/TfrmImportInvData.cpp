@@ -6,7 +6,7 @@
 #include "core/Globals.h"
 
 TfrmImportInvData::TfrmImportInvData(QWidget* parent)
-    : TImportListWindow(StockGridColumns(), QStringLiteral("库存清单"), QStringLiteral("请选择正确的库存清单文件!"), parent)
+    : TImportListWindow(StockList(), StockGridColumns(), QStringLiteral("请选择正确的库存清单文件!"), parent)
 {
     setObjectName(QStringLiteral("frmImportInvData"));
     setWindowTitle(QStringLiteral("发票领用库存导入"));
@@ -24,7 +24,7 @@ void TfrmImportInvData::SaveStock()
         StoreStock(*DataBase, Rows());
     } catch (const ETallyraError& e) {
         WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("失败,原因为:") + e.Text());
-        ShowError(QStringLiteral("保存库存数据失败!"));
+        ShowError(QStringLiteral("保存库存数据失败!\n") + e.Text());
         return;
     }
     WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("成功!"));

@@ -6,7 +6,7 @@
 #include "core/Globals.h"
 
 TfrmImportSaleData::TfrmImportSaleData(QWidget* parent)
-    : TImportListWindow(SaleGridColumns(), QStringLiteral("销售清单"), QStringLiteral("请选择正确的销售清单文件!"), parent)
+    : TImportListWindow(SaleList(), SaleGridColumns(), QStringLiteral("请选择正确的销售清单文件!"), parent)
 {
     setObjectName(QStringLiteral("frmImportSaleData"));
     setWindowTitle(QStringLiteral("销售发票清单导入"));

@@ -16,7 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -45,10 +45,14 @@ TfrmMKICData::TfrmMKICData(QWidget* parent) : QWidget(parent)
     btnClose->setObjectName(QStringLiteral("btnClose"));
     LayOutBar(Panel1, {stSSQ, btnPath, edtFName, btnExport, btnClose}, edtFName);
 
-    WebBrowser1 = new QPlainTextEdit(this);
+    // A list of lines of one height: only the lines in view are made, whatever the file's size.
+    m_lines = new TDeclarationLines(this);
+    WebBrowser1 = new QListView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setReadOnly(true);
-    WebBrowser1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    WebBrowser1->setUniformItemSizes(true);
+    WebBrowser1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    WebBrowser1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    WebBrowser1->setModel(m_lines);
 
     StackBarAndPanel(this, Panel1, WebBrowser1);
     setTabOrder(btnPath, edtFName);
@@ -111,8 +115,8 @@ bool TfrmMKICData::WriteDeclarationXml()
         const std::vector<TDeclarationRow> rows = QueryDeclarationRows(*DataBase, ReportMonth);
         SaveFileAtomically(TrimBlanks(edtFName->text()),
                            DeclarationXml(CorpInfo.corpName, CorpInfo.corpTaxID, ReportMonth, rows));
-    } catch (const ETallyraError&) {
-        ShowInfo(QStringLiteral("导出数据失败！"));
+    } catch (const ETallyraError& e) {
+        ShowInfo(QStringLiteral("导出数据失败！\n") + e.Text());
         return false;
     }
     ShowInfo(QStringLiteral("导出数据成功！"));
@@ -122,7 +126,7 @@ bool TfrmMKICData::WriteDeclarationXml()
 void TfrmMKICData::ShowFile(const QString& path)
 {
     QFile file(path);
-    WebBrowser1->setPlainText(file.open(QIODevice::ReadOnly) ? DeclarationViewText(file.readAll()) : QString());
+    m_lines->SetFile(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), WebBrowser1->fontMetrics());
 }
 
 void TfrmMKICData::btnCloseClick() { close(); }

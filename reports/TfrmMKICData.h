@@ -3,8 +3,9 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class QListView;
 class QPushButton;
+class TDeclarationLines;
 
 // "生成IC卡申报数据": writes the month's declaration file and shows it.
 class TfrmMKICData : public QWidget {
@@ -18,7 +19,7 @@ public:
     QLineEdit* edtFName;
     QPushButton* btnExport;
     QPushButton* btnClose;
-    QPlainTextEdit* WebBrowser1;  // the written file, decoded, in place of a browser
+    QListView* WebBrowser1;  // the written file, decoded, a line an element, in place of a browser
 
     QString ReportMonth;     // "yyyy-MM", the month declared
     QString ReportFileName;  // without folder
@@ -30,12 +31,13 @@ public:
     // Writes the file at edtFName and says how it went; true when it is written.
     bool WriteDeclarationXml();
     void btnCloseClick();
+    // Shows the file at path, or nothing when it cannot be read.
+    void ShowFile(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowFile(const QString& path);
-
     bool m_shown = false;
+    TDeclarationLines* m_lines;
 };

@@ -95,5 +95,6 @@ QString TQtDialogs::OpenFileName(const QString& caption, const QString& folder, 
 
 QString TQtDialogs::SaveFileName(const QString& caption, const QString& fileName, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(ModalParent(), caption, fileName, filter);
+    // A file that exists is replaced without a question: the caller decides, in its own words.
+    return QFileDialog::getSaveFileName(ModalParent(), caption, fileName, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }

@@ -10,7 +10,9 @@ namespace {
 QString Refusal(const TRecordset& file, const std::vector<TTableColumn>& table)
 {
     try {
-        ValuesForTable(file, table);
+        const TListValues values(file, table);
+        for (size_t r = 0; r < file.rows.size(); ++r)
+            values.Row(r);
     } catch (const EListRefused& e) {
         return e.Text();
     }
@@ -34,16 +36,16 @@ TEST(ExchangeLists, AFileMustNameTheTablesColumnsInOrderAndHoldValuesOfTheirType
                      Typed("extra", TFieldKind::Text)},
                     {{QStringLiteral("2026-02-03T04:05:06"), QStringLiteral("-12445.5"), 7.0, QStringLiteral("x")},
                      {QStringLiteral("2026-02-03"), QStringLiteral("1e3"), QVariant(), QVariant()}}};
-    const std::vector<TRecord> rows = ValuesForTable(file, table);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (TRecord{QStringLiteral("2026-02-03 04:05:06"), -12445.5, qlonglong(7)}));  // the surplus column is left
-    EXPECT_EQ(rows[1], (TRecord{QStringLiteral("2026-02-03 00:00:00"), 1000.0, QVariant()}));
+    const TListValues values(file, table);
+    EXPECT_EQ(values.Row(0), (TRecord{QStringLiteral("2026-02-03 04:05:06"), -12445.5, qlonglong(7)}));  // the surplus column is left
+    EXPECT_EQ(values.Row(1), (TRecord{QStringLiteral("2026-02-03 00:00:00"), 1000.0, QVariant()}));
 
     // A line break after the value is no part of a number or a date.
     for (const auto& [value, column] : std::vector<std::pair<QVariant, int>>{{QStringLiteral("12,5"), 1}, {QStringLiteral(""), 1}, {QStringLiteral("12.5\n"), 1}, {7.5, 2}, {QStringLiteral("2026-02-30"), 0}, {QStringLiteral("2026-02-03\n"), 0}}) {
         TRecordset bad = file;
-        bad.rows.push_back(bad.rows[0]);
-        bad.rows[2][column] = value;
+        TRecord row = bad.rows[0];
+        row[column] = value;
+        bad.rows.push_back(row);
         EXPECT_EQ(Refusal(bad, table), QStringLiteral("第3行%1列的值不能存入").arg(table[column].name)) << value.toString().toStdString();
     }
     TRecordset renamed = file;
@@ -77,18 +79,19 @@ TEST(ExchangeLists, AStoredRollTakesTheLoadedOneWholeAndANullKeyMatchesANull)
     TTestContext context(folder);
     TRecordset file = QueryList(*DataBase, StockList(), QStringLiteral("一店"), QStringLiteral("2026-02"));
     ASSERT_EQ(file.rows.size(), 1u);
-    file.rows[0][4] = QStringLiteral("101");
-    file.rows[0][5] = QStringLiteral("00000004");
-    file.rows[0][8] = 7;
-    file.rows[0][9] = QStringLiteral("总部");
-    TRecord nullDate = file.rows[0];
+    TRecord roll = file.rows[0];
+    roll[4] = QStringLiteral("101");
+    roll[5] = QStringLiteral("00000004");
+    roll[8] = 7;
+    roll[9] = QStringLiteral("总部");
+    TRecord nullDate = roll;
     nullDate[0] = QVariant();
     nullDate[2] = QStringLiteral("00000011");
     nullDate[3] = QStringLiteral("00000020");
-    TRecord added = file.rows[0];
+    TRecord added = roll;
     added[2] = QStringLiteral("00000021");
     added[3] = QStringLiteral("00000030");
-    file.rows = {file.rows[0], nullDate, added};
+    file.rows = {roll, nullDate, added};
     EXPECT_EQ(StoreStock(*DataBase, file).stored, 3);
     const std::vector<QStringList> rows = TableRows(QStringLiteral("fpkcxx"));
     ASSERT_EQ(rows.size(), 4u);

@@ -18,8 +18,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -32,6 +32,15 @@ namespace {
 QByteArray TwoColumnList()
 {
     return RecordsetBytes(TRecordset{{IntegerField(QStringLiteral("ID")), TextField(QStringLiteral("NAME"), 40)}, {}});
+}
+
+// What the declaration window shows, its lines one after another.
+QString Shown(const QListView* view)
+{
+    QStringList lines;
+    for (int i = 0; i < view->model()->rowCount(); ++i)
+        lines << view->model()->index(i, 0).data().toString();
+    return lines.join(u'\n');
 }
 
 const QString kFebruary = QStringLiteral("where substr(kprq,1,7)='2026-02' and kpdName='一店'");
@@ -155,7 +164,7 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
         numbers << part.left(8);
     EXPECT_EQ(numbers, (QStringList{"00000001", "00000003", "00000100"}));  // valid invoices of both points in issue order
     EXPECT_TRUE(text.contains(QStringLiteral("<JDC_QYJDCXSFPB_JFHJJE_HJ> 212555.50</")));
-    EXPECT_TRUE(declaration->WebBrowser1->toPlainText().contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
+    EXPECT_TRUE(Shown(declaration->WebBrowser1).contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
     EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + path);
     EXPECT_EQ(dialogs.Unanswered(), 0);
 }
@@ -201,15 +210,17 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     dialogs.AnswerPath(garbage);
     import->SpeedButton1->click();
     import->btnImport->click();
-    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n不是记录集文件：缺少架构或数据部分"));
+    EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Error);
     EXPECT_TRUE(import->btnImport->isEnabled());
     EXPECT_FALSE(import->btnSave->isEnabled());
-    WriteBytes(garbage, TwoColumnList());  // another table's columns
+    // Another table's columns are refused when the file is loaded, not only when it is stored.
+    WriteBytes(garbage, TwoColumnList());
     import->btnImport->click();
-    EXPECT_EQ(LastText(), QStringLiteral("导入数据成功！"));
-    import->btnSave->click();
-    EXPECT_EQ(LastText(), QStringLiteral("保存销售数据失败!原因为:文件只有2列，应至少38列"));
-    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("保存销售数据失败!"));
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n文件只有2列，应至少38列"));
+    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("导入") + garbage + QStringLiteral("失败,原因为:文件只有2列，应至少38列"));
+    EXPECT_FALSE(import->btnSave->isEnabled());
+    EXPECT_EQ(import->dbgSale->model()->rowCount(), 0);
     EXPECT_TRUE(QFile::exists(garbage));
     import->btnClose->click();
 
@@ -235,7 +246,7 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     declaration->btnExport->click();
     EXPECT_EQ(LastText(), path + QStringLiteral("已经存在，是否重新生成？？"));
     EXPECT_EQ(FileBytes(path), "old");
-    EXPECT_TRUE(declaration->WebBrowser1->toPlainText().isEmpty());
+    EXPECT_TRUE(Shown(declaration->WebBrowser1).isEmpty());
     EXPECT_EQ(head.LogMessages().size(), marked);
     dialogs.Answer(mbYes);
     declaration->btnExport->click();
@@ -315,12 +326,17 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     auto* declaration = Maximised<TfrmMKICData>(main->ImportICData);
     const QString sb = declaration->edtFName->text();
     WriteBytes(sb, "last month's");
-    for (const char* fault : {"update SaleDetail set jwjehj=NULL where fphm='00000100'", "update SaleDetail set cpxh='SV한' where fphm='00000100'"}) {
-        DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=1, cpxh='SV'"));
+    const std::pair<const char*, const char*> faults[] = {
+        {"update SaleDetail set jwjehj=NULL where fphm='00000100'", "发票 044001900111 00000100 的价费合计金额不是数值"},
+        {"update SaleDetail set cpxh='SV한' where fphm='00000100'", "发票 044001900111 00000100 的车辆型号含有 GBK 没有的字符 한"},
+        {"update SaleDetail set sccj='某汽车®制造厂' where fphm='00000003'", "发票 044001900111 00000003 的生产企业名称含有 GBK 没有的字符 ®"},
+        {"update SaleDetail set cjhm='LSV\nAB2' where fphm='00000001'", "发票 044001900111 00000001 的车架号码含有控制字符"}};
+    for (const auto& [fault, why] : faults) {
+        DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=1, cpxh='SV', sccj='某厂', cjhm='LSV'"));
         DataBase->Run(QString::fromUtf8(fault));
         dialogs.Answer(mbYes);
         declaration->btnExport->click();
-        EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！")) << fault;
+        EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！\n") + QString::fromUtf8(why)) << fault;
         EXPECT_EQ(FileBytes(sb), "last month's");
         EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + sb + QStringLiteral("失败"));
     }
@@ -363,6 +379,108 @@ TEST_F(ExchangeWindows, TheDeclarationsFolderOutlastsMinimisingItsWindow)
     frame->showMaximized();
     QApplication::processEvents();
     EXPECT_EQ(declaration->edtFName->text(), chosen);
+}
+
+TEST_F(ExchangeWindows, AListTheWindowCannotTakeIsRefusedWhenLoadedAndSaysWhy)
+{
+    OpenMain(branch);
+    const QString saleFile = Export<TfrmExportSaleData>(main->exportSaleAct);
+    const QString stockFile = Export<TfrmExportInvData>(main->exportInvAct);
+    OpenMain(head);
+    const int invoices = Count(QStringLiteral("select count(*) from SaleDetail"));
+    const int rolls = Count(QStringLiteral("select count(*) from fpkcxx"));
+    // A load that fails keeps the window as it was and the file where it is.
+    const auto refusedBy = [&](auto* window, const QString& file) {
+        dialogs.AnswerPath(file);
+        window->SpeedButton1->click();
+        window->btnImport->click();
+        EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Error);
+        EXPECT_TRUE(window->btnImport->isEnabled());
+        EXPECT_FALSE(window->btnSave->isEnabled());
+        EXPECT_EQ(window->dbgSale->model()->rowCount(), 0);
+        EXPECT_TRUE(QFile::exists(file));
+        const QStringList lines = LastText().split(u'\n');
+        EXPECT_EQ(lines.value(0), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
+        EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("导入") + file + QStringLiteral("失败,原因为:") + lines.value(1));
+        return lines.value(1);
+    };
+
+    auto* sales = Maximised<TfrmImportSaleData>(main->importSaleAct);
+    ASSERT_NE(sales, nullptr);
+    const QString stockAsSales = exchange.filePath(QStringLiteral("库存清单改名销售清单.xml"));
+    QFile::copy(stockFile, stockAsSales);
+    EXPECT_EQ(refusedBy(sales, stockAsSales), QStringLiteral("这是库存清单文件，不是销售清单文件"));
+    // Rows the reader does not take: in another namespace, or next to an element that is no row.
+    const QByteArray list = FileBytes(saleFile);
+    const QString odd = exchange.filePath(QStringLiteral("odd销售清单.xml"));
+    WriteBytes(odd, QByteArray(list).replace("xmlns:z='#RowsetSchema'", "xmlns:z='#rowsetschema'"));
+    EXPECT_TRUE(refusedBy(sales, odd).startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素z:row")));
+    WriteBytes(odd, QByteArray(list).replace("<rs:data>", "<rs:data><rs:row/>"));
+    EXPECT_TRUE(refusedBy(sales, odd).startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素rs:row")));
+    WriteBytes(odd, QByteArray(list).replace("cd='广州&#x9;黄埔", "cd='广州&#x0;黄埔"));
+    EXPECT_EQ(refusedBy(sales, odd), QStringLiteral("不是记录集文件：含有NUL字符"));
+    // The hostile file of 2,000 columns goes no further than its schema.
+    const QString wide = exchange.filePath(QStringLiteral("wide销售清单.xml"));
+    QFile::copy(QStringLiteral(TALLYRA_HOSTILE_FIXTURES "/rs_2000cols_40000emptyrows.xml"), wide);
+    EXPECT_EQ(refusedBy(sales, wide), QStringLiteral("文件的列多于102列"));
+    // One row more than a million, each empty: refused, not held.
+    QFile many(exchange.filePath(QStringLiteral("many销售清单.xml")));
+    ASSERT_TRUE(many.open(QIODevice::WriteOnly));
+    many.write(list.left(list.indexOf("\t<z:row")));
+    const QByteArray rows = QByteArray("\t<z:row/>\r\n").repeated(1000);
+    for (int i = 0; i < 1000; ++i)
+        many.write(rows);
+    many.write("\t<z:row/>\r\n</rs:data>\r\n</xml>");
+    many.close();
+    EXPECT_EQ(refusedBy(sales, many.fileName()), QStringLiteral("文件的行多于1000000行"));
+    sales->btnClose->click();
+
+    auto* stock = Maximised<TfrmImportInvData>(main->importInvAct);
+    ASSERT_NE(stock, nullptr);
+    const QString salesAsStock = exchange.filePath(QStringLiteral("销售清单改名库存清单.xml"));
+    QFile::copy(saleFile, salesAsStock);
+    EXPECT_EQ(refusedBy(stock, salesAsStock), QStringLiteral("这是销售清单文件，不是库存清单文件"));
+    // A value the table cannot store: the stock window says why on the box's second line.
+    QByteArray rollList = FileBytes(stockFile);
+    rollList.replace("name='lyfs' rs:number='8' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='int'",
+                     "name='lyfs' rs:number='8' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string'");
+    rollList.replace("lyfs='10'", "lyfs='十'");
+    WriteBytes(stockFile, rollList);
+    dialogs.AnswerPath(stockFile);
+    stock->SpeedButton1->click();
+    stock->btnImport->click();
+    EXPECT_EQ(LastText(), QStringLiteral("导入数据成功！"));
+    stock->btnSave->click();
+    EXPECT_EQ(LastText(), QStringLiteral("保存库存数据失败!\n第1行lyfs列的值不能存入"));
+    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("保存") + stockFile + QStringLiteral("失败,原因为:第1行lyfs列的值不能存入"));
+    EXPECT_TRUE(QFile::exists(stockFile));
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), invoices);
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from fpkcxx")), rolls);
+}
+
+TEST_F(ExchangeWindows, APointNameThatCannotBeInAFileNameIsRefusedBeforeAnyQuery)
+{
+    OpenMain(branch);
+    for (const auto& [name, fault] : {std::pair{QStringLiteral("一店/二楼"), QStringLiteral("/")},
+                                      std::pair{QStringLiteral("一店") + QChar(0), QStringLiteral("NUL")},
+                                      std::pair{QStringLiteral(".."), QStringLiteral("..")}}) {
+        CorpInfo.kpdName = name;
+        auto* sales = Maximised<TfrmExportSaleData>(main->exportSaleAct);
+        ASSERT_NE(sales, nullptr);
+        const int mark = branch.LogMessages().size();
+        const QString message = QStringLiteral("开票点名称含有不能用于文件名的字符：") + fault;
+        sales->btnQry->click();
+        EXPECT_EQ(LastText(), message);
+        EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Warning);
+        EXPECT_TRUE(sales->Panel3->text().isEmpty());  // no query ran
+        EXPECT_FALSE(sales->btnExport->isEnabled());
+        sales->SpeedButton1->click();  // no save dialog
+        EXPECT_EQ(LastText(), message);
+        EXPECT_TRUE(sales->edtPath->text().isEmpty());
+        EXPECT_EQ(branch.LogMessages().mid(mark), (QStringList{message, message}));
+        sales->btnClose->click();
+    }
+    EXPECT_EQ(dialogs.Unanswered(), 0);
 }
 
 namespace {

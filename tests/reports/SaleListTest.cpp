@@ -2,12 +2,17 @@
 #include "PdfWords.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
+#include "Typing.h"
 #include "printing/PrintInvoice.h"
 #include "reports/PrintSheet.h"
 #include "reports/SaleList.h"
 #include "reports/TWorkbook.h"
 
+#include <QDialog>
 #include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -131,4 +136,40 @@ TEST_F(SaleList, AnInvoiceThatCannotBeReadFailsTheListInsteadOfEndingIt)
           "case when fphm='00000003' then abs(-9223372036854775807-1) else jwjehj end as jwjehj from SaleRows;");
     EXPECT_THROW(MakeSaleList(ReportFolder(folder), kName, kMonth, true), EDatabaseError);
     EXPECT_FALSE(QFile::exists(File()));
+}
+
+TEST_F(SaleList, PrintingFromThePreviewOnAPrinterThatFailsSaysWhy)
+{
+    InstallFontSubstitutions();
+    Start(ManySalesSql(kMonth, 3));
+    ASSERT_EQ(MakeSaleList(ReportFolder(folder), kName, kMonth, true), 3);
+    TWorkbook book;
+    book.Open(File());
+    const TSheetContent sheet = book.Content();
+    // A printer that cannot start a job: its output goes where no file can be made.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QStringLiteral("/proc/no-such-folder/list.pdf"));
+    int pages = 0;
+    WhenModal([&](QWidget* w) {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(w);
+        ASSERT_NE(preview, nullptr);
+        auto* view = preview->findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(view, nullptr);
+        pages = view->pageCount();
+        view->print();  // what the preview's print button does once the printer is chosen
+        preview->accept();
+    });
+    QString failure;
+    try {
+        PreviewSheet(sheet, printer, kName, nullptr);
+    } catch (const EPrintError& e) {
+        failure = e.Text();
+    }
+    EXPECT_EQ(failure, QStringLiteral("无法开始打印作业：/proc/no-such-folder/list.pdf"));
+    EXPECT_EQ(pages, 1);  // the preview itself was drawn
+
+    // Looked at and closed without printing: nothing failed.
+    WhenModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    EXPECT_NO_THROW(PreviewSheet(sheet, printer, kName, nullptr));
 }

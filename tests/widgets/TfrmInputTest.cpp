@@ -3,10 +3,13 @@
 #include "widgets/TfrmInput.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -80,6 +83,33 @@ TEST(TQtDialogs, BoxesCarryTheProgramsCaptionsAndButtons)
 
     WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.MessageBox(TMsgKind::Warning, CaptionOf(TMsgKind::Warning), QStringLiteral("x"), mbYes | mbNo), mbNo);
+}
+
+TEST(TQtDialogs, TheSaveDialogTakesAnExistingFileWithoutAQuestion)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("2026年02月一店销售清单.xml"));
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    TQtDialogs dialogs;
+    bool asks = false;
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(existing);
+        // A question about replacing the file would come up inside the accepting.
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asks = true;
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        QMetaObject::invokeMethod(dialog, "accept");  // as its Save button does
+    });
+    EXPECT_EQ(dialogs.SaveFileName(QStringLiteral("请选择要导出的路径"), existing, QStringLiteral("xml文件 (*.xml)")), existing);
+    EXPECT_FALSE(asks);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 // Enter presses the default button: "是" unless the caller asks for "否", as before a step that

@@ -1,0 +1,549 @@
+#include "XmlScanner.h"
+
+#include <QIODevice>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
+
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+bool HasZeroByte(quint64 w) { return ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) != 0; }
+
+// How far UTF-8 from s up to n is whole: n, or where an unfinished sequence at the end begins
+// (unless atEnd, where it is malformed); nullopt for a NUL (*nul set) or a malformed sequence.
+std::optional<size_t> Utf8Extent(const unsigned char* s, size_t n, bool atEnd, bool* nul)
+{
+    size_t i = 0;
+    while (i < n) {
+        while (i + 8 <= n) {
+            quint64 w;
+            std::memcpy(&w, s + i, 8);
+            if ((w & 0x8080808080808080ULL) != 0 || HasZeroByte(w))
+                break;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        const unsigned c = s[i];
+        if (c == 0) {
+            *nul = true;
+            return std::nullopt;
+        }
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+        if (length == 0)
+            return std::nullopt;
+        if (i + length > n)
+            return atEnd ? std::nullopt : std::optional<size_t>(i);
+        const unsigned c1 = s[i + 1];
+        bool ok = c == 0xe0 ? c1 >= 0xa0 : c == 0xed ? c1 <= 0x9f : c == 0xf0 ? c1 >= 0x90 : c == 0xf4 ? c1 <= 0x8f : true;
+        for (size_t k = 1; k < length; ++k)
+            ok = ok && (s[i + k] & 0xc0) == 0x80;
+        if (!ok)
+            return std::nullopt;
+        i += length;
+    }
+    return n;
+}
+
+// Thrown inside the scanner when a token runs past the bytes read so far.
+struct TNeedMore {};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool IsBlank(std::string_view s) { return std::all_of(s.begin(), s.end(), [](char c) { return IsBlank(c); }); }
+
+bool IsNameStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80; }
+
+bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+// Checks UTF-8 from s up to n; returns where an unfinished sequence at the end begins (n when
+// there is none). A NUL or a malformed sequence refuses the document.
+size_t CheckUtf8(const unsigned char* s, size_t n, bool atEnd)
+{
+    bool nul = false;
+    const std::optional<size_t> end = Utf8Extent(s, n, atEnd, &nul);
+    if (!end)
+        throw EXmlFormat(nul ? QStringLiteral("含有NUL字符") : QStringLiteral("不是UTF-8文本"));
+    return *end;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xc0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xe0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    } else {
+        out += static_cast<char>(0xf0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3f));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    }
+}
+
+size_t LineEnds(const char* from, const char* to)
+{
+    size_t n = 0;
+    while (const void* lf = std::memchr(from, '\n', static_cast<size_t>(to - from))) {
+        ++n;
+        from = static_cast<const char*>(lf) + 1;
+    }
+    return n;
+}
+}  // namespace
+
+// Whole UTF-8 without a NUL.
+bool IsUtf8(std::string_view bytes)
+{
+    bool nul = false;
+    return Utf8Extent(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), true, &nul).has_value();
+}
+
+TXmlScanner::TToken TXmlScanner::Next()
+{
+    if (m_pendingEnd) {
+        m_pendingEnd = false;
+        Pop();
+        return TToken::End;
+    }
+    for (;;) {
+        const size_t mark = m_pos;
+        try {
+            if (m_pos >= m_buf.size()) {
+                if (!m_eof && Fill())
+                    continue;
+                if (m_depth > 0 || !m_rootDone)
+                    Fail(QStringLiteral("文件不完整"));
+                return TToken::Eof;
+            }
+            std::optional<TToken> t = Token();
+            if (t)
+                return *t;
+        } catch (const TNeedMore&) {
+            m_pos = mark;
+            // At the end a token gets one more try: text may run to the end of the file.
+            if (!Fill() && std::exchange(m_triedAtEnd, true))
+                Fail(QStringLiteral("文件不完整"));
+        }
+    }
+}
+
+std::string_view TXmlScanner::NamespaceOf(std::string_view prefix) const
+{
+    if (prefix == "xml")
+        return kXmlNs;
+    for (auto b = m_bindings.rbegin(); b != m_bindings.rend(); ++b)
+        if (b->first == prefix)
+            return b->second;
+    return {};
+}
+
+std::optional<std::string_view> TXmlScanner::Attribute(std::string_view ns, std::string_view local) const
+{
+    for (const TXmlAttribute& a : m_attrs) {
+        if (a.local != local || a.name == "xmlns" || a.prefix == "xmlns")
+            continue;
+        if (ns.empty() ? a.prefix.empty() : (!a.prefix.empty() && NamespaceOf(a.prefix) == ns))
+            return a.value;
+    }
+    return std::nullopt;
+}
+
+void TXmlScanner::Fail(const QString& why) const
+{
+    const size_t upTo = std::min(m_pos, m_buf.size());
+    const auto line = m_lines + LineEnds(m_buf.data(), m_buf.data() + upTo) + 1;
+    throw EXmlFormat(why + QStringLiteral("（文件第%1行）").arg(line));
+}
+
+bool TXmlScanner::Fill()
+{
+    if (m_eof)
+        return false;
+    if (m_pos > 0) {
+        m_lines += LineEnds(m_buf.data(), m_buf.data() + m_pos);
+        m_buf.erase(0, m_pos);
+        m_checked -= m_pos;
+        m_pos = 0;
+    }
+    const size_t want = std::max(kChunk, m_buf.size());
+    m_raw.resize(want);
+    qint64 got = 0;
+    while (got < static_cast<qint64>(want)) {
+        const qint64 n = m_device.read(m_raw.data() + got, static_cast<qint64>(want) - got);
+        if (n < 0)
+            throw EInOutError(m_device.errorString());
+        if (n == 0)
+            break;
+        got += n;
+    }
+    m_read += got;
+    if (m_read > m_maxBytes)
+        throw EXmlFormat(QStringLiteral("文件太大"));
+    std::string_view raw(m_raw.data(), static_cast<size_t>(got));
+    if (m_first) {
+        m_first = false;
+        if (raw.substr(0, 2) == "\xff\xfe" || raw.substr(0, 2) == "\xfe\xff") {
+            m_utf16 = QStringDecoder(raw[0] == '\xff' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+            raw.remove_prefix(2);
+        } else if (raw.substr(0, 3) == "\xef\xbb\xbf") {
+            raw.remove_prefix(3);
+        }
+    }
+    if (got == 0) {
+        m_eof = true;
+        if (m_utf16 && (m_read % 2) != 0)
+            throw EXmlFormat(QStringLiteral("不是UTF-16文本"));
+        CheckUtf8(reinterpret_cast<const unsigned char*>(m_buf.data()) + m_checked, m_buf.size() - m_checked, true);
+        m_checked = m_buf.size();
+        return false;
+    }
+    if (m_utf16) {
+        const QString text = m_utf16->decode(QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())));
+        if (m_utf16->hasError())
+            throw EXmlFormat(QStringLiteral("不是UTF-16文本"));
+        m_buf += text.toStdString();
+    } else {
+        m_buf.append(raw);
+    }
+    m_checked += CheckUtf8(reinterpret_cast<const unsigned char*>(m_buf.data()) + m_checked, m_buf.size() - m_checked, false);
+    return true;
+}
+
+char TXmlScanner::At(size_t i) const
+{
+    if (i >= m_buf.size())
+        throw TNeedMore{};
+    return m_buf[i];
+}
+
+size_t TXmlScanner::Find(std::string_view what, size_t from) const
+{
+    const size_t at = std::string_view(m_buf).find(what, from);
+    if (at == std::string_view::npos)
+        throw TNeedMore{};
+    return at;
+}
+
+bool TXmlScanner::StartsWith(size_t i, std::string_view what) const
+{
+    for (size_t k = 0; k < what.size(); ++k)
+        if (At(i + k) != what[k])
+            return false;
+    return true;
+}
+
+size_t TXmlScanner::Name(size_t i) const
+{
+    if (!IsNameStart(static_cast<unsigned char>(At(i))))
+        Fail(QStringLiteral("名称无效"));
+    const char* p = m_buf.data() + i + 1;
+    while (IsNameChar(static_cast<unsigned char>(*p)))
+        ++p;
+    return End(p);
+}
+
+size_t TXmlScanner::Blanks(size_t i) const
+{
+    const char* p = m_buf.data() + i;
+    while (IsBlank(*p))
+        ++p;
+    return End(p);
+}
+
+size_t TXmlScanner::End(const char* p) const
+{
+    const auto at = static_cast<size_t>(p - m_buf.data());
+    if (at >= m_buf.size())
+        throw TNeedMore{};
+    return at;
+}
+
+void TXmlScanner::Split(std::string_view name, std::string_view& prefix, std::string_view& local) const
+{
+    const size_t colon = name.find(':');
+    if (colon == std::string_view::npos) {
+        prefix = {};
+        local = name;
+        return;
+    }
+    prefix = name.substr(0, colon);
+    local = name.substr(colon + 1);
+    if (prefix.empty() || local.empty() || local.find(':') != std::string_view::npos)
+        Fail(QStringLiteral("名称无效：") + Text(name));
+}
+
+void TXmlScanner::Decode(std::string_view raw, std::string& out) const
+{
+    size_t i = 0;
+    while (i < raw.size()) {
+        const size_t amp = raw.find('&', i);
+        out.append(raw.substr(i, amp == std::string_view::npos ? std::string_view::npos : amp - i));
+        if (amp == std::string_view::npos)
+            return;
+        const size_t semi = raw.find(';', amp);
+        if (semi == std::string_view::npos)
+            Fail(QStringLiteral("引用没有结束"));
+        const std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
+        i = semi + 1;
+        if (ref == "lt")
+            out += '<';
+        else if (ref == "gt")
+            out += '>';
+        else if (ref == "amp")
+            out += '&';
+        else if (ref == "apos")
+            out += '\'';
+        else if (ref == "quot")
+            out += '"';
+        else if (!ref.empty() && ref[0] == '#')
+            AppendUtf8(out, CharacterReference(ref.substr(1)));
+        else
+            Fail(QStringLiteral("未定义的实体：") + Text(ref));
+    }
+}
+
+char32_t TXmlScanner::CharacterReference(std::string_view digits) const
+{
+    int base = 10;
+    if (!digits.empty() && digits[0] == 'x') {
+        base = 16;
+        digits.remove_prefix(1);
+    }
+    quint32 v = 0;
+    for (const char c : digits) {
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (d < 0)
+            Fail(QStringLiteral("字符引用无效"));
+        v = v * static_cast<quint32>(base) + static_cast<quint32>(d);
+        if (v > 0x10ffff)
+            Fail(QStringLiteral("字符引用无效"));
+    }
+    if (digits.empty() || (v >= 0xd800 && v <= 0xdfff) || v == 0xfffe || v == 0xffff)
+        Fail(QStringLiteral("字符引用无效"));
+    if (v == 0)
+        throw EXmlFormat(QStringLiteral("含有NUL字符"));
+    return v;
+}
+
+std::optional<TXmlScanner::TToken> TXmlScanner::Token()
+{
+    const size_t i = m_pos;
+    if (m_buf[i] != '<')
+        return Characters(i);
+    const char next = At(i + 1);
+    if (next == '?') {
+        m_pos = Find("?>", i + 2) + 2;
+        return std::nullopt;
+    }
+    if (next == '!') {
+        if (StartsWith(i, "<!--")) {
+            m_pos = Find("-->", i + 4) + 3;
+            return std::nullopt;
+        }
+        if (StartsWith(i, "<![CDATA[")) {
+            const size_t end = Find("]]>", i + 9);
+            if (m_depth == 0)
+                Fail(QStringLiteral("根元素之外有文字"));
+            m_text = std::string_view(m_buf).substr(i + 9, end - i - 9);
+            m_pos = end + 3;
+            return TToken::Text;
+        }
+        if (StartsWith(i, "<!DOCTYPE"))
+            throw EXmlFormat(QStringLiteral("含有DOCTYPE"));
+        Fail(QStringLiteral("无效的标记"));
+    }
+    if (next == '/')
+        return EndTag(i);
+    return StartTag(i);
+}
+
+TXmlScanner::TToken TXmlScanner::Characters(size_t i)
+{
+    const void* lt = std::memchr(m_buf.data() + i, '<', m_buf.size() - i);
+    if (!lt && !m_eof)
+        throw TNeedMore{};
+    const size_t end = lt ? static_cast<size_t>(static_cast<const char*>(lt) - m_buf.data()) : m_buf.size();
+    const std::string_view raw = std::string_view(m_buf).substr(i, end - i);
+    if (IsBlank(raw)) {
+        m_text = raw;
+    } else {
+        if (m_depth == 0)
+            Fail(QStringLiteral("根元素之外有文字"));
+        m_decoded.clear();
+        Decode(raw, m_decoded);
+        m_text = m_decoded;
+    }
+    m_pos = end;
+    return TToken::Text;
+}
+
+TXmlScanner::TToken TXmlScanner::EndTag(size_t i)
+{
+    const size_t nameEnd = Name(i + 2);
+    const size_t k = Blanks(nameEnd);
+    if (m_buf[k] != '>')
+        Fail(QStringLiteral("结束标记无效"));
+    const std::string_view name = std::string_view(m_buf).substr(i + 2, nameEnd - i - 2);
+    if (m_depth == 0 || name != m_open[m_depth - 1].name)
+        Fail(QStringLiteral("结束标记") + Text(name) + QStringLiteral("与开始标记不符"));
+    m_pos = k + 1;
+    Pop();
+    return TToken::End;
+}
+
+TXmlScanner::TToken TXmlScanner::StartTag(size_t i)
+{
+    const size_t nameEnd = Name(i + 1);
+    m_name = std::string_view(m_buf).substr(i + 1, nameEnd - i - 1);
+    m_attrs.clear();
+    m_decoded.clear();
+    m_decodedAt.clear();
+    bool empty = false;
+    size_t k = nameEnd;
+    for (;;) {
+        const size_t before = k;
+        k = Blanks(k);
+        const char c = m_buf[k];
+        if (c == '>') {
+            ++k;
+            break;
+        }
+        if (c == '/') {
+            if (At(k + 1) != '>')
+                Fail(QStringLiteral("开始标记无效"));
+            k += 2;
+            empty = true;
+            break;
+        }
+        if (k == before)
+            Fail(QStringLiteral("属性之前缺少空白"));
+        const size_t attrEnd = Name(k);
+        TXmlAttribute a;
+        a.name = std::string_view(m_buf).substr(k, attrEnd - k);
+        k = Blanks(attrEnd);
+        if (m_buf[k] != '=')
+            Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("缺少="));
+        k = Blanks(k + 1);
+        const char quote = m_buf[k];
+        if (quote != '\'' && quote != '"')
+            Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("的值缺少引号"));
+        ++k;
+        const void* close = std::memchr(m_buf.data() + k, quote, m_buf.size() - k);
+        if (!close)
+            throw TNeedMore{};
+        const size_t valueEnd = static_cast<size_t>(static_cast<const char*>(close) - m_buf.data());
+        const std::string_view raw = std::string_view(m_buf).substr(k, valueEnd - k);
+        if (std::memchr(raw.data(), '<', raw.size()))
+            Fail(QStringLiteral("属性") + Text(a.name) + QStringLiteral("的值含有<"));
+        if (std::memchr(raw.data(), '&', raw.size())) {
+            const size_t from = m_decoded.size();
+            Decode(raw, m_decoded);
+            m_decodedAt.emplace_back(m_attrs.size(), std::make_pair(from, m_decoded.size() - from));
+        } else {
+            a.value = raw;
+        }
+        k = valueEnd + 1;
+        m_attrs.push_back(a);
+    }
+    // Values with references point into m_decoded only now that it no longer grows.
+    for (const auto& [attr, span] : m_decodedAt)
+        m_attrs[attr].value = std::string_view(m_decoded).substr(span.first, span.second);
+    CheckAttributeNames();
+    if (m_depth == 0 && m_rootDone)
+        Fail(QStringLiteral("根元素之后还有元素"));
+    if (m_depth >= kMaxDepth)
+        Fail(QStringLiteral("元素嵌套过深"));
+
+    // Namespaces declared here, then the element's and its attributes' prefixes.
+    const size_t bindingsBefore = m_bindings.size();
+    for (TXmlAttribute& a : m_attrs) {
+        Split(a.name, a.prefix, a.local);
+        if (a.name == "xmlns")
+            m_bindings.emplace_back(std::string(), std::string(a.value));
+        else if (a.prefix == "xmlns")
+            m_bindings.emplace_back(std::string(a.local), std::string(a.value));
+    }
+    std::string_view prefix;
+    Split(m_name, prefix, m_local);
+    m_ns = NamespaceOf(prefix);
+    if (!prefix.empty() && m_ns.empty()) {
+        m_bindings.resize(bindingsBefore);
+        Fail(QStringLiteral("前缀") + Text(prefix) + QStringLiteral("没有声明"));
+    }
+    for (const TXmlAttribute& a : m_attrs)
+        if (!a.prefix.empty() && a.prefix != "xmlns" && NamespaceOf(a.prefix).empty()) {
+            m_bindings.resize(bindingsBefore);
+            Fail(QStringLiteral("前缀") + Text(a.prefix) + QStringLiteral("没有声明"));
+        }
+
+    if (m_open.size() <= m_depth)
+        m_open.resize(m_depth + 1);
+    m_open[m_depth].name.assign(m_name);
+    m_open[m_depth].bindings = bindingsBefore;
+    ++m_depth;
+    m_pos = k;
+    m_pendingEnd = empty;
+    return TToken::Start;
+}
+
+void TXmlScanner::CheckAttributeNames()
+{
+    const size_t n = m_attrs.size();
+    if (n <= 8) {
+        for (size_t a = 1; a < n; ++a)
+            for (size_t b = 0; b < a; ++b)
+                if (m_attrs[a].name == m_attrs[b].name)
+                    Fail(QStringLiteral("属性") + Text(m_attrs[a].name) + QStringLiteral("重复"));
+        return;
+    }
+    size_t size = 16;
+    while (size < n * 2)
+        size *= 2;
+    m_slots.assign(size, -1);
+    // Cheap to compute and spread enough for attribute names; equal names always meet.
+    const auto hash = [](std::string_view name) {
+        size_t h = name.size();
+        for (size_t i = 0; i < name.size() && i < 8; ++i)
+            h = h * 131 + static_cast<unsigned char>(name[name.size() - 1 - i]);
+        return h;
+    };
+    for (size_t a = 0; a < n; ++a) {
+        for (size_t s = hash(m_attrs[a].name) & (size - 1);; s = (s + 1) & (size - 1)) {
+            if (m_slots[s] < 0) {
+                m_slots[s] = static_cast<int>(a);
+                break;
+            }
+            if (m_attrs[static_cast<size_t>(m_slots[s])].name == m_attrs[a].name)
+                Fail(QStringLiteral("属性") + Text(m_attrs[a].name) + QStringLiteral("重复"));
+        }
+    }
+}
+
+void TXmlScanner::Pop()
+{
+    --m_depth;
+    m_bindings.resize(m_open[m_depth].bindings);
+    if (m_depth == 0)
+        m_rootDone = true;
+}
+
+bool TXmlScanner::TextIsBlank() const { return IsBlank(m_text); }
+
