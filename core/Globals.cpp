@@ -45,12 +45,10 @@ namespace {
 // The indexes the statements are written for, exactly as resources/schema.sql creates them:
 // a database made before one of them was added gets it at the next start.
 const char* const kIndexes[][2] = {
-    {"SaleDetail_code_number", "CREATE INDEX IF NOT EXISTS SaleDetail_code_number ON SaleDetail (fpdm, fphm)"},
     {"SaleDetail_point_date", "CREATE INDEX IF NOT EXISTS SaleDetail_point_date ON SaleDetail (kpdName, kprq)"},
-    {"SaleDetail_date", "CREATE INDEX IF NOT EXISTS SaleDetail_date ON SaleDetail (kprq)"},
-    {"SaleDetail_month", "CREATE INDEX IF NOT EXISTS SaleDetail_month ON SaleDetail (substr(kprq,1,7))"},
-    {"SaleDetail_point_month_number",
-     "CREATE INDEX IF NOT EXISTS SaleDetail_point_month_number ON SaleDetail (kpdName, substr(kprq,1,7), fphm)"},
+    {"SaleDetail_code_number_date", "CREATE INDEX IF NOT EXISTS SaleDetail_code_number_date ON SaleDetail (fpdm, fphm, kprq)"},
+    {"SaleDetail_month_point_number",
+     "CREATE INDEX IF NOT EXISTS SaleDetail_month_point_number ON SaleDetail (substr(kprq,1,7), kpdName, fphm)"},
     {"SaleDetail_engine", "CREATE INDEX IF NOT EXISTS SaleDetail_engine ON SaleDetail (fdjhm)"},
     {"SaleDetail_frame", "CREATE INDEX IF NOT EXISTS SaleDetail_frame ON SaleDetail (cjhm)"},
     {"fpkcxx_point_state", "CREATE INDEX IF NOT EXISTS fpkcxx_point_state ON fpkcxx (kpdName, kczt)"},

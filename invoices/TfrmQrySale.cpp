@@ -122,8 +122,9 @@ void TfrmQrySale::QuerySales()
 
 int TfrmQrySale::MeasureRows(const TStatement& statement)
 {
-    // Only the grid's fields (the driver reads every field of a row it fetches), and in the
-    // table's own order: the widest text is the same in any order.
+    // Only the grid's fields (the driver reads every field of a row it fetches), in the grid's
+    // order: the index on code, number and date gives it without sorting and passes over
+    // other days' invoices without reading them.
     QStringList fields;
     for (const TGridColumn& c : dsSale->Columns())
         fields << c.field;

@@ -215,7 +215,7 @@ TEST(IndexedStatements, GiveTheSameRowsWithAndWithoutTheirIndexes)
         for (QSqlQuery q = DataBase->Run(QStringLiteral("select name from sqlite_master where type='index'")); q.next();)
             names << q.value(0).toString();
         indexes = int(names.size());
-        ASSERT_GE(indexes, 10);
+        ASSERT_GT(indexes, 0);
         DataBase->Query().finish();  // a statement left on a row would refuse the drops
         for (const QString& name : names)
             DataBase->Run(QStringLiteral("drop index ") + name);
