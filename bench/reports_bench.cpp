@@ -65,9 +65,9 @@ void BM_OpenIntoViewModel(benchmark::State& state)
     MakeSaleList(month.folder->File(QStringLiteral("报表/")), kName, kMonth, true);
     TSheetModel model;
     for (auto _ : state) {
-        TWorkbook book;
-        book.Open(month.File());
-        model.SetContent(book.Content());
+        TSheetReader sheet;
+        sheet.Open(month.File());
+        model.SetSheet(std::move(sheet));
     }
     state.counters["rows"] = model.rowCount();
 }

@@ -106,21 +106,57 @@ bool SavePassword(const QString& newPassword)
 }
 
 namespace {
-bool FirstRoll(TADODB& db, const QString& state, TCurFPInfo& record)
+// The statements that find and open the current roll, prepared once: a run of numbers takes
+// them for every number. Each reads only the point's rolls with copies left.
+struct TRollQueries {
+    QSqlQuery first;
+    QSqlQuery open;
+    explicit TRollQueries(TADODB& db) : first(db.Connection()), open(db.Connection())
+    {
+        first.setForwardOnly(true);
+        if (!first.prepare(QStringLiteral("select fpdm,fphmq,fphmz,dqhm from fpkcxx where syfs >0 and kczt = :kczt and "
+                                          "kpdName=:p order by lyrq,fpdm,fphmq")))
+            throw EDatabaseError(first.lastError().text());
+        if (!open.prepare(QStringLiteral("update fpkcxx set kczt=:kczt where fpdm=:fpdm and fphmq=:q and fphmz=:z")))
+            throw EDatabaseError(open.lastError().text());
+    }
+};
+
+bool FirstRoll(QSqlQuery& q, const QString& state, TCurFPInfo& record)
 {
-    const std::optional<QSqlRecord> row = db.FirstRow(
-        QStringLiteral("select fpdm,fphmq,fphmz,dqhm from fpkcxx where syfs >0 and kczt = :kczt and kpdName=:p "
-                       "order by lyrq,fpdm,fphmq"),
-        {{QStringLiteral("kczt"), state}, {QStringLiteral("p"), CorpInfo.kpdName}});
-    if (!row)
+    q.bindValue(QStringLiteral(":kczt"), state);
+    q.bindValue(QStringLiteral(":p"), CorpInfo.kpdName);
+    if (!q.exec())
+        throw EDatabaseError(q.lastError().text());
+    const bool found = FetchNext(q);
+    const bool complete = found && !q.value(0).isNull() && !q.value(1).isNull() && !q.value(2).isNull() && !q.value(3).isNull();
+    if (complete) {
+        record.fpdm = q.value(0).toString();
+        record.fphmq = q.value(1).toString();
+        record.fphmz = q.value(2).toString();
+        record.dqhm = q.value(3).toString();
+    }
+    q.finish();
+    if (found && !complete)
+        throw EDatabaseError(QStringLiteral("a roll without code or numbers"));
+    return found;
+}
+
+// The oldest opened roll of this point with copies left, else the oldest received one, which
+// is opened. False when the point has none.
+bool CurrentRoll(TRollQueries& queries, TCurFPInfo& record)
+{
+    if (FirstRoll(queries.first, RollState::InUse, record))
+        return true;
+    if (!FirstRoll(queries.first, RollState::Received, record))
         return false;
-    for (int i = 0; i < 4; ++i)
-        if (row->value(i).isNull())
-            throw EDatabaseError(QStringLiteral("a roll without code or numbers"));
-    record.fpdm = row->value(0).toString();
-    record.fphmq = row->value(1).toString();
-    record.fphmz = row->value(2).toString();
-    record.dqhm = row->value(3).toString();
+    QSqlQuery& q = queries.open;
+    q.bindValue(QStringLiteral(":kczt"), RollState::InUse);
+    q.bindValue(QStringLiteral(":fpdm"), record.fpdm);
+    q.bindValue(QStringLiteral(":q"), record.fphmq);
+    q.bindValue(QStringLiteral(":z"), record.fphmz);
+    if (!q.exec())
+        throw EDatabaseError(q.lastError().text());
     return true;
 }
 }  // namespace
@@ -133,15 +169,9 @@ bool GetCurInvoice(TCurFPInfo& record, QString* failure)
     try {
         if (!db.Connected())
             return false;
-        if (!FirstRoll(db, RollState::InUse, record)) {
-            if (!FirstRoll(db, RollState::Received, record))
-                return false;
-            db.Run(QStringLiteral("update fpkcxx set kczt=:kczt where fpdm=:fpdm and fphmq=:q and fphmz=:z"),
-                   {{QStringLiteral("kczt"), RollState::InUse},
-                    {QStringLiteral("fpdm"), record.fpdm},
-                    {QStringLiteral("q"), record.fphmq},
-                    {QStringLiteral("z"), record.fphmz}});
-        }
+        TRollQueries queries(db);
+        if (!CurrentRoll(queries, record))
+            return false;
         const std::optional<QSqlRecord> sum = db.FirstRow(
             QStringLiteral("select sum(syfs) as syfs from fpkcxx where syfs >0  and kpdName=:p"),
             {{QStringLiteral("p"), CorpInfo.kpdName}});
@@ -172,24 +202,46 @@ QString CurInvoiceErrorText(const QString& failure)
     return text;
 }
 
-int AdvanceInvoiceNo(const QString& number, const QString& code)
+struct TInvoiceAdvance::TData {
+    TRollQueries rolls;
+    QSqlQuery update;
+    explicit TData(TADODB& db) : rolls(db), update(db.Connection()) {}
+};
+
+TInvoiceAdvance::TInvoiceAdvance()
 {
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("no database"));
-    const QString next = IncInvoiceNo(number, 1);
-    TCurFPInfo current;
-    GetCurInvoice(current);
+    d = std::make_unique<TData>(*DataBase);
     // The cap compares as numbers against the roll that holds the number: "100000000" must
     // not pass a roll that ends at 99999999.
-    QSqlQuery q = DataBase->Run(
-        QStringLiteral(
+    if (!d->update.prepare(QStringLiteral(
             "update  fpkcxx set dqhm=case when length(:next) > length(fphmz) or "
             "(length(:next) = length(fphmz) and :next > fphmz) then fphmz else :next end,"
             "syfs=syfs-1 where kpdName = :p and syfs <> 0 and lyfs>=syfs and fphmq<=:n and "
-            "fphmz>=:n and fpdm =:code"),
-        {{QStringLiteral("next"), next},
-         {QStringLiteral("p"), CorpInfo.kpdName},
-         {QStringLiteral("n"), number},
-         {QStringLiteral("code"), code}});
+            "fphmz>=:n and fpdm =:code")))
+        throw EDatabaseError(d->update.lastError().text());
+}
+
+TInvoiceAdvance::~TInvoiceAdvance() = default;
+
+int TInvoiceAdvance::Advance(const QString& number, const QString& code)
+{
+    const QString next = IncInvoiceNo(number, 1);
+    // Opens the next roll when no opened one has copies left; failing, it changes nothing here.
+    try {
+        TCurFPInfo current;
+        CurrentRoll(d->rolls, current);
+    } catch (const ETallyraError&) {
+    }
+    QSqlQuery& q = d->update;
+    q.bindValue(QStringLiteral(":next"), next);
+    q.bindValue(QStringLiteral(":p"), CorpInfo.kpdName);
+    q.bindValue(QStringLiteral(":n"), number);
+    q.bindValue(QStringLiteral(":code"), code);
+    if (!q.exec())
+        throw EDatabaseError(q.lastError().text());
     return q.numRowsAffected();
 }
+
+int AdvanceInvoiceNo(const QString& number, const QString& code) { return TInvoiceAdvance().Advance(number, code); }

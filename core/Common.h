@@ -1,6 +1,8 @@
 #pragma once
 #include "MyType.h"
 
+#include <memory>
+
 class TADODB;
 
 // Reference data into the context. LoadBaseInfo reads the row with the lowest id and never
@@ -26,3 +28,18 @@ QString CurInvoiceErrorText(const QString& failure);
 // the next number (never past its last) and loses one copy. Returns the number of rolls
 // changed; raises EConvertError or EDatabaseError.
 int AdvanceInvoiceNo(const QString& number, const QString& code);
+
+// AdvanceInvoiceNo with its statements prepared once, for a run of numbers on the context's
+// connection.
+class TInvoiceAdvance {
+public:
+    TInvoiceAdvance();  // raises EDatabaseError
+    ~TInvoiceAdvance();
+    TInvoiceAdvance(const TInvoiceAdvance&) = delete;
+    TInvoiceAdvance& operator=(const TInvoiceAdvance&) = delete;
+    int Advance(const QString& number, const QString& code);
+
+private:
+    struct TData;
+    std::unique_ptr<TData> d;
+};

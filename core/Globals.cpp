@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
 #include <optional>
@@ -41,6 +42,47 @@ QString& FolderOverride()
 }  // namespace
 
 void SetPrintTemplateStore(const TPrintTemplateStore& store) { Store() = store; }
+
+namespace {
+// The indexes the statements are written for, exactly as resources/schema.sql creates them:
+// a database made before one of them was added gets it at the next start.
+const char* const kIndexes[][2] = {
+    {"SaleDetail_point_date", "CREATE INDEX IF NOT EXISTS SaleDetail_point_date ON SaleDetail (kpdName, kprq)"},
+    {"SaleDetail_code_number_date", "CREATE INDEX IF NOT EXISTS SaleDetail_code_number_date ON SaleDetail (fpdm, fphm, kprq)"},
+    {"SaleDetail_month_point_number",
+     "CREATE INDEX IF NOT EXISTS SaleDetail_month_point_number ON SaleDetail (substr(kprq,1,7), kpdName, fphm)"},
+    {"SaleDetail_engine", "CREATE INDEX IF NOT EXISTS SaleDetail_engine ON SaleDetail (fdjhm)"},
+    {"SaleDetail_frame", "CREATE INDEX IF NOT EXISTS SaleDetail_frame ON SaleDetail (cjhm)"},
+    {"fpkcxx_point_state", "CREATE INDEX IF NOT EXISTS fpkcxx_point_state ON fpkcxx (kpdName, kczt)"},
+    {"fpkcxx_live", "CREATE INDEX IF NOT EXISTS fpkcxx_live ON fpkcxx (kpdName, kczt) WHERE syfs > 0"},
+    {"fpkcxx_code_last", "CREATE INDEX IF NOT EXISTS fpkcxx_code_last ON fpkcxx (fpdm, fphmz)"},
+};
+
+// A database that cannot take an index (read-only, full, damaged) still opens: the statements
+// then only run slower. The log says which index is missing and why.
+void CreateMissingIndexes()
+{
+    QSqlQuery q(DataBase->Connection());
+    QStringList existing;
+    if (q.exec(QStringLiteral("select name from sqlite_master where type='index'")))
+        while (q.next())
+            existing << q.value(0).toString();
+    q.finish();
+    for (const auto& [name, statement] : kIndexes) {
+        if (existing.contains(QLatin1String(name), Qt::CaseInsensitive))
+            continue;
+        const bool created = q.exec(QLatin1String(statement));
+        const QString line = created ? QStringLiteral("创建索引%1").arg(QLatin1String(name))
+                                     : QStringLiteral("无法创建索引%1：%2").arg(QLatin1String(name), q.lastError().text());
+        q.finish();
+        try {
+            SysLog->WriteLog(line);
+        } catch (const ETallyraError&) {
+            // Start-up goes on without the line.
+        }
+    }
+}
+}  // namespace
 
 namespace {
 TUpdateFileOps& UpdateFileOps()
@@ -133,6 +175,7 @@ bool InitGlobals()
     // Running on without a database would let the clerk work with nothing stored.
     if (!DataBase->Connect())
         throw EStartupError(QStringLiteral("无法打开数据库文件：%1").arg(QDir::toNativeSeparators(dbFile)));
+    CreateMissingIndexes();
 
     if (QFileInfo::exists(AppPath + QStringLiteral("update.sql")))
         ApplyUpdateSQL();

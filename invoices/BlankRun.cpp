@@ -22,6 +22,7 @@ void StoreNumbers(const QString& code, const QString& first, int count, const QS
             "kpdName)\nValues(:kprq,:fpdm,:fphm,:fpzt,:saleName,:saleAdd,:saleTel,:saleTaxID,:saleBank,:saleAcount,"
             ":saleMan,:kpdName)")))
         throw EDatabaseError(insert.lastError().text());
+    TInvoiceAdvance advance;  // its statements prepared once for the whole run
     for (int k = 0; k < count; ++k) {
         const QString no = IncInvoiceNo(first, k);
         if (CountIssued(code, no) != 0)
@@ -44,7 +45,7 @@ void StoreNumbers(const QString& code, const QString& first, int count, const QS
         if (insert.numRowsAffected() != 1)
             throw EDatabaseError(QStringLiteral("插入发票号码") + no + QStringLiteral("失败！"));
         // Stock and paper must agree: each number takes exactly one copy off one roll.
-        if (AdvanceInvoiceNo(no, code) != 1)
+        if (advance.Advance(no, code) != 1)
             throw EDatabaseError(QStringLiteral("发票号码") + no + QStringLiteral("不在本开票点的发票卷中！"));
     }
 }

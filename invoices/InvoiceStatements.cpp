@@ -31,7 +31,7 @@ public:
     {
         const QString rows = QStringLiteral("from ") + table + QStringLiteral(" where ") + m_sql;
         return {QStringLiteral("select * ") + rows + order, m_params,
-                QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order, rows};
+                QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order, rows, order};
     }
 
 private:

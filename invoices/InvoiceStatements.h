@@ -13,11 +13,12 @@ struct TStatement {
     TParams Params;
     QString Text;   // the statement as the log shows it
     QString Rows;   // "from ... where ..." of Sql
+    QString Order;  // " order by ..." of Sql
 
-    // The same rows with only these fields, in no particular order.
+    // The same rows in the same order with only these fields.
     QString SelectOf(const QStringList& fields) const
     {
-        return QStringLiteral("select ") + fields.join(u',') + u' ' + Rows;
+        return QStringLiteral("select ") + fields.join(u',') + u' ' + Rows + Order;
     }
 };
 

@@ -6,8 +6,6 @@
 #include <cmath>
 
 namespace {
-qint64 Key(int row, int column) { return (static_cast<qint64>(row) << 16) | column; }
-
 // Draws a cell as usual, then the sheet's light grid on its right and bottom edges and its
 // borders over them. A left or top border goes on the neighbour's last pixel, where that
 // neighbour's right or bottom line is, so that a line between two cells is drawn once.
@@ -80,49 +78,39 @@ Qt::Alignment AlignmentOf(const TCellLook& look, TCellKind kind)
 
 TSheetModel::TSheetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TSheetModel::SetContent(TSheetContent content)
+void TSheetModel::SetSheet(TSheetReader sheet)
 {
     beginResetModel();
-    m_content = std::move(content);
-    m_index.clear();
-    m_index.reserve(static_cast<qsizetype>(m_content.cells.size()));
-    for (size_t i = 0; i < m_content.cells.size(); ++i)
-        m_index.insert(Key(m_content.cells[i].row, m_content.cells[i].column), static_cast<int>(i));
+    m_sheet = std::move(sheet);
     endResetModel();
 }
 
-const TSheetContent::TCell* TSheetModel::CellAt(int row, int column) const
+QFont TSheetModel::FontOf(const TCellLook& l)
 {
-    const auto it = m_index.constFind(Key(row, column));
-    return it == m_index.constEnd() ? nullptr : &m_content.cells[static_cast<size_t>(*it)];
-}
-
-QFont TSheetModel::FontOf(int look) const
-{
-    const TCellLook& l = m_content.looks.at(static_cast<size_t>(look));
     QFont f(l.fontName.isEmpty() ? QStringLiteral("宋体") : l.fontName);
     f.setPointSizeF(l.fontSize > 0 ? l.fontSize : 11);
     f.setBold(l.bold);
     return f;
 }
 
-int TSheetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_content.rows; }
-int TSheetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_content.columns; }
+int TSheetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Frame().rows; }
+int TSheetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Frame().columns; }
 
 QVariant TSheetModel::data(const QModelIndex& index, int role) const
 {
-    const TSheetContent::TCell* cell = CellAt(index.row() + 1, index.column() + 1);
-    if (!cell)
+    TCellValue value;
+    TCellLook look;
+    if (!m_sheet.Cell(index.row() + 1, index.column() + 1, value, look))
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return cell->value.text;
+        return value.text;
     case Qt::FontRole:
-        return FontOf(cell->look);
+        return FontOf(look);
     case Qt::TextAlignmentRole:
-        return static_cast<int>(AlignmentOf(m_content.looks[static_cast<size_t>(cell->look)], cell->value.kind));
+        return static_cast<int>(AlignmentOf(look, value.kind));
     case BordersRole:
-        return BorderBits(m_content.looks[static_cast<size_t>(cell->look)]);
+        return BorderBits(look);
     default:
         return {};
     }
@@ -150,12 +138,12 @@ bool TSheetView::LoadFile(const QString& file)
 {
     m_file = file;
     try {
-        TWorkbook book;
-        book.Open(file);
-        m_model->SetContent(book.Content());
+        TSheetReader sheet;
+        sheet.Open(file);
+        m_model->SetSheet(std::move(sheet));
         m_error.clear();
     } catch (const ETallyraError& e) {
-        m_model->SetContent({});
+        m_model->SetSheet({});
         m_error = e.Text();
     }
     ApplyLayout();
@@ -167,14 +155,14 @@ void TSheetView::Clear()
 {
     m_file.clear();
     m_error.clear();
-    m_model->SetContent({});
+    m_model->SetSheet({});
     ApplyLayout();
     viewport()->update();
 }
 
 void TSheetView::ApplyLayout()
 {
-    const TSheetContent& c = m_model->Content();
+    const TSheetContent& c = m_model->Frame();
     clearSpans();
     for (int col = 0; col < c.columns; ++col)
         setColumnWidth(col, ColumnPixels(c.columnWidths[static_cast<size_t>(col)]));

@@ -3,11 +3,11 @@
 
 #include <QAbstractTableModel>
 #include <QFont>
-#include <QHash>
 #include <QTableView>
 
 // The first sheet of a workbook as a table model: a cell's text, font and alignment, and its
-// borders under BordersRole (TSheetModel::Left | Top | Right | Bottom).
+// borders under BordersRole (TSheetModel::Left | Top | Right | Bottom). Cells are read from the
+// sheet as the view asks for them.
 class TSheetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -15,19 +15,16 @@ public:
     enum TBorder { Left = 1, Top = 2, Right = 4, Bottom = 8 };
 
     explicit TSheetModel(QObject* parent = nullptr);
-    void SetContent(TSheetContent content);
-    const TSheetContent& Content() const { return m_content; }
-    // The cell of the content at (row, column), from 1; nullptr for none.
-    const TSheetContent::TCell* CellAt(int row, int column) const;
-    QFont FontOf(int look) const;
+    void SetSheet(TSheetReader sheet);
+    const TSheetContent& Frame() const { return m_sheet.Frame(); }
+    static QFont FontOf(const TCellLook& look);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    TSheetContent m_content;
-    QHash<qint64, int> m_index;  // (row, column) -> cells
+    TSheetReader m_sheet;
 };
 
 // Borders of a cell in the bits of TSheetModel::TBorder.

@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <pugixml.hpp>
 #include <unordered_map>
@@ -358,6 +359,15 @@ struct TCycle {
     }
 };
 
+// The cell types whose value is not read as a number (the others hold one in <v>).
+bool IsTextType(const char* type)
+{
+    for (const char* t : {"s", "inlineStr", "b", "e", "str", "d"})
+        if (std::strcmp(type, t) == 0)
+            return true;
+    return false;
+}
+
 void AppendAttributes(std::string& out, const TAttributes& attributes)
 {
     for (const auto& [n, v] : attributes) {
@@ -385,6 +395,12 @@ struct TWorkbook::TData {
 
     std::map<int, TRow> rows;
     std::vector<TColumns> columns;
+    // Read for showing (TSheetReader): the cells stay in the parsed sheet, a row is decoded into
+    // decodedRows when first asked for.
+    bool lazy = false;
+    std::vector<std::pair<int, pugi::xml_node>> rowNodes;  // by row number, in file order
+    mutable std::map<int, TRow> decodedRows;
+    int usedRows = 0, usedColumns = 0;
     double defaultColumnWidth = 8.43;
     double defaultRowHeight = 15;
 
@@ -401,6 +417,12 @@ struct TWorkbook::TData {
     void Load(const QByteArray& bytes, const QString& name);
     void LoadSheet();
     void LoadStyles();
+    void DecodeRow(const pugi::xml_node& rowNode, int r, TRow& row) const;
+    void CheckRow(const pugi::xml_node& rowNode, int r);
+    double NumberOf(const char* value) const;
+    const TRow* RowAt(int row) const;
+    void ForRows(int top, int bottom, const std::function<bool(int, const TRow&)>& fn) const;
+    void FillFrame(TSheetContent& s) const;
     QByteArray Build();
     std::string SheetXml();
 
@@ -426,14 +448,35 @@ TWorkbook::TData::TData()
         return c ? ValueOf(*c, row, column) : TCellValue{};
     };
     access.forEach = [this](int top, int left, int bottom, int right, const std::function<bool(const TCellValue&)>& fn) {
-        for (auto r = rows.lower_bound(top); r != rows.end() && r->first <= bottom; ++r) {
-            const auto& cells = r->second.cells;
+        ForRows(top, bottom, [&](int r, const TRow& row) {
+            const auto& cells = row.cells;
             auto c = std::lower_bound(cells.begin(), cells.end(), left, [](const auto& p, int col) { return p.first < col; });
             for (; c != cells.end() && c->first <= right; ++c)
-                if (!fn(ValueOf(c->second, r->first, c->first)))
-                    return;
-        }
+                if (!fn(ValueOf(c->second, r, c->first)))
+                    return false;
+            return true;
+        });
     };
+}
+
+// Calls fn with each row from top to bottom that has cells, in order, until it returns false;
+// read for showing, the rows are decoded as they are reached.
+void TWorkbook::TData::ForRows(int top, int bottom, const std::function<bool(int, const TRow&)>& fn) const
+{
+    if (!lazy) {
+        for (auto r = rows.lower_bound(top); r != rows.end() && r->first <= bottom; ++r)
+            if (!fn(r->first, r->second))
+                return;
+        return;
+    }
+    auto it = std::lower_bound(rowNodes.begin(), rowNodes.end(), top, [](const auto& p, int r) { return p.first < r; });
+    while (it != rowNodes.end() && it->first <= bottom) {
+        const int r = it->first;
+        while (it != rowNodes.end() && it->first == r)
+            ++it;
+        if (!fn(r, *RowAt(r)))
+            return;
+    }
 }
 
 const QByteArray& TWorkbook::TData::Bytes(const QString& part) const
@@ -567,99 +610,17 @@ void TWorkbook::TData::LoadSheet()
         if (r < 1 || r > kMaxRow)
             throw EWorkbookError(file, QStringLiteral("%1 的行号无效").arg(sheetPart));
         lastRow = r;
-        TRow& row = rows[r];
-        for (pugi::xml_attribute a : rowNode.attributes()) {
-            const char* n = a.name();
-            if (std::strcmp(n, "r") != 0 && std::strcmp(n, "spans") != 0)
-                row.attributes.emplace_back(n, a.value());
+        if (lazy) {
+            rowNodes.emplace_back(r, rowNode);
+            CheckRow(rowNode, r);
+        } else {
+            DecodeRow(rowNode, r, rows[r]);
         }
-        if (IsTrue(rowNode.attribute("customFormat"), false) && rowNode.attribute("s"))
-            row.style = rowNode.attribute("s").as_int();
-        row.height = rowNode.attribute("ht").as_double(0);
-        int lastColumn = 0;
-        bool sorted = true;
-        for (pugi::xml_node c : rowNode.children()) {
-            if (!Is(c, "c"))
-                continue;
-            int cellRow = r, column = lastColumn + 1;
-            if (pugi::xml_attribute ref = c.attribute("r")) {
-                const char* v = ref.value();
-                if (!ParseName(v, v + std::strlen(v), cellRow, column))
-                    throw EWorkbookError(file, QStringLiteral("%1 的单元格名称无效：%2").arg(sheetPart, QString::fromUtf8(v)));
-            }
-            if (column <= lastColumn)
-                sorted = false;
-            lastColumn = column;
-            TCell cell;
-            if (pugi::xml_attribute s = c.attribute("s"))
-                cell.style = s.as_int();
-            const std::string type = c.attribute("t").value();
-            const pugi::xml_node v = Child(c, "v");
-            const char* value = v.child_value();
-            if (type == "s") {
-                cell.kind = TCellKind::Text;
-                cell.sharedString = std::atoi(value);
-                if (cell.sharedString >= 0 && static_cast<size_t>(cell.sharedString) < sharedStrings.size())
-                    cell.text = sharedStrings[static_cast<size_t>(cell.sharedString)];
-            } else if (type == "inlineStr") {
-                cell.kind = TCellKind::Text;
-                const pugi::xml_node is = Child(c, "is");
-                for (pugi::xml_node part : is.children()) {
-                    if (Is(part, "t")) {
-                        cell.text += Unescaped(part.child_value());
-                    } else if (Is(part, "r")) {
-                        cell.text += Unescaped(Child(part, "t").child_value());
-                        cell.richText = "rich";
-                    }
-                }
-                if (!cell.richText.empty()) {
-                    TStringWriter w;
-                    for (pugi::xml_node part : is.children())
-                        part.print(w, "", pugi::format_raw);
-                    cell.richText = w.out;
-                }
-            } else if (type == "b") {
-                cell.kind = TCellKind::Boolean;
-                cell.number = std::atoi(value) != 0 ? 1 : 0;
-                cell.text = cell.number ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-            } else if (type == "e") {
-                cell.kind = TCellKind::Error;
-                cell.text = QString::fromUtf8(value);
-            } else if (type == "str" || type == "d") {
-                cell.kind = TCellKind::Text;
-                cell.text = Unescaped(value);
-            } else if (*value) {
-                double number = 0;
-                const auto [ptr, ec] = std::from_chars(value, value + std::strlen(value), number);
-                if (ec != std::errc())
-                    throw EWorkbookError(file, QStringLiteral("%1 的数值无效：%2").arg(sheetPart, QString::fromUtf8(value)));
-                cell.kind = TCellKind::Number;
-                cell.number = number;
-                cell.text = GeneralNumberText(number);
-            }
-            if (const pugi::xml_node f = Child(c, "f")) {
-                auto formula = std::make_unique<TFormulaCell>();
-                formula->text = f.child_value();
-                const bool plain = !f.first_attribute();
-                if (plain && !formula->text.empty())
-                    formula->parsed = ParseFormula(QString::fromUtf8(formula->text.c_str()));
-                if (!formula->parsed) {
-                    for (pugi::xml_attribute a : f.attributes())
-                        formula->attributes.emplace_back(a.name(), a.value());
-                    cell.storedValue = value;
-                    cell.storedType = type;
-                }
-                cell.formula = std::move(formula);
-            }
-            row.cells.emplace_back(column, std::move(cell));
-        }
-        if (!sorted) {
-            std::stable_sort(row.cells.begin(), row.cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            // A cell named twice: the last one holds.
-            for (size_t i = row.cells.size(); i-- > 1;)
-                if (row.cells[i - 1].first == row.cells[i].first)
-                    row.cells.erase(row.cells.begin() + static_cast<std::ptrdiff_t>(i - 1));
-        }
+    }
+    if (lazy) {
+        // The cells stay in the sheet: a row is found by its number when it is asked for.
+        std::stable_sort(rowNodes.begin(), rowNodes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        return;
     }
     // The cells live in the rows from here on; the sheet keeps a mark where they go back.
     while (pugi::xml_node c = sheetData.first_child())
@@ -667,12 +628,163 @@ void TWorkbook::TData::LoadSheet()
     sheetData.append_child(pugi::node_comment).set_value("tallyra:sheetData");
 }
 
+// The row element's attributes and cells into row (a row named twice gathers both).
+void TWorkbook::TData::DecodeRow(const pugi::xml_node& rowNode, int r, TRow& row) const
+{
+    for (pugi::xml_attribute a : rowNode.attributes()) {
+        const char* n = a.name();
+        if (std::strcmp(n, "r") != 0 && std::strcmp(n, "spans") != 0)
+            row.attributes.emplace_back(n, a.value());
+    }
+    if (IsTrue(rowNode.attribute("customFormat"), false) && rowNode.attribute("s"))
+        row.style = rowNode.attribute("s").as_int();
+    row.height = rowNode.attribute("ht").as_double(0);
+    int lastColumn = 0;
+    bool sorted = true;
+    for (pugi::xml_node c : rowNode.children()) {
+        if (!Is(c, "c"))
+            continue;
+        int cellRow = r, column = lastColumn + 1;
+        if (pugi::xml_attribute ref = c.attribute("r")) {
+            const char* v = ref.value();
+            if (!ParseName(v, v + std::strlen(v), cellRow, column))
+                throw EWorkbookError(file, QStringLiteral("%1 的单元格名称无效：%2").arg(sheetPart, QString::fromUtf8(v)));
+        }
+        if (column <= lastColumn)
+            sorted = false;
+        lastColumn = column;
+        TCell cell;
+        if (pugi::xml_attribute s = c.attribute("s"))
+            cell.style = s.as_int();
+        const std::string type = c.attribute("t").value();
+        const pugi::xml_node v = Child(c, "v");
+        const char* value = v.child_value();
+        if (type == "s") {
+            cell.kind = TCellKind::Text;
+            cell.sharedString = std::atoi(value);
+            if (cell.sharedString >= 0 && static_cast<size_t>(cell.sharedString) < sharedStrings.size())
+                cell.text = sharedStrings[static_cast<size_t>(cell.sharedString)];
+        } else if (type == "inlineStr") {
+            cell.kind = TCellKind::Text;
+            const pugi::xml_node is = Child(c, "is");
+            for (pugi::xml_node part : is.children()) {
+                if (Is(part, "t")) {
+                    cell.text += Unescaped(part.child_value());
+                } else if (Is(part, "r")) {
+                    cell.text += Unescaped(Child(part, "t").child_value());
+                    cell.richText = "rich";
+                }
+            }
+            if (!cell.richText.empty()) {
+                TStringWriter w;
+                for (pugi::xml_node part : is.children())
+                    part.print(w, "", pugi::format_raw);
+                cell.richText = w.out;
+            }
+        } else if (type == "b") {
+            cell.kind = TCellKind::Boolean;
+            cell.number = std::atoi(value) != 0 ? 1 : 0;
+            cell.text = cell.number ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        } else if (type == "e") {
+            cell.kind = TCellKind::Error;
+            cell.text = QString::fromUtf8(value);
+        } else if (type == "str" || type == "d") {
+            cell.kind = TCellKind::Text;
+            cell.text = Unescaped(value);
+        } else if (*value) {
+            const double number = NumberOf(value);
+            cell.kind = TCellKind::Number;
+            cell.number = number;
+            cell.text = GeneralNumberText(number);
+        }
+        if (const pugi::xml_node f = Child(c, "f")) {
+            auto formula = std::make_unique<TFormulaCell>();
+            formula->text = f.child_value();
+            const bool plain = !f.first_attribute();
+            if (plain && !formula->text.empty())
+                formula->parsed = ParseFormula(QString::fromUtf8(formula->text.c_str()));
+            if (!formula->parsed) {
+                for (pugi::xml_attribute a : f.attributes())
+                    formula->attributes.emplace_back(a.name(), a.value());
+                cell.storedValue = value;
+                cell.storedType = type;
+            }
+            cell.formula = std::move(formula);
+        }
+        row.cells.emplace_back(column, std::move(cell));
+    }
+    if (!sorted) {
+        std::stable_sort(row.cells.begin(), row.cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        // A cell named twice: the last one holds.
+        for (size_t i = row.cells.size(); i-- > 1;)
+            if (row.cells[i - 1].first == row.cells[i].first)
+                row.cells.erase(row.cells.begin() + static_cast<std::ptrdiff_t>(i - 1));
+    }
+}
+
+double TWorkbook::TData::NumberOf(const char* value) const
+{
+    double number = 0;
+    const auto [ptr, ec] = std::from_chars(value, value + std::strlen(value), number);
+    if (ec != std::errc())
+        throw EWorkbookError(file, QStringLiteral("%1 的数值无效：%2").arg(sheetPart, QString::fromUtf8(value)));
+    return number;
+}
+
+// What decoding the row would refuse, found while the file is read, and the used range it
+// gives, without decoding its cells: one pass over each cell's attributes.
+void TWorkbook::TData::CheckRow(const pugi::xml_node& rowNode, int r)
+{
+    int lastColumn = 0;
+    for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
+        const char* name = c.name();
+        if (c.type() != pugi::node_element || (!(name[0] == 'c' && name[1] == 0) && !Is(c, "c")))
+            continue;
+        const char* ref = nullptr;
+        const char* type = "";
+        for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute()) {
+            const char* n = a.name();
+            if (n[0] == 'r' && n[1] == 0 && !ref)
+                ref = a.value();
+            else if (n[0] == 't' && n[1] == 0 && !*type)
+                type = a.value();
+        }
+        int cellRow = r, column = lastColumn + 1;
+        if (ref && !ParseName(ref, ref + std::strlen(ref), cellRow, column))
+            throw EWorkbookError(file, QStringLiteral("%1 的单元格名称无效：%2").arg(sheetPart, QString::fromUtf8(ref)));
+        lastColumn = column;
+        usedColumns = std::max(usedColumns, column);
+        usedRows = r > usedRows ? r : usedRows;
+        if (!IsTextType(type))
+            if (const char* value = Child(c, "v").child_value(); *value)
+                NumberOf(value);
+    }
+}
+
+const TRow* TWorkbook::TData::RowAt(int row) const
+{
+    if (!lazy) {
+        const auto r = rows.find(row);
+        return r == rows.end() ? nullptr : &r->second;
+    }
+    if (const auto r = decodedRows.find(row); r != decodedRows.end())
+        return &r->second;
+    const auto [first, last] = std::equal_range(rowNodes.begin(), rowNodes.end(), std::pair<int, pugi::xml_node>(row, {}),
+                                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (first == last)
+        return nullptr;
+    TRow& decoded = decodedRows[row];
+    for (auto it = first; it != last; ++it)
+        DecodeRow(it->second, row, decoded);
+    return &decoded;
+}
+
 const TCell* TWorkbook::TData::Find(int row, int column) const
 {
-    const auto r = rows.find(row);
-    if (r == rows.end())
+    const TRow* r = RowAt(row);
+    if (!r)
         return nullptr;
-    const auto& cells = r->second.cells;
+    const auto& cells = r->cells;
     const auto c = std::lower_bound(cells.begin(), cells.end(), column, [](const auto& p, int col) { return p.first < col; });
     return c != cells.end() && c->first == column ? &c->second : nullptr;
 }
@@ -741,13 +853,14 @@ void TWorkbook::TData::FormulaInputs(const std::vector<TFormulaTerm>& chain, std
                     FormulaInputs(arg.chain, inputs);
                     continue;
                 }
-                for (auto r = rows.lower_bound(arg.from.row); r != rows.end() && r->first <= arg.to.row; ++r) {
-                    const auto& cells = r->second.cells;
+                ForRows(arg.from.row, arg.to.row, [&](int r, const TRow& row) {
+                    const auto& cells = row.cells;
                     auto c = std::lower_bound(cells.begin(), cells.end(), arg.from.column,
                                               [](const auto& p, int col) { return p.first < col; });
                     for (; c != cells.end() && c->first <= arg.to.column; ++c)
-                        add(r->first, c->first, c->second);
-                }
+                        add(r, c->first, c->second);
+                    return true;
+                });
             }
         }
     }
@@ -1230,23 +1343,33 @@ TWorkbook::~TWorkbook() = default;
 TWorkbook::TWorkbook(TWorkbook&&) noexcept = default;
 TWorkbook& TWorkbook::operator=(TWorkbook&&) noexcept = default;
 
-void TWorkbook::Open(const QString& file)
+namespace {
+void ReadFile(const QString& file, const std::function<void(QIODevice&)>& read)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         throw EWorkbookError(file, QStringLiteral("无法打开文件：") + f.errorString());
-    Read(f, file);
+    read(f);
 }
 
-void TWorkbook::Read(QIODevice& device, const QString& name)
+std::unique_ptr<TWorkbook::TData> ReadData(QIODevice& device, const QString& name, bool lazy)
 {
     if (device.size() > kMaxPackageBytes)
         throw EWorkbookError(name, QStringLiteral("文件过大"));
     const QByteArray bytes = device.readAll();
-    auto data = std::make_unique<TData>();
+    auto data = std::make_unique<TWorkbook::TData>();
+    data->lazy = lazy;
     data->Load(bytes, name);
-    d = std::move(data);
+    return data;
 }
+}  // namespace
+
+void TWorkbook::Open(const QString& file)
+{
+    ReadFile(file, [&](QIODevice& device) { Read(device, file); });
+}
+
+void TWorkbook::Read(QIODevice& device, const QString& name) { d = ReadData(device, name, false); }
 
 void TWorkbook::Write(QIODevice& device, const QString& name)
 {
@@ -1357,6 +1480,76 @@ QString TWorkbook::Formula(int row, int column) const
     return c && c->formula ? u'=' + QString::fromStdString(c->formula->text) : QString();
 }
 
+// Everything of the sheet but its cells: merges (clipped to the used range), column widths,
+// page set-up and print titles. s holds the used range of the cells.
+void TWorkbook::TData::FillFrame(TSheetContent& s) const
+{
+    s.defaultRowHeight = defaultRowHeight;
+    const int cellRows = s.rows, cellColumns = s.columns;
+
+    const pugi::xml_node worksheet = sheetDoc.document_element();
+    for (pugi::xml_node m : Child(worksheet, "mergeCells").children()) {
+        if (!Is(m, "mergeCell"))
+            continue;
+        const QStringList ends = QString::fromUtf8(m.attribute("ref").value()).split(u':');
+        TCellRange range;
+        if (ends.size() != 2 || !ParseCellName(ends[0], range.top, range.left) ||
+            !ParseCellName(ends[1], range.bottom, range.right))
+            continue;
+        if (range.top > range.bottom)
+            std::swap(range.top, range.bottom);
+        if (range.left > range.right)
+            std::swap(range.left, range.right);
+        // Clipped to the cells: a merge over the whole sheet must not make a million empty rows
+        // to show and print.
+        if (range.top > cellRows || range.left > cellColumns)
+            continue;
+        range.bottom = std::min(range.bottom, cellRows);
+        range.right = std::min(range.right, cellColumns);
+        s.merges.push_back(range);
+    }
+    for (int c = 1; c <= s.columns; ++c) {
+        double width = defaultColumnWidth;
+        for (const TColumns& range : columns)
+            if (c >= range.min && c <= range.max) {
+                width = range.hidden ? 0 : range.width > 0 ? range.width : defaultColumnWidth;
+                break;
+            }
+        s.columnWidths.push_back(width);
+    }
+
+    const pugi::xml_node setup = Child(worksheet, "pageSetup");
+    s.landscape = std::strcmp(setup.attribute("orientation").value(), "landscape") == 0;
+    s.paperSize = setup.attribute("paperSize").as_int(9);
+    if (const pugi::xml_node margins = Child(worksheet, "pageMargins")) {
+        s.marginLeft = margins.attribute("left").as_double(0.7);
+        s.marginRight = margins.attribute("right").as_double(0.7);
+        s.marginTop = margins.attribute("top").as_double(0.75);
+        s.marginBottom = margins.attribute("bottom").as_double(0.75);
+    }
+    s.centredHorizontally = IsTrue(Child(worksheet, "printOptions").attribute("horizontalCentered"), false);
+
+    // Print titles: a name of the first sheet, "'Sheet'!$1:$4" (perhaps after columns).
+    for (pugi::xml_node n : Child(Child(workbookDoc, "workbook"), "definedNames").children()) {
+        if (!Is(n, "definedName") || std::strcmp(n.attribute("name").value(), "_xlnm.Print_Titles") != 0 ||
+            n.attribute("localSheetId").as_int(-1) != 0)
+            continue;
+        for (const QString& part : QString::fromUtf8(n.child_value()).split(u',')) {
+            QString area = part.mid(part.lastIndexOf(u'!') + 1);
+            area.remove(u'$');
+            const QStringList ends = area.split(u':');
+            bool ok1 = false, ok2 = false;
+            if (ends.size() == 2) {
+                const int first = ends[0].toInt(&ok1), last = ends[1].toInt(&ok2);
+                if (ok1 && ok2 && first >= 1 && last >= first) {
+                    s.titleFirstRow = first;
+                    s.titleLastRow = last;
+                }
+            }
+        }
+    }
+}
+
 TSheetContent TWorkbook::Content() const
 {
     TSheetContent s;
@@ -1387,69 +1580,59 @@ TSheetContent TWorkbook::Content() const
             s.cells.push_back(std::move(out));
         }
     }
-    s.defaultRowHeight = d->defaultRowHeight;
-    const int cellRows = s.rows, cellColumns = s.columns;
-
-    const pugi::xml_node worksheet = d->sheetDoc.document_element();
-    for (pugi::xml_node m : Child(worksheet, "mergeCells").children()) {
-        if (!Is(m, "mergeCell"))
-            continue;
-        const QStringList ends = QString::fromUtf8(m.attribute("ref").value()).split(u':');
-        TCellRange range;
-        if (ends.size() != 2 || !ParseCellName(ends[0], range.top, range.left) ||
-            !ParseCellName(ends[1], range.bottom, range.right))
-            continue;
-        if (range.top > range.bottom)
-            std::swap(range.top, range.bottom);
-        if (range.left > range.right)
-            std::swap(range.left, range.right);
-        // Clipped to the cells: a merge over the whole sheet must not make a million empty rows
-        // to show and print.
-        if (range.top > cellRows || range.left > cellColumns)
-            continue;
-        range.bottom = std::min(range.bottom, cellRows);
-        range.right = std::min(range.right, cellColumns);
-        s.merges.push_back(range);
-    }
-    for (int c = 1; c <= s.columns; ++c) {
-        double width = d->defaultColumnWidth;
-        for (const TColumns& range : d->columns)
-            if (c >= range.min && c <= range.max) {
-                width = range.hidden ? 0 : range.width > 0 ? range.width : d->defaultColumnWidth;
-                break;
-            }
-        s.columnWidths.push_back(width);
-    }
-
-    const pugi::xml_node setup = Child(worksheet, "pageSetup");
-    s.landscape = std::strcmp(setup.attribute("orientation").value(), "landscape") == 0;
-    s.paperSize = setup.attribute("paperSize").as_int(9);
-    if (const pugi::xml_node margins = Child(worksheet, "pageMargins")) {
-        s.marginLeft = margins.attribute("left").as_double(0.7);
-        s.marginRight = margins.attribute("right").as_double(0.7);
-        s.marginTop = margins.attribute("top").as_double(0.75);
-        s.marginBottom = margins.attribute("bottom").as_double(0.75);
-    }
-    s.centredHorizontally = IsTrue(Child(worksheet, "printOptions").attribute("horizontalCentered"), false);
-
-    // Print titles: a name of the first sheet, "'Sheet'!$1:$4" (perhaps after columns).
-    for (pugi::xml_node n : Child(Child(d->workbookDoc, "workbook"), "definedNames").children()) {
-        if (!Is(n, "definedName") || std::strcmp(n.attribute("name").value(), "_xlnm.Print_Titles") != 0 ||
-            n.attribute("localSheetId").as_int(-1) != 0)
-            continue;
-        for (const QString& part : QString::fromUtf8(n.child_value()).split(u',')) {
-            QString area = part.mid(part.lastIndexOf(u'!') + 1);
-            area.remove(u'$');
-            const QStringList ends = area.split(u':');
-            bool ok1 = false, ok2 = false;
-            if (ends.size() == 2) {
-                const int first = ends[0].toInt(&ok1), last = ends[1].toInt(&ok2);
-                if (ok1 && ok2 && first >= 1 && last >= first) {
-                    s.titleFirstRow = first;
-                    s.titleLastRow = last;
-                }
-            }
-        }
-    }
+    d->FillFrame(s);
     return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading for showing
+
+TSheetReader::TSheetReader() = default;
+TSheetReader::~TSheetReader() = default;
+TSheetReader::TSheetReader(TSheetReader&&) noexcept = default;
+TSheetReader& TSheetReader::operator=(TSheetReader&&) noexcept = default;
+
+void TSheetReader::Open(const QString& file)
+{
+    ReadFile(file, [&](QIODevice& device) { Read(device, file); });
+}
+
+void TSheetReader::Read(QIODevice& device, const QString& name)
+{
+    std::unique_ptr<TWorkbook::TData> data = ReadData(device, name, true);
+    TSheetContent frame;
+    frame.rows = data->usedRows;
+    frame.columns = data->usedColumns;
+    // A row named twice takes the height of its last element, as TWorkbook reads it.
+    for (size_t i = 0; i < data->rowNodes.size(); ++i) {
+        const auto& [r, node] = data->rowNodes[i];
+        if (i + 1 < data->rowNodes.size() && data->rowNodes[i + 1].first == r)
+            continue;
+        if (const double height = node.attribute("ht").as_double(0); height > 0)
+            frame.rowHeights[r] = height;
+    }
+    frame.looks.push_back(data->LookOf(0));
+    data->FillFrame(frame);
+    d = std::move(data);
+    m_frame = std::move(frame);
+    m_looks.clear();
+}
+
+bool TSheetReader::Cell(int row, int column, TCellValue& value, TCellLook& look) const
+{
+    const TCell* cell = d ? d->Find(row, column) : nullptr;
+    if (!cell)
+        return false;
+    try {
+        value = d->ValueOf(*cell, row, column);
+    } catch (const TCycle& cycle) {
+        // Found only when the cell is shown: the cell says why it has no value.
+        value = {TCellKind::Error, cycle.Reason(), 0};
+    }
+    const int xf = cell->style < 0 ? 0 : cell->style;
+    auto it = m_looks.find(xf);
+    if (it == m_looks.end())
+        it = m_looks.emplace(xf, d->LookOf(xf)).first;
+    look = it->second;
+    return true;
 }

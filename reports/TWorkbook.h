@@ -122,3 +122,30 @@ public:
 private:
     std::unique_ptr<TData> d;
 };
+
+// The first worksheet of a workbook file read for showing it: the file is read, checked and
+// parsed as TWorkbook reads it, and a row's cells are decoded the first time one of them is
+// asked for, so that a long list opens at the cost of reading it.
+class TSheetReader {
+public:
+    TSheetReader();
+    ~TSheetReader();
+    TSheetReader(TSheetReader&&) noexcept;
+    TSheetReader& operator=(TSheetReader&&) noexcept;
+
+    // Raises EWorkbookError where TWorkbook::Open would.
+    void Open(const QString& file);
+    void Read(QIODevice& device, const QString& name);
+
+    // What TWorkbook::Content() gives but the cells and their looks: the used range, looks[0]
+    // (the default), column widths, row heights, merges and page set-up.
+    const TSheetContent& Frame() const { return m_frame; }
+    // The cell at (row, column), from 1: its value (a formula's computed one) and look; false
+    // where there is none.
+    bool Cell(int row, int column, TCellValue& value, TCellLook& look) const;
+
+private:
+    std::unique_ptr<TWorkbook::TData> d;
+    TSheetContent m_frame;
+    mutable std::map<int, TCellLook> m_looks;  // by cell format
+};

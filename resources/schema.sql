@@ -137,10 +137,16 @@ CREATE TABLE PrintTemplateItem (
   ItemPosY      INTEGER
 );
 
--- The statements look invoices up by code and number, and select a point's rows by date;
--- rolls by point and state.
-CREATE INDEX SaleDetail_code_number ON SaleDetail (fpdm, fphm);
-CREATE INDEX SaleDetail_point_date ON SaleDetail (kpdName, kprq);
-CREATE INDEX fpkcxx_point_state ON fpkcxx (kpdName, kczt);
+-- The indexes the statements are written for; the program creates those an older database
+-- lacks at start-up, from the same lines (core/Globals.cpp). A month is selected by
+-- substr(kprq,1,7), which only an index on that same expression serves.
+CREATE INDEX IF NOT EXISTS SaleDetail_point_date ON SaleDetail (kpdName, kprq);
+CREATE INDEX IF NOT EXISTS SaleDetail_code_number_date ON SaleDetail (fpdm, fphm, kprq);
+CREATE INDEX IF NOT EXISTS SaleDetail_month_point_number ON SaleDetail (substr(kprq,1,7), kpdName, fphm);
+CREATE INDEX IF NOT EXISTS SaleDetail_engine ON SaleDetail (fdjhm);
+CREATE INDEX IF NOT EXISTS SaleDetail_frame ON SaleDetail (cjhm);
+CREATE INDEX IF NOT EXISTS fpkcxx_point_state ON fpkcxx (kpdName, kczt);
+CREATE INDEX IF NOT EXISTS fpkcxx_live ON fpkcxx (kpdName, kczt) WHERE syfs > 0;
+CREATE INDEX IF NOT EXISTS fpkcxx_code_last ON fpkcxx (fpdm, fphmz);
 
 INSERT INTO passwd (passwd) VALUES ('740291');

@@ -211,3 +211,29 @@ TEST_F(ContextTest, GetCurInvoiceFailsQuietlyOnABrokenTable)
     TCurFPInfo cur;
     EXPECT_FALSE(GetCurInvoice(cur));
 }
+
+TEST_F(ContextTest, OnePreparedAdvanceMovesEachNumberOnceAndOpensTheNextRoll)
+{
+    CorpInfo.kpdName = QStringLiteral("总部");
+    const QString code = QStringLiteral("144001900111");
+    AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "101", 2);  // dqhm 00000009
+    AddRoll(code, QStringLiteral("00000011"), QStringLiteral("00000020"), "000", 10, QStringLiteral("2026-03-02 13:28:19"));
+    AddRoll(code, QStringLiteral("00000021"), QStringLiteral("00000030"), "000", 10, QStringLiteral("2026-03-03 13:28:19"));
+    AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "101", 10, QStringLiteral("2026-03-01 13:28:19"),
+            QStringLiteral("分部"));
+    TInvoiceAdvance advance;
+    EXPECT_EQ(advance.Advance(QStringLiteral("00000009"), code), 1);
+    EXPECT_EQ(advance.Advance(QStringLiteral("00000010"), code), 1);
+    EXPECT_EQ(Roll(code, QStringLiteral("00000001"), "syfs"), QStringLiteral("0"));
+    EXPECT_EQ(Roll(code, QStringLiteral("00000011"), "kczt"), QStringLiteral("000"));
+    // The first roll is used up: the next advance opens the oldest received roll before it moves.
+    EXPECT_EQ(advance.Advance(QStringLiteral("00000011"), code), 1);
+    EXPECT_EQ(Roll(code, QStringLiteral("00000011"), "kczt"), QStringLiteral("101"));
+    EXPECT_EQ(Roll(code, QStringLiteral("00000011"), "dqhm"), QStringLiteral("00000012"));
+    EXPECT_EQ(Roll(code, QStringLiteral("00000011"), "syfs"), QStringLiteral("9"));
+    EXPECT_EQ(Roll(code, QStringLiteral("00000021"), "kczt"), QStringLiteral("000"));
+    // A number no roll of the point holds with copies moves nothing, the other point's roll included.
+    EXPECT_EQ(advance.Advance(QStringLiteral("00000005"), code), 0);
+    EXPECT_EQ(Value(QStringLiteral("select syfs from fpkcxx where kpdName='分部'")).toInt(), 10);
+    EXPECT_EQ(Value(QStringLiteral("select sum(syfs) from fpkcxx where kpdName='总部'")).toInt(), 19);
+}

@@ -5,9 +5,12 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
+#include <sqlite3.h>
 
 TEST(InitGlobals, ReadsOffsetsWithDefaultsAndLoadsTheReferenceData)
 {
@@ -232,4 +235,113 @@ TEST(SingleInstance, ALockOfADeadProcessIsTakenOver)
     stale.close();
     TSingleInstance guard(lockDir.path());
     EXPECT_TRUE(guard.Acquired());
+}
+
+namespace {
+// Every index of a database file by name, with its definition.
+std::map<QString, QString> IndexesOf(const QString& file)
+{
+    std::map<QString, QString> indexes;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "select name, sql from sqlite_master where type='index' and sql is not null", -1, &q, nullptr) ==
+            SQLITE_OK)
+        while (sqlite3_step(q) == SQLITE_ROW)
+            indexes[QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)))] =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 1)));
+    sqlite3_finalize(q);
+    sqlite3_close(db);
+    return indexes;
+}
+
+// A database made before the indexes: the schema's tables without any index.
+void DropIndexes(const TTestProgramFolder& folder)
+{
+    QString drops;
+    for (const auto& [name, sql] : IndexesOf(folder.DatabaseFile()))
+        drops += QStringLiteral("drop index %1;").arg(name);
+    folder.Sql(drops);
+}
+
+QStringList IndexLines(const QStringList& messages, const QString& start)
+{
+    QStringList lines;
+    for (const QString& m : messages)
+        if (m.startsWith(start))
+            lines << m;
+    return lines;
+}
+}  // namespace
+
+TEST(InitGlobals, GivesAnOlderDatabaseTheSchemasIndexesOnceAndLogsThem)
+{
+    TTestProgramFolder folder;
+    const std::map<QString, QString> schema = IndexesOf(folder.DatabaseFile());
+    ASSERT_FALSE(schema.empty());
+    DropIndexes(folder);
+    folder.Sql(QStringLiteral("insert into baseinfo(corpName,kpdName) values('某公司','总部');"));
+    ASSERT_TRUE(IndexesOf(folder.DatabaseFile()).empty());
+    {
+        TTestContext context(folder);
+        EXPECT_EQ(CorpInfo.kpdName, QStringLiteral("总部"));
+    }
+    EXPECT_EQ(IndexesOf(folder.DatabaseFile()), schema);
+    QStringList created;
+    for (const auto& [name, sql] : schema)
+        created << QStringLiteral("创建索引") + name;
+    QStringList logged = IndexLines(folder.LogMessages(), QStringLiteral("创建索引"));
+    logged.sort();
+    EXPECT_EQ(logged, created);
+
+    // The next start finds them all and writes nothing about them.
+    { TTestContext context(folder); }
+    EXPECT_EQ(IndexLines(folder.LogMessages(), QStringLiteral("创建索引")).size(), schema.size());
+}
+
+TEST(InitGlobals, GoesOnWithADatabaseThatCannotTakeTheIndexes)
+{
+    TTestProgramFolder folder;
+    const size_t indexes = IndexesOf(folder.DatabaseFile()).size();
+    DropIndexes(folder);
+    folder.Sql(QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName) values('某公司','123','总部');"
+                              "insert into CLLX(cllx) values('轿车');"));
+    // A file format's write version above 2 makes SQLite open the file read-only, even for root.
+    {
+        QFile file(folder.DatabaseFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.seek(18));
+        ASSERT_EQ(file.write("\x03", 1), 1);
+    }
+    {
+        TScriptedDialogs dialogs;
+        TTestContext context(folder);
+        EXPECT_TRUE(context.InitResult());
+        EXPECT_EQ(CorpInfo.kpdName, QStringLiteral("总部"));
+        EXPECT_EQ(CarTypeList, QStringList{QStringLiteral("轿车")});
+        EXPECT_EQ(DataBase->Scalar(QStringLiteral("select count(*) from SaleDetail where substr(kprq,1,7)='2026-02'")).toInt(), 0);
+        EXPECT_TRUE(dialogs.Shown().empty());
+    }
+    const QStringList failed = IndexLines(folder.LogMessages(), QStringLiteral("无法创建索引"));
+    ASSERT_EQ(size_t(failed.size()), indexes);
+    for (const QString& line : failed)
+        EXPECT_TRUE(line.contains(QStringLiteral("：attempt to write a readonly database"))) << line.toStdString();
+    EXPECT_TRUE(std::any_of(failed.begin(), failed.end(),
+                            [](const QString& l) { return l.startsWith(QStringLiteral("无法创建索引SaleDetail_month_point_number：")); }));
+}
+
+TEST(InitGlobals, AnIndexThatCannotBeCreatedLeavesTheOthersToBeCreated)
+{
+    TTestProgramFolder folder;
+    const std::map<QString, QString> schema = IndexesOf(folder.DatabaseFile());
+    DropIndexes(folder);
+    folder.Sql(QStringLiteral("create table SaleDetail_month_point_number(x);"));
+    { TTestContext context(folder); }
+    std::map<QString, QString> expected = schema;
+    expected.erase(QStringLiteral("SaleDetail_month_point_number"));
+    EXPECT_EQ(IndexesOf(folder.DatabaseFile()), expected);
+    const QStringList failed = IndexLines(folder.LogMessages(), QStringLiteral("无法创建索引"));
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].startsWith(QStringLiteral("无法创建索引SaleDetail_month_point_number：there is already a table named SaleDetail_month_point_number")))
+        << failed[0].toStdString();
 }
