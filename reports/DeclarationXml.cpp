@@ -8,6 +8,7 @@
 
 #include <QSaveFile>
 #include <QSqlQuery>
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <cmath>
@@ -65,6 +66,12 @@ public:
             return;
         }
         Open(name);
+        const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>'; };
+        if (std::none_of(text.begin(), text.end(), special)) {
+            m_text += text;  // most values: no escape, appended whole
+            Close(name);
+            return;
+        }
         for (const QChar c : text) {
             if (c == u'&')
                 m_text += QLatin1String("&amp;");

@@ -1,6 +1,10 @@
 #include "core/Errors.h"
 #include "core/PubFun.h"
 #include "core/TextCodec.h"
+#include <iconv.h>
+#include <iterator>
+#include <optional>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -125,4 +129,54 @@ TEST(TextCodec, GbkRoundTripAndRefusal)
     EXPECT_EQ(bytes->size(), GbkLength(text));
     EXPECT_EQ(FromGbk(*bytes).value(), text);
     EXPECT_FALSE(ToGbk(QStringLiteral("😀")).has_value());  // GBK has no emoji
+}
+
+namespace {
+// The whole buffer through one iconv call: what the run-wise conversion must agree with.
+std::optional<QByteArray> WholeIconv(const char* to, const char* from, const QByteArray& in)
+{
+    iconv_t cd = iconv_open(to, from);
+    QByteArray out(in.size() * 4 + 16, '\0');
+    char* src = const_cast<char*>(in.constData());
+    size_t srcLeft = size_t(in.size());
+    char* dst = out.data();
+    size_t dstLeft = size_t(out.size());
+    const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1);
+    iconv_close(cd);
+    if (!ok)
+        return std::nullopt;
+    out.resize(dst - out.data());
+    return out;
+}
+}  // namespace
+
+// Trail bytes in the ASCII range ("丂" is 81 40), cut sequences, lone surrogates and characters GBK
+// lacks, mixed at random with ASCII: the same bytes or the same refusal as one whole conversion,
+// except that a lone surrogate is refused where UTF-8 would have made it a '?'.
+TEST(TextCodec, RunWiseConversionAgreesWithOneWholeConversion)
+{
+    const QString pieces[] = {QStringLiteral("丂"), QStringLiteral("机动车"), QStringLiteral("<a>"), QStringLiteral(" "),
+                              QStringLiteral("\r\n"), QStringLiteral("€"), QStringLiteral("😀"), QString(QChar(0xD800)),
+                              QStringLiteral("Ａ１"), QStringLiteral("@"), QStringLiteral("\x7f")};
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 2000; ++round) {
+        QString text;
+        const int n = int(random() % 8);
+        for (int i = 0; i < n; ++i)
+            text += pieces[random() % std::size(pieces)];
+        const bool lone = text.contains(QChar(0xD800));
+        const std::optional<QByteArray> expected =
+            lone ? std::nullopt : WholeIconv("GBK", "UTF-8", text.toUtf8());
+        ASSERT_EQ(ToGbk(text), expected) << text.toStdString();
+        if (!expected)
+            continue;
+        EXPECT_EQ(FromGbk(*expected), text);
+        // Cut or damaged bytes are refused as a whole conversion refuses them.
+        QByteArray damaged = *expected;
+        if (!damaged.isEmpty()) {
+            damaged[int(random() % damaged.size())] = char(random() % 256);
+            damaged.chop(int(random() % 2));
+            EXPECT_EQ(GbkToUtf8(damaged), WholeIconv("UTF-8", "GBK", damaged)) << damaged.toHex().toStdString();
+        }
+    }
 }
