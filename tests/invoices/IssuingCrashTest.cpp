@@ -1,15 +1,14 @@
 // A child process issues invoices in a loop and is killed at random moments; after every kill
 // the stock must still agree with the invoices stored.
+#include "ChildProgram.h"
 #include "IssuingTestData.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "core/Globals.h"
 #include "invoices/TframeInput.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -26,8 +25,7 @@ const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
     PrintInto(folder + QStringLiteral("/invoice.pdf"));
     TScriptedDialogs dialogs;
     TframeInput frame;
-    std::printf("ready\n");
-    std::fflush(stdout);
+    TellParent("ready");
     while (frame.InitInvoice()) {
         FillValidInvoice(frame, frame.stFPHM->text().toInt());
         dialogs.Clear();
@@ -36,8 +34,7 @@ const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
             std::fprintf(stderr, "issue failed: %s\n", dialogs.Texts().join(u'|').toUtf8().constData());
             std::_Exit(3);
         }
-        std::printf("issued\n");
-        std::fflush(stdout);
+        TellParent("issued");
     }
     std::_Exit(0);
 }
@@ -115,35 +112,19 @@ TEST(IssuingCrash, StockHoldsAfterEveryKill)
     constexpr int kRuns = 16;
     for (int run = 0; run < kRuns; ++run) {
         SCOPED_TRACE(run);
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=IssuingCrash.StockHoldsAfterEveryKill")});
-        ASSERT_TRUE(child.waitForStarted(30000));
+        TChildProgram child(kChildVariable, folder.Path(), QStringLiteral("IssuingCrash.StockHoldsAfterEveryKill"));
+        ASSERT_TRUE(child.Start());
         // Each run issues an invoice, then times the next one as the machine runs now, so that
         // the kill comes at any moment of the third however slow the machine is.
-        QByteArray out;
-        const auto waitForIssue = [&] {
-            while (!out.contains("issued") && child.waitForReadyRead(60000))
-                out += child.readAllStandardOutput();
-            const bool seen = out.contains("issued");
-            out.remove(0, out.indexOf("issued") + 6);
-            return seen;
-        };
-        ASSERT_TRUE(waitForIssue()) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.WaitFor("issued")) << child.Errors();
         QElapsedTimer issuing;
         issuing.start();
-        ASSERT_TRUE(waitForIssue()) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.WaitFor("issued")) << child.Errors();
         const qint64 took = issuing.elapsed();
-        child.waitForFinished(static_cast<int>(random.bounded(static_cast<quint32>(took * 5 / 4) + 1)));
-        if (child.state() == QProcess::Running) {
-            child.kill();  // SIGKILL
+        if (child.KillAfter(static_cast<int>(random.bounded(static_cast<quint32>(took * 5 / 4) + 1))))
             ++killed;
-        }
-        ASSERT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(60000));
-        EXPECT_NE(child.exitCode(), 3) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.Ended());
+        EXPECT_NE(child.ExitCode(), 3) << child.Errors();
         const TStock stock = CheckStock(folder.DatabaseFile());
         ASSERT_TRUE(stock.faults.isEmpty()) << stock.faults.join(u'\n').toStdString();
         EXPECT_EQ(stock.rolls, 2);

@@ -1,6 +1,8 @@
 // A child process stores a sales list and is killed at moments chosen by what it reports: the
 // invoices are stored all or none, the file stays until they are, and importing again stores
 // none twice.
+#include "QtPrinters.h"
+#include "ChildProgram.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
 #include "ScriptedDialogs.h"
@@ -9,13 +11,10 @@
 #include "reports/ExchangeLists.h"
 #include "reports/TfrmImportSaleData.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -32,12 +31,8 @@ const QString kList = QStringLiteral("2026年02月一店销售清单.xml");
     TfrmImportSaleData window;
     window.edtPath->setText(folder + kList);
     window.btnImportClick();
-    DataBase->SetBeforeCommitHook([] {
-        std::printf("commit\n");
-        std::fflush(stdout);
-    });
-    std::printf("ready\n");
-    std::fflush(stdout);
+    DataBase->SetBeforeCommitHook([] { TellParent("commit"); });
+    TellParent("ready");
     window.btnSaveClick();
     std::_Exit(dialogs.Texts().constLast().startsWith(QStringLiteral("保存销售数据成功!")) ? 0 : 3);
 }
@@ -84,29 +79,20 @@ TEST(ImportKill, AllRowsOrNoneAfterEveryKill)
     auto run = [&](int killAfterMs, bool atCommit) {
         if (!QFile::exists(folder.File(kList)))
             folder.WriteFile(kList, list);  // the branch's copy, brought again
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ImportKill.*")});
-        const auto waitFor = [&](const char* mark) {
-            QByteArray out;
-            while (!out.contains(mark) && child.waitForReadyRead(60000))
-                out += child.readAllStandardOutput();
-            return out.contains(mark);
-        };
-        EXPECT_TRUE(waitFor("ready")) << child.readAllStandardError().toStdString();
+        TChildProgram child(kChildVariable, folder.Path(), QStringLiteral("ImportKill.*"));
+        EXPECT_TRUE(child.Start());
+        EXPECT_TRUE(child.WaitFor("ready")) << child.Errors();
         QElapsedTimer saving;
         saving.start();
-        if (atCommit)
-            waitFor("commit");
-        else if (killAfterMs >= 0)
-            child.waitForFinished(killAfterMs);  // returns when the child ends first
-        const bool killed = (atCommit || killAfterMs >= 0) && child.state() == QProcess::Running;
-        if (killed)
-            child.kill();  // SIGKILL
-        EXPECT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(60000));
-        EXPECT_TRUE(killed || child.exitCode() == 0) << child.readAllStandardError().toStdString();
+        bool killed = false;
+        if (atCommit) {
+            child.WaitFor("commit");
+            killed = child.Kill();
+        } else if (killAfterMs >= 0) {
+            killed = child.KillAfter(killAfterMs);
+        }
+        EXPECT_TRUE(child.Ended());
+        EXPECT_TRUE(killed || child.ExitCode() == 0) << child.Errors();
         return std::pair<bool, qint64>(killed, saving.elapsed());
     };
 

@@ -2,6 +2,7 @@
 // made for them are there: two program folders with the same awkward data, one whose
 // connection drops every index after start-up, one made before the indexes that gets them
 // when the program starts.
+#include "QtPrinters.h"
 #include "ReportTestData.h"
 #include "ProgramFolder.h"
 #include "core/Common.h"

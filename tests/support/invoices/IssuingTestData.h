@@ -1,15 +1,12 @@
 #pragma once
+#include "QtPrinters.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include <ostream>
-
 class QWidget;
 
-// Readable texts in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(u'|').toStdString() << ']'; }
 class TTestProgramFolder;
 class TframeInput;
 
