@@ -8,11 +8,11 @@
 #include "invoices/TframeInput.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QRandomGenerator>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
@@ -45,39 +45,27 @@ struct TStock {
     QStringList faults;
 };
 
-int Int(sqlite3* db, const QString& sql)
-{
-    sqlite3_stmt* st = nullptr;
-    int v = -1;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        v = sqlite3_column_int(st, 0);
-    sqlite3_finalize(st);
-    return v;
-}
-
 // For every roll: copies left plus numbers used equal copies received, the numbers used are
 // the first ones of the roll without a gap, and the current number is the next one. No
 // number is stored twice.
 TStock CheckStock(const QString& file)
 {
     TStock s;
-    sqlite3* db = nullptr;
-    if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK) {
+    if (!QFileInfo::exists(file)) {
         s.faults << QStringLiteral("cannot open the database");
         return s;
     }
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "select fpdm,fphmq,fphmz,dqhm,lyfs,syfs from fpkcxx order by fpdm", -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        const QString code = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        const QString first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
-        const QString last = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
-        const QString current = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
-        const int received = sqlite3_column_int(st, 4);
-        const int left = sqlite3_column_int(st, 5);
+    for (const QStringList& roll :
+         FileRows(file, QStringLiteral("select fpdm,fphmq,fphmz,dqhm,lyfs,syfs from fpkcxx order by fpdm"))) {
+        const QString& code = roll.at(0);
+        const QString& first = roll.at(1);
+        const QString& last = roll.at(2);
+        const QString& current = roll.at(3);
+        const int received = roll.at(4).toInt();
+        const int left = roll.at(5).toInt();
         const QString inRoll = QStringLiteral("from SaleDetail where fpdm='%1' and fphm between '%2' and '%3'").arg(code, first, last);
-        const int used = Int(db, QStringLiteral("select count(*) ") + inRoll);
-        const int below = Int(db, QStringLiteral("select count(*) %1 and fphm < '%2'").arg(inRoll, current));
+        const int used = FileInt(file, QStringLiteral("select count(*) ") + inRoll);
+        const int below = FileInt(file, QStringLiteral("select count(*) %1 and fphm < '%2'").arg(inRoll, current));
         ++s.rolls;
         s.issued += used;
         if (left + used != received)
@@ -89,10 +77,8 @@ TStock CheckStock(const QString& file)
         if (below != (left > 0 ? used : used - 1))
             s.faults << QStringLiteral("%1: a gap before %2").arg(code, current);
     }
-    sqlite3_finalize(st);
-    if (Int(db, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) != 0)
+    if (FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) != 0)
         s.faults << QStringLiteral("a number stored twice");
-    sqlite3_close(db);
     return s;
 }
 

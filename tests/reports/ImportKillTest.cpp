@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 const char* const kChildVariable = "TALLYRA_IMPORT_CHILD";
@@ -40,19 +39,8 @@ const QString kList = QStringLiteral("2026年02月一店销售清单.xml");
 // Invoices stored, and invoices stored more than once.
 std::pair<int, int> Stored(const QString& file)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    int n[2] = {-1, -1};
-    const char* sql[2] = {"select count(*) from SaleDetail",
-                          "select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"};
-    for (int i = 0; i < 2; ++i) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql[i], -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            n[i] = sqlite3_column_int(st, 0);
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return {n[0], n[1]};
+    return {FileInt(file, QStringLiteral("select count(*) from SaleDetail")),
+            FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"))};
 }
 }  // namespace
 

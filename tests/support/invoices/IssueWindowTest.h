@@ -2,6 +2,7 @@
 #include "IssuingTestData.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
+#include "Screen.h"
 #include "Typing.h"
 #include "core/Dialogs.h"
 #include "invoices/TframeInput.h"
@@ -36,7 +37,7 @@ protected:
     {
         auto* w = new W;
         window = w;
-        ShowActive(*w);
+        EXPECT_TRUE(ShowActive(w));
         return w;
     }
     // Focuses a field and types into it as the clerk would.
@@ -54,11 +55,7 @@ protected:
         dialogs.Answer(goOn ? mbYes : mbNo);
     }
     // Frees the windows that closed.
-    static void Settle()
-    {
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
+    static void Settle() { FreeClosedWindows(); }
 
     TTestProgramFolder folder;
     std::unique_ptr<TTestContext> context;

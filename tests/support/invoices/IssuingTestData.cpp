@@ -103,14 +103,6 @@ void FillValidInvoice(TframeInput& f, int car)
     f.edtSKR->setText(QStringLiteral("王出纳"));
 }
 
-void ShowActive(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QApplication::setActiveWindow(&w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-}
-
 void DbExec(const QString& sql)
 {
     DataBase->Query().finish();

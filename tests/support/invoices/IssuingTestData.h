@@ -30,8 +30,6 @@ int PdfPages(const QString& file);
 // A valid normal invoice for car n (its own engine and frame numbers).
 void FillValidInvoice(TframeInput& frame, int car = 1);
 
-// Shows w and makes it the active window, so that focus moves as for the clerk.
-void ShowActive(QWidget& w);
 
 // A statement on the program's connection (another connection would not be seen by the
 // read the shared query may still hold open).
