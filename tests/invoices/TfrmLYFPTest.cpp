@@ -28,9 +28,6 @@ namespace {
 const QString kCode = QStringLiteral("144001900111");
 const QString kOtherCode = QStringLiteral("144001900222");
 
-QVariant DbValue(const QString& sql) { return DataBase->Scalar(sql); }
-int DbCount(const QString& sql) { return DbValue(sql).toInt(); }
-
 class StockReceipt : public TFormTest<TfrmLYFP> {
 protected:
     void SetUp() override

@@ -187,6 +187,16 @@ int FileInt(const QString& file, const QString& sql)
     return rows.empty() || rows.front().isEmpty() ? -1 : rows.front().front().toInt();
 }
 
+void DbExec(const QString& sql)
+{
+    DataBase->Query().finish();
+    DataBase->Run(sql);
+}
+
+QVariant DbValue(const QString& sql) { return DataBase->Scalar(sql); }
+
+int DbCount(const QString& sql) { return DbValue(sql).toInt(); }
+
 ::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db)
 {
     if (!db.Connected())

@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
@@ -48,6 +49,13 @@ class TADODB;
 std::vector<QStringList> FileRows(const QString& file, const QString& sql);
 // The first value of the first row as a number; -1 when there is none.
 int FileInt(const QString& file, const QString& sql);
+
+// A statement on the program's connection (another connection would not be seen by the
+// read the shared query may still hold open).
+void DbExec(const QString& sql);
+// One value through the program's connection.
+QVariant DbValue(const QString& sql);
+int DbCount(const QString& sql);
 
 // Creates a database file from the schema; false with a message on stderr when it fails.
 bool CreateSchemaDatabase(const QString& file);

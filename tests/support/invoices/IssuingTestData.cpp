@@ -77,13 +77,3 @@ void FillValidInvoice(TframeInput& f, int car)
     f.edtHTDH->setText(QStringLiteral("HT-2026-001"));
     f.edtSKR->setText(QStringLiteral("王出纳"));
 }
-
-void DbExec(const QString& sql)
-{
-    DataBase->Query().finish();
-    DataBase->Run(sql);
-}
-
-QVariant DbValue(const QString& sql) { return DataBase->Scalar(sql); }
-
-int DbCount(const QString& sql) { return DbValue(sql).toInt(); }

@@ -1,4 +1,5 @@
 #pragma once
+#include "ProgramFolder.h"  // DbExec, DbValue, DbCount
 #include "QtPrinters.h"
 
 #include <QString>
@@ -30,10 +31,3 @@ int PdfPages(const QString& file);
 // A valid normal invoice for car n (its own engine and frame numbers).
 void FillValidInvoice(TframeInput& frame, int car = 1);
 
-
-// A statement on the program's connection (another connection would not be seen by the
-// read the shared query may still hold open).
-void DbExec(const QString& sql);
-// One value through the program's connection.
-QVariant DbValue(const QString& sql);
-int DbCount(const QString& sql);
