@@ -1,5 +1,6 @@
 #include "FormTest.h"
 #include "ProgramFolder.h"
+#include "QtPrinters.h"
 #include "Screen.h"
 #include "ScriptedDialogs.h"
 #include "Typing.h"
