@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
-#include <sqlite3.h>
 
 TEST(InitGlobals, ReadsOffsetsWithDefaultsAndLoadsTheReferenceData)
 {
@@ -238,32 +237,6 @@ TEST(SingleInstance, ALockOfADeadProcessIsTakenOver)
 }
 
 namespace {
-// Every index of a database file by name, with its definition.
-std::map<QString, QString> IndexesOf(const QString& file)
-{
-    std::map<QString, QString> indexes;
-    sqlite3* db = nullptr;
-    sqlite3_stmt* q = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "select name, sql from sqlite_master where type='index' and sql is not null", -1, &q, nullptr) ==
-            SQLITE_OK)
-        while (sqlite3_step(q) == SQLITE_ROW)
-            indexes[QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)))] =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 1)));
-    sqlite3_finalize(q);
-    sqlite3_close(db);
-    return indexes;
-}
-
-// A database made before the indexes: the schema's tables without any index.
-void DropIndexes(const TTestProgramFolder& folder)
-{
-    QString drops;
-    for (const auto& [name, sql] : IndexesOf(folder.DatabaseFile()))
-        drops += QStringLiteral("drop index %1;").arg(name);
-    folder.Sql(drops);
-}
-
 QStringList IndexLines(const QStringList& messages, const QString& start)
 {
     QStringList lines;
@@ -277,16 +250,16 @@ QStringList IndexLines(const QStringList& messages, const QString& start)
 TEST(InitGlobals, GivesAnOlderDatabaseTheSchemasIndexesOnceAndLogsThem)
 {
     TTestProgramFolder folder;
-    const std::map<QString, QString> schema = IndexesOf(folder.DatabaseFile());
+    const std::map<QString, QString> schema = folder.Indexes();
     ASSERT_FALSE(schema.empty());
-    DropIndexes(folder);
+    folder.DropIndexes();
     folder.Sql(QStringLiteral("insert into baseinfo(corpName,kpdName) values('某公司','总部');"));
-    ASSERT_TRUE(IndexesOf(folder.DatabaseFile()).empty());
+    ASSERT_TRUE(folder.Indexes().empty());
     {
         TTestContext context(folder);
         EXPECT_EQ(CorpInfo.kpdName, QStringLiteral("总部"));
     }
-    EXPECT_EQ(IndexesOf(folder.DatabaseFile()), schema);
+    EXPECT_EQ(folder.Indexes(), schema);
     QStringList created;
     for (const auto& [name, sql] : schema)
         created << QStringLiteral("创建索引") + name;
@@ -302,8 +275,8 @@ TEST(InitGlobals, GivesAnOlderDatabaseTheSchemasIndexesOnceAndLogsThem)
 TEST(InitGlobals, GoesOnWithADatabaseThatCannotTakeTheIndexes)
 {
     TTestProgramFolder folder;
-    const size_t indexes = IndexesOf(folder.DatabaseFile()).size();
-    DropIndexes(folder);
+    const size_t indexes = folder.Indexes().size();
+    folder.DropIndexes();
     folder.Sql(QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName) values('某公司','123','总部');"
                               "insert into CLLX(cllx) values('轿车');"));
     // A file format's write version above 2 makes SQLite open the file read-only, even for root.
@@ -333,13 +306,13 @@ TEST(InitGlobals, GoesOnWithADatabaseThatCannotTakeTheIndexes)
 TEST(InitGlobals, AnIndexThatCannotBeCreatedLeavesTheOthersToBeCreated)
 {
     TTestProgramFolder folder;
-    const std::map<QString, QString> schema = IndexesOf(folder.DatabaseFile());
-    DropIndexes(folder);
+    const std::map<QString, QString> schema = folder.Indexes();
+    folder.DropIndexes();
     folder.Sql(QStringLiteral("create table SaleDetail_month_point_number(x);"));
     { TTestContext context(folder); }
     std::map<QString, QString> expected = schema;
     expected.erase(QStringLiteral("SaleDetail_month_point_number"));
-    EXPECT_EQ(IndexesOf(folder.DatabaseFile()), expected);
+    EXPECT_EQ(folder.Indexes(), expected);
     const QStringList failed = IndexLines(folder.LogMessages(), QStringLiteral("无法创建索引"));
     ASSERT_EQ(failed.size(), 1);
     EXPECT_TRUE(failed[0].startsWith(QStringLiteral("无法创建索引SaleDetail_month_point_number：there is already a table named SaleDetail_month_point_number")))

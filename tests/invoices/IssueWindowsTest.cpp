@@ -1,3 +1,4 @@
+#include "IssueWindowTest.h"
 #include "IssuingTestData.h"
 #include "ManagementTestData.h"
 #include "ProgramFolder.h"
@@ -31,36 +32,8 @@
 #include <memory>
 
 namespace {
-class IssueWindowsTest : public ::testing::Test {
+class IssueWindowsTest : public TIssueWindowTest {
 protected:
-    void SetUp() override
-    {
-        SeedIssuing(folder);
-        UseDefaultTemplate(folder);
-        context = std::make_unique<TTestContext>(folder);
-        pdf = folder.File(QStringLiteral("invoice.pdf"));
-        PrintInto(pdf);
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
-        delete window.data();
-        context.reset();
-    }
-    template <class W>
-    W* Open()
-    {
-        auto* w = new W;
-        window = w;
-        ShowActive(*w);
-        return w;
-    }
-    // Focuses a field and types into it as the clerk would.
-    static void Type(QWidget* field, const QString& text)
-    {
-        field->setFocus();
-        TypeText(QApplication::focusWidget(), text);
-    }
     // Types a car's sale into the frame.
     static void TypeSale(TframeInput& f, int car)
     {
@@ -77,18 +50,6 @@ protected:
         Type(f.edtFDJH, QStringLiteral("ENG%1").arg(car));
         Type(f.edtCJHM, QStringLiteral("lsvab2b3%1").arg(car, 9, 10, QChar(u'0')));
     }
-    // Answers the paper-number box with the number shown and the continue question with yes or no.
-    void ScriptIssue(TframeInput& f, bool goOn)
-    {
-        dialogs.AnswerInput(f.stFPHM->text());
-        dialogs.Answer(mbOK);  // load the paper
-        dialogs.Answer(goOn ? mbYes : mbNo);
-    }
-    static void Settle()
-    {
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
     QStringList Numbers()
     {
         QStringList n;
@@ -97,12 +58,6 @@ protected:
             n << q.value(0).toString();
         return n;
     }
-
-    TTestProgramFolder folder;
-    std::unique_ptr<TTestContext> context;
-    TScriptedDialogs dialogs;
-    QPointer<QWidget> window;
-    QString pdf;
 };
 
 TEST_F(IssueWindowsTest, WindowsCarryTheirCaptionsControlsAndCentredPanel)

@@ -1,19 +1,18 @@
 // A child process issues invoices in a loop and is killed at random moments; after every kill
 // the stock must still agree with the invoices stored.
+#include "ChildProgram.h"
 #include "IssuingTestData.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "core/Globals.h"
 #include "invoices/TframeInput.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
@@ -26,8 +25,7 @@ const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
     PrintInto(folder + QStringLiteral("/invoice.pdf"));
     TScriptedDialogs dialogs;
     TframeInput frame;
-    std::printf("ready\n");
-    std::fflush(stdout);
+    TellParent("ready");
     while (frame.InitInvoice()) {
         FillValidInvoice(frame, frame.stFPHM->text().toInt());
         dialogs.Clear();
@@ -36,8 +34,7 @@ const char* const kChildVariable = "TALLYRA_CRASH_CHILD";
             std::fprintf(stderr, "issue failed: %s\n", dialogs.Texts().join(u'|').toUtf8().constData());
             std::_Exit(3);
         }
-        std::printf("issued\n");
-        std::fflush(stdout);
+        TellParent("issued");
     }
     std::_Exit(0);
 }
@@ -48,39 +45,27 @@ struct TStock {
     QStringList faults;
 };
 
-int Int(sqlite3* db, const QString& sql)
-{
-    sqlite3_stmt* st = nullptr;
-    int v = -1;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        v = sqlite3_column_int(st, 0);
-    sqlite3_finalize(st);
-    return v;
-}
-
 // For every roll: copies left plus numbers used equal copies received, the numbers used are
 // the first ones of the roll without a gap, and the current number is the next one. No
 // number is stored twice.
 TStock CheckStock(const QString& file)
 {
     TStock s;
-    sqlite3* db = nullptr;
-    if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK) {
+    if (!QFileInfo::exists(file)) {
         s.faults << QStringLiteral("cannot open the database");
         return s;
     }
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "select fpdm,fphmq,fphmz,dqhm,lyfs,syfs from fpkcxx order by fpdm", -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        const QString code = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        const QString first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
-        const QString last = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
-        const QString current = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
-        const int received = sqlite3_column_int(st, 4);
-        const int left = sqlite3_column_int(st, 5);
+    for (const QStringList& roll :
+         FileRows(file, QStringLiteral("select fpdm,fphmq,fphmz,dqhm,lyfs,syfs from fpkcxx order by fpdm"))) {
+        const QString& code = roll.at(0);
+        const QString& first = roll.at(1);
+        const QString& last = roll.at(2);
+        const QString& current = roll.at(3);
+        const int received = roll.at(4).toInt();
+        const int left = roll.at(5).toInt();
         const QString inRoll = QStringLiteral("from SaleDetail where fpdm='%1' and fphm between '%2' and '%3'").arg(code, first, last);
-        const int used = Int(db, QStringLiteral("select count(*) ") + inRoll);
-        const int below = Int(db, QStringLiteral("select count(*) %1 and fphm < '%2'").arg(inRoll, current));
+        const int used = FileInt(file, QStringLiteral("select count(*) ") + inRoll);
+        const int below = FileInt(file, QStringLiteral("select count(*) %1 and fphm < '%2'").arg(inRoll, current));
         ++s.rolls;
         s.issued += used;
         if (left + used != received)
@@ -92,10 +77,8 @@ TStock CheckStock(const QString& file)
         if (below != (left > 0 ? used : used - 1))
             s.faults << QStringLiteral("%1: a gap before %2").arg(code, current);
     }
-    sqlite3_finalize(st);
-    if (Int(db, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) != 0)
+    if (FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) != 0)
         s.faults << QStringLiteral("a number stored twice");
-    sqlite3_close(db);
     return s;
 }
 
@@ -115,35 +98,19 @@ TEST(IssuingCrash, StockHoldsAfterEveryKill)
     constexpr int kRuns = 16;
     for (int run = 0; run < kRuns; ++run) {
         SCOPED_TRACE(run);
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=IssuingCrash.StockHoldsAfterEveryKill")});
-        ASSERT_TRUE(child.waitForStarted(30000));
+        TChildProgram child(kChildVariable, folder.Path(), QStringLiteral("IssuingCrash.StockHoldsAfterEveryKill"));
+        ASSERT_TRUE(child.Start());
         // Each run issues an invoice, then times the next one as the machine runs now, so that
         // the kill comes at any moment of the third however slow the machine is.
-        QByteArray out;
-        const auto waitForIssue = [&] {
-            while (!out.contains("issued") && child.waitForReadyRead(60000))
-                out += child.readAllStandardOutput();
-            const bool seen = out.contains("issued");
-            out.remove(0, out.indexOf("issued") + 6);
-            return seen;
-        };
-        ASSERT_TRUE(waitForIssue()) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.WaitFor("issued")) << child.Errors();
         QElapsedTimer issuing;
         issuing.start();
-        ASSERT_TRUE(waitForIssue()) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.WaitFor("issued")) << child.Errors();
         const qint64 took = issuing.elapsed();
-        child.waitForFinished(static_cast<int>(random.bounded(static_cast<quint32>(took * 5 / 4) + 1)));
-        if (child.state() == QProcess::Running) {
-            child.kill();  // SIGKILL
+        if (child.KillAfter(static_cast<int>(random.bounded(static_cast<quint32>(took * 5 / 4) + 1))))
             ++killed;
-        }
-        ASSERT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(60000));
-        EXPECT_NE(child.exitCode(), 3) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.Ended());
+        EXPECT_NE(child.ExitCode(), 3) << child.Errors();
         const TStock stock = CheckStock(folder.DatabaseFile());
         ASSERT_TRUE(stock.faults.isEmpty()) << stock.faults.join(u'\n').toStdString();
         EXPECT_EQ(stock.rolls, 2);

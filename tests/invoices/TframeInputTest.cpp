@@ -1,6 +1,7 @@
 #include "IssuingTestData.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
+#include "Screen.h"
 #include "Typing.h"
 #include "core/Clock.h"
 #include "core/Errors.h"
@@ -27,7 +28,7 @@ protected:
         SeedIssuing(folder);
         context = std::make_unique<TTestContext>(folder);
         frame = std::make_unique<TframeInput>();
-        ShowActive(*frame);
+        ASSERT_TRUE(ShowActive(frame.get()));
         ASSERT_TRUE(frame->InitInvoice());
         dialogs.Clear();
     }

@@ -1,3 +1,4 @@
+#include "IssueWindowTest.h"
 #include "IssuingTestData.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
@@ -23,22 +24,8 @@
 namespace {
 const QString kOtherCode = QStringLiteral("144001900222");
 
-class NegativeWindowTest : public ::testing::Test {
+class NegativeWindowTest : public TIssueWindowTest {
 protected:
-    void SetUp() override
-    {
-        SeedIssuing(folder);
-        UseDefaultTemplate(folder);
-        context = std::make_unique<TTestContext>(folder);
-        pdf = folder.File(QStringLiteral("invoice.pdf"));
-        PrintInto(pdf);
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
-        delete window.data();
-        context.reset();
-    }
     // Issues the normal invoice that is then reversed: 12345.00 with one charge of 100.00, on
     // the roll's first number 00001001.
     void IssueOriginal()
@@ -54,13 +41,7 @@ protected:
         ASSERT_TRUE(f.SaveAndPrint(QStringLiteral("0")));
         dialogs.Clear();
     }
-    TfrmCHInv* Open()
-    {
-        auto* w = new TfrmCHInv;
-        window = w;
-        ShowActive(*w);
-        return w;
-    }
+    TfrmCHInv* Open() { return TIssueWindowTest::Open<TfrmCHInv>(); }
     // The clerk types the number and presses Enter.
     static void Search(TfrmCHInv& w, const QString& number)
     {
@@ -69,23 +50,7 @@ protected:
         TypeText(w.edtInput, number);
         QTest::keyClick(w.edtInput, Qt::Key_Return);
     }
-    static void Type(QWidget* field, const QString& text)
-    {
-        field->setFocus();
-        TypeText(QApplication::focusWidget(), text);
-    }
-    // Answers the paper number with the one shown, the paper box, and the continue question.
-    void ScriptIssue(TfrmCHInv& w, bool goOn)
-    {
-        dialogs.AnswerInput(w.frameInput1->stFPHM->text());
-        dialogs.Answer(mbOK);
-        dialogs.Answer(goOn ? mbYes : mbNo);
-    }
-    static void Settle()
-    {
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
+    void ScriptIssue(TfrmCHInv& w, bool goOn) { TIssueWindowTest::ScriptIssue(*w.frameInput1, goOn); }
     // A stored invoice of another origin (another roll, an import).
     static void AddSale(const QString& code, const QString& number, const QString& state,
                         const QString& buyer = QStringLiteral("深圳某某公司"))
@@ -113,12 +78,6 @@ protected:
         EXPECT_EQ(f.stFPDM->text(), QString::fromLatin1(kCode));
         EXPECT_EQ(f.stFPHM->text(), blank);
     }
-
-    TTestProgramFolder folder;
-    std::unique_ptr<TTestContext> context;
-    TScriptedDialogs dialogs;
-    QPointer<QWidget> window;
-    QString pdf;
 };
 
 TEST(NegatedAmountText, TurnsTheSignOfANumberOnly)

@@ -1,4 +1,7 @@
+#include "FormTest.h"
 #include "ProgramFolder.h"
+#include "QtPrinters.h"
+#include "Screen.h"
 #include "ScriptedDialogs.h"
 #include "Typing.h"
 #include "core/Common.h"
@@ -26,27 +29,15 @@ namespace {
 const QString kCode = QStringLiteral("144001900111");
 const QString kOtherCode = QStringLiteral("144001900222");
 
-QVariant DbValue(const QString& sql) { return DataBase->Scalar(sql); }
-int DbCount(const QString& sql) { return DbValue(sql).toInt(); }
-
-class StockReceipt : public ::testing::Test {
+class StockReceipt : public TFormTest<TfrmLYFP> {
 protected:
     void SetUp() override
     {
         folder.Sql(QStringLiteral(
             "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售公司','440100000000001','总部','是');"));
         Seed();
-        context = std::make_unique<TTestContext>(folder);
-        form = new TfrmLYFP;
-        form->show();
-        QApplication::setActiveWindow(form);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
-        delete form.data();
-        context.reset();
+        Open();
+        ASSERT_TRUE(ShowActive(form));
     }
     // Rows the database holds before the context opens it.
     virtual void Seed() {}
@@ -83,11 +74,6 @@ protected:
         return cells;
     }
     QString LastText() const { return dialogs.Shown().empty() ? QString() : dialogs.Shown().back().text; }
-
-    TTestProgramFolder folder;
-    std::unique_ptr<TTestContext> context;
-    TScriptedDialogs dialogs;
-    QPointer<TfrmLYFP> form;
 };
 
 TEST(StockReceiptHelpers, ReceiptTimeAndPreviousMonth)

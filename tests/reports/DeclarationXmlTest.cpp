@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/TextCodec.h"

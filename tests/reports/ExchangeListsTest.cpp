@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
 #include "core/Globals.h"

@@ -1,5 +1,6 @@
 // The declaration and exchange windows as the clerks of a branch and of the head invoicing
 // point get them from the main window, each point with a program folder of its own.
+#include "QtPrinters.h"
 #include "MainWindowTest.h"
 #include "ReportTestData.h"
 #include "core/Globals.h"

@@ -1,6 +1,7 @@
 // Damaged workbooks from tests/fixtures/hostile (and a few made here): read by the workbook
 // layer, shown by the report window's sheet view and printed from it, as a clerk meets them
 // in a report file or a template.
+#include "QtPrinters.h"
 #include "MainWindowTest.h"
 #include "PdfWords.h"
 #include "ReportTestData.h"

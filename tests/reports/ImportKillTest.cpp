@@ -1,6 +1,8 @@
 // A child process stores a sales list and is killed at moments chosen by what it reports: the
 // invoices are stored all or none, the file stays until they are, and importing again stores
 // none twice.
+#include "QtPrinters.h"
+#include "ChildProgram.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
 #include "ScriptedDialogs.h"
@@ -9,15 +11,11 @@
 #include "reports/ExchangeLists.h"
 #include "reports/TfrmImportSaleData.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 const char* const kChildVariable = "TALLYRA_IMPORT_CHILD";
@@ -32,12 +30,8 @@ const QString kList = QStringLiteral("2026年02月一店销售清单.xml");
     TfrmImportSaleData window;
     window.edtPath->setText(folder + kList);
     window.btnImportClick();
-    DataBase->SetBeforeCommitHook([] {
-        std::printf("commit\n");
-        std::fflush(stdout);
-    });
-    std::printf("ready\n");
-    std::fflush(stdout);
+    DataBase->SetBeforeCommitHook([] { TellParent("commit"); });
+    TellParent("ready");
     window.btnSaveClick();
     std::_Exit(dialogs.Texts().constLast().startsWith(QStringLiteral("保存销售数据成功!")) ? 0 : 3);
 }
@@ -45,19 +39,8 @@ const QString kList = QStringLiteral("2026年02月一店销售清单.xml");
 // Invoices stored, and invoices stored more than once.
 std::pair<int, int> Stored(const QString& file)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    int n[2] = {-1, -1};
-    const char* sql[2] = {"select count(*) from SaleDetail",
-                          "select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"};
-    for (int i = 0; i < 2; ++i) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql[i], -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            n[i] = sqlite3_column_int(st, 0);
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return {n[0], n[1]};
+    return {FileInt(file, QStringLiteral("select count(*) from SaleDetail")),
+            FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"))};
 }
 }  // namespace
 
@@ -84,29 +67,20 @@ TEST(ImportKill, AllRowsOrNoneAfterEveryKill)
     auto run = [&](int killAfterMs, bool atCommit) {
         if (!QFile::exists(folder.File(kList)))
             folder.WriteFile(kList, list);  // the branch's copy, brought again
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ImportKill.*")});
-        const auto waitFor = [&](const char* mark) {
-            QByteArray out;
-            while (!out.contains(mark) && child.waitForReadyRead(60000))
-                out += child.readAllStandardOutput();
-            return out.contains(mark);
-        };
-        EXPECT_TRUE(waitFor("ready")) << child.readAllStandardError().toStdString();
+        TChildProgram child(kChildVariable, folder.Path(), QStringLiteral("ImportKill.*"));
+        EXPECT_TRUE(child.Start());
+        EXPECT_TRUE(child.WaitFor("ready")) << child.Errors();
         QElapsedTimer saving;
         saving.start();
-        if (atCommit)
-            waitFor("commit");
-        else if (killAfterMs >= 0)
-            child.waitForFinished(killAfterMs);  // returns when the child ends first
-        const bool killed = (atCommit || killAfterMs >= 0) && child.state() == QProcess::Running;
-        if (killed)
-            child.kill();  // SIGKILL
-        EXPECT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(60000));
-        EXPECT_TRUE(killed || child.exitCode() == 0) << child.readAllStandardError().toStdString();
+        bool killed = false;
+        if (atCommit) {
+            child.WaitFor("commit");
+            killed = child.Kill();
+        } else if (killAfterMs >= 0) {
+            killed = child.KillAfter(killAfterMs);
+        }
+        EXPECT_TRUE(child.Ended());
+        EXPECT_TRUE(killed || child.ExitCode() == 0) << child.Errors();
         return std::pair<bool, qint64>(killed, saving.elapsed());
     };
 

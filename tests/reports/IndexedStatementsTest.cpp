@@ -2,6 +2,7 @@
 // made for them are there: two program folders with the same awkward data, one whose
 // connection drops every index after start-up, one made before the indexes that gets them
 // when the program starts.
+#include "QtPrinters.h"
 #include "ReportTestData.h"
 #include "ProgramFolder.h"
 #include "core/Common.h"
@@ -20,7 +21,6 @@
 #include <QSqlRecord>
 #include <gtest/gtest.h>
 #include <map>
-#include <sqlite3.h>
 
 namespace {
 const QString kK1 = QStringLiteral("144001900111");
@@ -187,22 +187,6 @@ TResults Collect()
 
 int IndexCount() { return DataBase->Scalar(QStringLiteral("select count(*) from sqlite_master where type='index'")).toInt(); }
 
-// The database file without any index, as one made before them.
-int DropIndexes(const TTestProgramFolder& folder)
-{
-    QStringList names;
-    sqlite3* db = nullptr;
-    sqlite3_stmt* q = nullptr;
-    if (sqlite3_open(folder.DatabaseFile().toUtf8().constData(), &db) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "select name from sqlite_master where type='index' and sql is not null", -1, &q, nullptr) == SQLITE_OK)
-        while (sqlite3_step(q) == SQLITE_ROW)
-            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
-    sqlite3_finalize(q);
-    sqlite3_close(db);
-    for (const QString& name : names)
-        folder.Sql(QStringLiteral("drop index ") + name);
-    return int(names.size());
-}
 }  // namespace
 
 TEST(IndexedStatements, GiveTheSameRowsWithAndWithoutTheirIndexes)
@@ -228,7 +212,7 @@ TEST(IndexedStatements, GiveTheSameRowsWithAndWithoutTheirIndexes)
     TResults with;
     {
         TTestProgramFolder folder;
-        ASSERT_EQ(DropIndexes(folder), indexes);
+        ASSERT_EQ(folder.DropIndexes(), indexes);
         folder.Sql(AwkwardData());
         TTestContext context(folder);  // an older database: start-up creates the indexes
         ASSERT_EQ(IndexCount(), indexes);

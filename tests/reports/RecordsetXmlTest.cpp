@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "FailingDevice.h"
 #include "ReportTestData.h"
 #include "reports/ExchangeLists.h"

@@ -1,5 +1,6 @@
 // The invoice list and floppy-disk windows as the clerk gets them: opened through the main
 // window's actions, answered through the dialog layer.
+#include "QtPrinters.h"
 #include "MainWindowTest.h"
 #include "OpenpyxlReader.h"
 #include "PdfWords.h"

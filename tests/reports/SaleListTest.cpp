@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "OpenpyxlReader.h"
 #include "PdfWords.h"
 #include "ProgramFolder.h"

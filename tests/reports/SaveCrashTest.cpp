@@ -1,5 +1,7 @@
 // A child process makes the 2,000-invoice list again and again and is killed at random moments
 // of a save, timed by the saves it reports; the list on disk must always be a whole one.
+#include "QtPrinters.h"
+#include "ChildProgram.h"
 #include "OpenpyxlReader.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
@@ -7,9 +9,7 @@
 #include "reports/SaleList.h"
 #include "reports/TWorkbook.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -24,16 +24,14 @@ constexpr int kInvoices = 2000;  // one save well under a second
     SetProgramFolder(folder);
     InitGlobals();
     for (;;) {
-        std::printf("saving\n");
-        std::fflush(stdout);
+        TellParent("saving");
         try {
             MakeSaleList(folder + QStringLiteral("报表/"), kName, QStringLiteral("2026-02"), true);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "make failed: %s\n", e.what());
             std::_Exit(3);
         }
-        std::printf("saved\n");
-        std::fflush(stdout);
+        TellParent("saved");
     }
 }
 
@@ -71,35 +69,20 @@ TEST(SaleListCrash, AKilledSaveLeavesAWholeList)
     constexpr int kRuns = 10;
     for (int run = 0; run < kRuns; ++run) {
         SCOPED_TRACE(run);
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kChildVariable), folder.Path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SaleListCrash.*")});
-        ASSERT_TRUE(child.waitForStarted(30000));
-        QByteArray out;
-        const auto waitFor = [&](const char* mark) {
-            while (!out.contains(mark) && child.waitForReadyRead(60000))
-                out += child.readAllStandardOutput();
-            const bool seen = out.contains(mark);
-            out.remove(0, out.indexOf(mark) + static_cast<qsizetype>(qstrlen(mark)));
-            return seen;
-        };
+        TChildProgram child(kChildVariable, folder.Path(), QStringLiteral("SaleListCrash.*"));
+        ASSERT_TRUE(child.Start());
         // One whole save first, so that there is a list to lose, timed as the machine runs now;
         // then a kill at any moment of the next one.
-        ASSERT_TRUE(waitFor("saving")) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.WaitFor("saving")) << child.Errors();
         QElapsedTimer save;
         save.start();
-        ASSERT_TRUE(waitFor("saved")) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.WaitFor("saved")) << child.Errors();
         const qint64 took = save.elapsed();
-        ASSERT_TRUE(waitFor("saving")) << child.readAllStandardError().toStdString();
-        child.waitForFinished(static_cast<int>(random.bounded(static_cast<quint32>(took * 5 / 4) + 1)));
-        if (child.state() == QProcess::Running) {
-            child.kill();  // SIGKILL
+        ASSERT_TRUE(child.WaitFor("saving")) << child.Errors();
+        if (child.KillAfter(static_cast<int>(random.bounded(static_cast<quint32>(took * 5 / 4) + 1))))
             ++killed;
-        }
-        ASSERT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(60000));
-        EXPECT_NE(child.exitCode(), 3) << child.readAllStandardError().toStdString();
+        ASSERT_TRUE(child.Ended());
+        EXPECT_NE(child.ExitCode(), 3) << child.Errors();
         ASSERT_EQ(Incomplete(file), QString());
     }
     EXPECT_EQ(killed, kRuns);

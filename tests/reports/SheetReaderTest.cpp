@@ -1,5 +1,6 @@
 // The sheet view's reader decodes a row only when it is shown: it must show exactly what the
 // workbook reader reads, cell by cell, and refuse the same files with the same reasons.
+#include "QtPrinters.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
 #include "reports/TSheetView.h"

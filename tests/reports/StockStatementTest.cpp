@@ -1,6 +1,7 @@
 // The monthly receipt-use-stock statement as the clerk makes it: opened through the main
 // window's action, answered through the dialog layer, the file read back and the stock it
 // carries into the next month read from qmkc.
+#include "QtPrinters.h"
 #include "MainWindowTest.h"
 #include "OpenpyxlReader.h"
 #include "ReportTestData.h"

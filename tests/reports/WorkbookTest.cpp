@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "FailingDevice.h"
 #include "OpenpyxlReader.h"
 #include "ProgramFolder.h"

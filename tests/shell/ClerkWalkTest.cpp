@@ -1,5 +1,6 @@
 // A clerk's first day on a fresh program folder, through the windows alone: the company, a car
 // type and model, a roll of blank invoices, one invoice, and the negative invoice reversing it.
+#include "QtPrinters.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "ShellTestSupport.h"

@@ -1,6 +1,7 @@
 // The main window's opening test: every action that opens a window, triggered as the clerk
 // does, must bring up one window of its class, whole, at its size, with the focus in its first
 // field and the clerk's typing landing there.
+#include "QtPrinters.h"
 #include "MainTestData.h"
 #include "MainWindowTest.h"
 #include "core/Common.h"

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "MainTestData.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "MainTestData.h"
 #include "MainWindowTest.h"
 #include "ScriptedDialogs.h"

@@ -1,4 +1,6 @@
+#include "QtPrinters.h"
 #include "MainTestData.h"
+#include "FormTest.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "ShellTestSupport.h"
@@ -16,21 +18,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-class BaseInfo : public ::testing::Test {
+class BaseInfo : public TFormTest<TfrmBaseInfo> {
 protected:
-    void Open(const QString& sql = {})
-    {
-        if (!sql.isEmpty())
-            folder.Sql(sql);
-        context = std::make_unique<TTestContext>(folder);
-        form = new TfrmBaseInfo;
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
-        delete form.data();
-        context.reset();
-    }
     QList<QLineEdit*> Edits() const
     {
         return {form->edtName, form->edtAdd, form->edtTel, form->edtTaxID, form->edtBank,
@@ -47,11 +36,6 @@ protected:
         return DataBase->Scalar(QStringLiteral("select %1 from baseinfo order by id limit 1").arg(columns)).toString();
     }
     int Rows() const { return DataBase->Scalar(QStringLiteral("select count(*) from baseinfo")).toInt(); }
-
-    TTestProgramFolder folder;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TTestContext> context;
-    QPointer<TfrmBaseInfo> form;
 };
 
 const QStringList kValues{"某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行某支行",

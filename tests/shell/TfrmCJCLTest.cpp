@@ -1,3 +1,5 @@
+#include "QtPrinters.h"
+#include "FormTest.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "ShellTestSupport.h"
@@ -17,21 +19,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-class MakersAndTypes : public ::testing::Test {
+class MakersAndTypes : public TFormTest<TfrmCJCL> {
 protected:
     void Open(const QString& sql = {})
     {
-        if (!sql.isEmpty())
-            folder.Sql(sql);
-        context = std::make_unique<TTestContext>(folder);
-        form = new TfrmCJCL;
+        TFormTest::Open(sql);
         ASSERT_TRUE(ShowActive(form));
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
-        delete form.data();
-        context.reset();
     }
     // Types a new value into a cell of the current row through the grid's own editor.
     void TypeInto(TGridTable* table, const QString& field, const QString& text)
@@ -55,11 +48,6 @@ protected:
     {
         return DataBase->Scalar(QStringLiteral("select count(*) from %1").arg(QString::fromLatin1(table))).toInt();
     }
-
-    TTestProgramFolder folder;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TTestContext> context;
-    QPointer<TfrmCJCL> form;
 };
 
 const char* const kRows =

@@ -1,3 +1,5 @@
+#include "QtPrinters.h"
+#include "FormTest.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "ShellTestSupport.h"
@@ -17,21 +19,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-class PasswordChange : public ::testing::Test {
+class PasswordChange : public TFormTest<TfrmUpdatePass> {
 protected:
     void Open(const QString& sql = {})
     {
-        if (!sql.isEmpty())
-            folder.Sql(sql);
-        context = std::make_unique<TTestContext>(folder);
-        form = new TfrmUpdatePass;
+        TFormTest::Open(sql);
         ASSERT_TRUE(ShowActive(form));
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(ConnectionIdle(folder)) << "at the end of the test";
-        delete form.data();
-        context.reset();
     }
     void Enter(const QString& oldPass, const QString& newPass, const QString& second)
     {
@@ -42,11 +35,6 @@ protected:
         TypeText(form->edtSecPass, second);
     }
     QString Stored() const { return DataBase->Scalar(QStringLiteral("select passwd from passwd")).toString(); }
-
-    TTestProgramFolder folder;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TTestContext> context;
-    QPointer<TfrmUpdatePass> form;
 };
 }  // namespace
 

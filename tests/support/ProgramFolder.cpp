@@ -137,6 +137,66 @@ int TTestProgramFolder::CheckpointBusy() const
     return busy;
 }
 
+std::map<QString, QString> TTestProgramFolder::Indexes() const
+{
+    std::map<QString, QString> indexes;
+    for (const QStringList& row :
+         FileRows(DatabaseFile(), QStringLiteral("select name, sql from sqlite_master where type='index' and sql is not null")))
+        indexes[row.at(0)] = row.at(1);
+    return indexes;
+}
+
+int TTestProgramFolder::DropIndexes() const
+{
+    const std::map<QString, QString> indexes = Indexes();
+    QString drops;
+    for (const auto& [name, sql] : indexes)
+        drops += QStringLiteral("drop index %1;").arg(name);
+    if (!drops.isEmpty())
+        Sql(drops);
+    return static_cast<int>(indexes.size());
+}
+
+std::vector<QStringList> FileRows(const QString& file, const QString& sql)
+{
+    std::vector<QStringList> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            QStringList row;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                row << (text ? QString::fromUtf8(text) : QString());
+            }
+            rows.push_back(row);
+        }
+        if (rc != SQLITE_DONE)
+            rows.clear();
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+int FileInt(const QString& file, const QString& sql)
+{
+    const std::vector<QStringList> rows = FileRows(file, sql);
+    return rows.empty() || rows.front().isEmpty() ? -1 : rows.front().front().toInt();
+}
+
+void DbExec(const QString& sql)
+{
+    DataBase->Query().finish();
+    DataBase->Run(sql);
+}
+
+QVariant DbValue(const QString& sql) { return DataBase->Scalar(sql); }
+
+int DbCount(const QString& sql) { return DbValue(sql).toInt(); }
+
 ::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db)
 {
     if (!db.Connected())

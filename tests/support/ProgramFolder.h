@@ -1,8 +1,12 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
 // A fresh program folder for one test: db/Corvane.db made from resources/schema.sql, and the
 // folders log/, template/ and 报表/. The context's program folder points at it while it lives.
@@ -25,6 +29,10 @@ public:
     // that changes nothing: the busy it answers (1 when another connection holds a read the
     // checkpoint cannot pass, or a write lock); raises when it cannot run.
     int CheckpointBusy() const;
+    // The indexes the database holds by name, with their definitions (not SQLite's own).
+    std::map<QString, QString> Indexes() const;
+    // Drops them all, as in a database made before them; how many there were.
+    int DropIndexes() const;
 
 private:
     QTemporaryDir m_dir;
@@ -35,6 +43,19 @@ class TADODB;
 // connection checkpoints the whole WAL. A failure names the active statements.
 ::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder);
 ::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder, const TADODB& db);
+
+// The rows a query gives on a database file, read through a connection of its own, as texts
+// (NULL as a null string); none when the file cannot be opened or the query fails.
+std::vector<QStringList> FileRows(const QString& file, const QString& sql);
+// The first value of the first row as a number; -1 when there is none.
+int FileInt(const QString& file, const QString& sql);
+
+// A statement on the program's connection (another connection would not be seen by the
+// read the shared query may still hold open).
+void DbExec(const QString& sql);
+// One value through the program's connection.
+QVariant DbValue(const QString& sql);
+int DbCount(const QString& sql);
 
 // Creates a database file from the schema; false with a message on stderr when it fails.
 bool CreateSchemaDatabase(const QString& file);

@@ -14,45 +14,6 @@
 #include <QToolBar>
 
 
-void FreeClosedWindows()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
-
-bool WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act)
-{
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w || seen)
-            return;
-        if (!w->isActiveWindow()) {  // up and active, so that the focus is where the clerk finds it
-            w->activateWindow();
-            return;
-        }
-        seen = true;
-        act(w);
-        if (QApplication::activeModalWidget() == w)
-            w->close();
-    });
-    poll.start(0);
-    trigger();
-    poll.stop();
-    FreeClosedWindows();
-    return seen;
-}
-
-bool ShowActive(QWidget* window)
-{
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
 TUrlCatcher::TUrlCatcher()
 {
     for (const char* scheme : {"http", "https", "file"})

@@ -1,18 +1,15 @@
 #include "IssuingTestData.h"
 
+#include "PdfWords.h"
 #include "ProgramFolder.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "invoices/TframeInput.h"
+#include "printing/PrintDevice.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QLineEdit>
-#include <QTest>
 #include <gtest/gtest.h>
 
 void SeedIssuing(const TTestProgramFolder& folder, const QString& point)
@@ -49,43 +46,21 @@ void UseDefaultTemplate(const TTestProgramFolder& folder)
     folder.WriteFile(QStringLiteral("PrintTemplate.xml"), source.readAll());
 }
 
-void PrintInto(const QString& file) { qputenv("TALLYRA_PRINT_PDF", file.toUtf8()); }
-
-namespace {
-QString PdfBbox(const QString& file)
-{
-    if (!QFileInfo::exists(file))
-        return {};
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-}  // namespace
+void PrintInto(const QString& file) { qputenv(kPrintPdfVariable, file.toUtf8()); }
 
 QStringList PdfWords(const QString& file)
 {
-    static const QRegularExpression word(QStringLiteral("<word [^>]*>([^<]*)</word>"));
     QStringList words;
-    const QString xml = PdfBbox(file);
-    for (auto it = word.globalMatch(xml); it.hasNext();) {
-        QString w = it.next().captured(1);
-        w.replace(QStringLiteral("&quot;"), QStringLiteral("\""))
-            .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
-            .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
-            .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        words << w;
-    }
+    for (const TPdfPage& page : ReadPdfWords(file))
+        for (const TPdfWord& word : page.words)
+            words << word.text;
     return words;
 }
 
 int PdfPages(const QString& file)
 {
-    const QString xml = PdfBbox(file);
-    return xml.isEmpty() ? -1 : static_cast<int>(xml.count(QStringLiteral("<page ")));
+    const std::vector<TPdfPage> pages = ReadPdfWords(file);
+    return pages.empty() ? -1 : static_cast<int>(pages.size());
 }
 
 void FillValidInvoice(TframeInput& f, int car)
@@ -102,21 +77,3 @@ void FillValidInvoice(TframeInput& f, int car)
     f.edtHTDH->setText(QStringLiteral("HT-2026-001"));
     f.edtSKR->setText(QStringLiteral("王出纳"));
 }
-
-void ShowActive(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QApplication::setActiveWindow(&w);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-}
-
-void DbExec(const QString& sql)
-{
-    DataBase->Query().finish();
-    DataBase->Run(sql);
-}
-
-QVariant DbValue(const QString& sql) { return DataBase->Scalar(sql); }
-
-int DbCount(const QString& sql) { return DbValue(sql).toInt(); }

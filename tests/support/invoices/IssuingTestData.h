@@ -1,15 +1,13 @@
 #pragma once
+#include "ProgramFolder.h"  // DbExec, DbValue, DbCount
+#include "QtPrinters.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include <ostream>
-
 class QWidget;
 
-// Readable texts in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(u'|').toStdString() << ']'; }
 class TTestProgramFolder;
 class TframeInput;
 
@@ -33,12 +31,3 @@ int PdfPages(const QString& file);
 // A valid normal invoice for car n (its own engine and frame numbers).
 void FillValidInvoice(TframeInput& frame, int car = 1);
 
-// Shows w and makes it the active window, so that focus moves as for the clerk.
-void ShowActive(QWidget& w);
-
-// A statement on the program's connection (another connection would not be seen by the
-// read the shared query may still hold open).
-void DbExec(const QString& sql);
-// One value through the program's connection.
-QVariant DbValue(const QString& sql);
-int DbCount(const QString& sql);

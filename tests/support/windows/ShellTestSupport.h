@@ -1,4 +1,5 @@
 #pragma once
+#include "Screen.h"
 #include "Typing.h"  // WhenModal
 
 #include <QList>
@@ -10,13 +11,6 @@
 class QWidget;
 class TfrmMain;
 
-// Frees the windows that closed (their deferred deletion).
-void FreeClosedWindows();
-// Runs trigger; once a modal window it puts up is the active one, runs act on it and closes it
-// if act did not. False when trigger put none up.
-bool WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
-// Shows a window and waits until it is the active one, so that it takes the focus.
-bool ShowActive(QWidget* window);
 
 // Catches what the program asks the desktop to open, instead of starting a browser.
 class TUrlCatcher : public QObject {

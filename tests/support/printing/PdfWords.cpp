@@ -12,6 +12,7 @@ QString Unescape(const QString& html)
     QString s = html;
     s.replace(QLatin1String("&lt;"), QLatin1String("<")).replace(QLatin1String("&gt;"), QLatin1String(">"));
     s.replace(QLatin1String("&quot;"), QLatin1String("\"")).replace(QLatin1String("&apos;"), QLatin1String("'"));
+    s.replace(QLatin1String("&#39;"), QLatin1String("'"));
     return s.replace(QLatin1String("&amp;"), QLatin1String("&"));
 }
 }  // namespace
