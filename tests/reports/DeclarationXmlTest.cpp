@@ -1,7 +1,7 @@
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/TextCodec.h"
-#include "reports/DeclarationXml.h"
+#include "exchange/DeclarationXml.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -6,11 +6,11 @@
 #include "ReportTestData.h"
 #include "printing/PrintDevice.h"
 #include "printing/PrintInvoice.h"
-#include "reports/TSheetView.h"
-#include "reports/TWorkbook.h"
 #include "reports/TfrmMKSaleReport.h"
-#include "reports/WorkbookFormula.h"
-#include "reports/WorkbookPackage.h"
+#include "workbook/TSheetView.h"
+#include "workbook/TWorkbook.h"
+#include "workbook/WorkbookFormula.h"
+#include "workbook/WorkbookPackage.h"
 
 #include <QBuffer>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "FailingDevice.h"
 #include "ReportTestData.h"
+#include "exchange/RecordsetXml.h"
 #include "reports/ExchangeLists.h"
-#include "reports/RecordsetXml.h"
 
 #include <QDir>
 #include <QFile>

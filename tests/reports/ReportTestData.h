@@ -1,6 +1,6 @@
 #pragma once
 #include "MainTestData.h"
-#include "reports/RecordsetXml.h"
+#include "exchange/RecordsetXml.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,9 +2,9 @@
 // workbook reader reads, cell by cell, and refuse the same files with the same reasons.
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
-#include "reports/TSheetView.h"
-#include "reports/TWorkbook.h"
-#include "reports/WorkbookPackage.h"
+#include "workbook/TSheetView.h"
+#include "workbook/TWorkbook.h"
+#include "workbook/WorkbookPackage.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>

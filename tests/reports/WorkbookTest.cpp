@@ -2,8 +2,8 @@
 #include "OpenpyxlReader.h"
 #include "ProgramFolder.h"
 #include "ReportTestData.h"
-#include "reports/TWorkbook.h"
-#include "reports/WorkbookPackage.h"
+#include "workbook/TWorkbook.h"
+#include "workbook/WorkbookPackage.h"
 
 #include <QBuffer>
 #include <QDir>
