@@ -1,6 +1,8 @@
 #include "FailingDevice.h"
 #include "ReportTestData.h"
 #include "exchange/RecordsetXml.h"
+#include "exchange/RecordsetXmlReader.h"
+#include "exchange/RecordsetXmlWriter.h"
 #include "reports/ExchangeLists.h"
 
 #include <QDir>

@@ -3,6 +3,7 @@
 #include "ProgramFolder.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
+#include "exchange/RecordsetXmlWriter.h"
 
 #include <QBuffer>
 #include <QFile>
