@@ -1,7 +1,7 @@
 #include "FailingDevice.h"
+#include "FileBytes.h"
 #include "OpenpyxlReader.h"
 #include "ProgramFolder.h"
-#include "ReportTestData.h"
 #include "workbook/TWorkbook.h"
 #include "workbook/WorkbookPackage.h"
 
@@ -246,7 +246,7 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
 }
 
 namespace {
-QString Golden(const QString& name) { return QStringLiteral(TALLYRA_REPORTS_TESTS "/golden/") + name; }
+QString Golden(const QString& name) { return QStringLiteral(TALLYRA_WORKBOOK_GOLDEN "/") + name; }
 
 // The parts of golden/source as a zip, content types first.
 QByteArray SourcePackage(const QStringList& parts)

@@ -1,7 +1,7 @@
 // The sheet view's reader decodes a row only when it is shown: it must show exactly what the
 // workbook reader reads, cell by cell, and refuse the same files with the same reasons.
+#include "FileBytes.h"
 #include "ProgramFolder.h"
-#include "ReportTestData.h"
 #include "workbook/TSheetView.h"
 #include "workbook/TWorkbook.h"
 #include "workbook/WorkbookPackage.h"
@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-QString Golden(const QString& name) { return QStringLiteral(TALLYRA_REPORTS_TESTS "/golden/source/") + name; }
+QString Golden(const QString& name) { return QStringLiteral(TALLYRA_WORKBOOK_GOLDEN "/source/") + name; }
 
 QString LookText(const TCellLook& l)
 {

@@ -8,7 +8,7 @@ namespace {
 QJsonObject Run(const QStringList& arguments)
 {
     QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(TALLYRA_REPORTS_TESTS "/read_workbook.py")} + arguments);
+    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(TALLYRA_READ_WORKBOOK)} + arguments);
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         std::fprintf(stderr, "openpyxl: %s\n", p.readAllStandardError().constData());
         return {};

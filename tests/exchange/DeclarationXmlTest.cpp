@@ -1,4 +1,4 @@
-#include "ReportTestData.h"
+#include "FileBytes.h"
 #include "core/Errors.h"
 #include "core/TextCodec.h"
 #include "exchange/DeclarationXml.h"
