@@ -9,7 +9,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
-#include "reports/DeclarationXml.h"
+#include "exchange/DeclarationXml.h"
 #include "reports/TfrmExportSaleData.h"
 #include "reports/TfrmImportInvData.h"
 #include "reports/TfrmImportSaleData.h"

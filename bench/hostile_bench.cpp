@@ -7,9 +7,9 @@
 #include "printing/PrintDevice.h"
 #include "printing/PrintInvoice.h"
 #include "printing/TPrintTemplate.h"
-#include "reports/PrintSheet.h"
-#include "reports/TSheetView.h"
-#include "reports/TWorkbook.h"
+#include "workbook/PrintSheet.h"
+#include "workbook/TSheetView.h"
+#include "workbook/TWorkbook.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -7,12 +7,12 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "reports/SaleList.h"
-#include "reports/TSheetView.h"
-#include "reports/TWorkbook.h"
 #include "reports/TfrmExportSaleData.h"
 #include "reports/TfrmImportSaleData.h"
 #include "reports/TfrmMKICData.h"
 #include "reports/TfrmMKInvReport.h"
+#include "workbook/TSheetView.h"
+#include "workbook/TWorkbook.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,7 @@
 #include "ExchangeLists.h"
 
+#include "exchange/RecordsetXmlReader.h"
+
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QSqlQuery>

@@ -1,8 +1,8 @@
 #pragma once
 // The sale and stock lists that invoicing points exchange: the month's rows of a point read
 // into a record set, and a loaded list stored by column position.
-#include "RecordsetXml.h"
 #include "core/TADODB.h"
+#include "exchange/RecordsetXml.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "ReportMaking.h"
 
-#include "TWorkbook.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/TLog.h"
+#include "workbook/TWorkbook.h"
 
 #include <QDate>
 #include <QFileInfo>

@@ -1,8 +1,6 @@
 #include "ReportWindow.h"
 
-#include "PrintSheet.h"
 #include "ReportMaking.h"
-#include "TSheetView.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
@@ -11,6 +9,8 @@
 #include "printing/PrintInvoice.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
+#include "workbook/PrintSheet.h"
+#include "workbook/TSheetView.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "SaleList.h"
 
-#include "TWorkbook.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
+#include "workbook/TWorkbook.h"
 
 #include <QDate>
 #include <QLocale>

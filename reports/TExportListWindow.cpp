@@ -7,6 +7,7 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
+#include "exchange/RecordsetXmlWriter.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "RecordsetXml.h"
+#include "exchange/RecordsetXml.h"
 
 #include <QWidget>
 

@@ -1,6 +1,5 @@
 #include "TfrmMKICData.h"
 
-#include "DeclarationXml.h"
 #include "ReportMaking.h"
 #include "ExchangeWindowParts.h"
 #include "core/Clock.h"
@@ -9,6 +8,7 @@
 #include "core/Globals.h"
 #include "core/PubFun.h"
 #include "core/TextCodec.h"
+#include "exchange/DeclarationXml.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
 

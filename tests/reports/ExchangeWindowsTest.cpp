@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
+#include "exchange/RecordsetXmlWriter.h"
 #include "reports/ExchangeLists.h"
 #include "reports/TfrmExportInvData.h"
 #include "reports/TfrmExportSaleData.h"

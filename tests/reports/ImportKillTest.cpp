@@ -8,6 +8,7 @@
 #include "ScriptedDialogs.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
+#include "exchange/RecordsetXmlWriter.h"
 #include "reports/ExchangeLists.h"
 #include "reports/TfrmImportSaleData.h"
 

@@ -9,13 +9,13 @@
 #include "core/Globals.h"
 #include "core/PubFun.h"
 #include "core/TADODB.h"
+#include "exchange/DeclarationXml.h"
 #include "invoices/BlankRun.h"
 #include "invoices/InvoiceStatements.h"
-#include "reports/DeclarationXml.h"
 #include "reports/ExchangeLists.h"
 #include "reports/SaleList.h"
 #include "reports/StockStatement.h"
-#include "reports/TWorkbook.h"
+#include "workbook/TWorkbook.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>

@@ -10,9 +10,9 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "printing/PrintInvoice.h"
-#include "reports/TSheetView.h"
 #include "reports/TfrmMKSaleReport.h"
 #include "reports/TfrmRPSBSJ.h"
+#include "workbook/TSheetView.h"
 
 #include <QApplication>
 #include <QDir>

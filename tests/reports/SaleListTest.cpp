@@ -5,9 +5,9 @@
 #include "ReportTestData.h"
 #include "Typing.h"
 #include "printing/PrintInvoice.h"
-#include "reports/PrintSheet.h"
 #include "reports/SaleList.h"
-#include "reports/TWorkbook.h"
+#include "workbook/PrintSheet.h"
+#include "workbook/TWorkbook.h"
 
 #include <QDialog>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include "ReportTestData.h"
 #include "core/Globals.h"
 #include "reports/SaleList.h"
-#include "reports/TWorkbook.h"
+#include "workbook/TWorkbook.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

@@ -14,9 +14,9 @@
 #include "invoices/TfrmYKJFPGL.h"
 #include "printing/PrintInvoice.h"
 #include "reports/StockStatement.h"
-#include "reports/TWorkbook.h"
 #include "reports/TfrmMKICData.h"
 #include "reports/TfrmMKInvReport.h"
+#include "workbook/TWorkbook.h"
 
 #include <QDateEdit>
 #include <QDir>

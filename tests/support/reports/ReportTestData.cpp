@@ -4,14 +4,8 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <stdexcept>
 
 QString SaleSql(const QString& kprq, const QString& code, const QString& number, const QString& state,
                 const QString& amount, const QString& point, const QString& frame)
@@ -34,55 +28,6 @@ QString ManySalesSql(const QString& month, int count)
 }
 
 QString ReportFolder(const TTestProgramFolder& folder) { return folder.File(QStringLiteral("报表/")); }
-
-QString Fixture(const QString& name) { return QStringLiteral(TALLYRA_ADO_FIXTURES "/") + name; }
-
-bool FixturesPresent() { return QFileInfo::exists(Fixture(QStringLiteral("empty.xml"))); }
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
-
-QByteArray RecordsetBytes(const TRecordset& rs)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteRecordsetXml(buffer, rs);
-    return buffer.data();
-}
-
-QString PythonOn(const QByteArray& file, const QString& script)
-{
-    QTemporaryDir dir;
-    WriteBytes(dir.filePath(QStringLiteral("file.xml")), file);
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, dir.filePath(QStringLiteral("file.xml"))});
-    if (!python.waitForFinished(20000) || python.exitCode() != 0)
-        return QString::fromUtf8(python.readAllStandardError());
-    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
-}
-
-QVariantList InvoiceValues(const QString& point, const QString& issued, const QString& number, double total)
-{
-    const QVariant null;
-    return {issued, QStringLiteral("044001900111"), number, QStringLiteral("某'\"&<>贸易公司"), QStringLiteral("000123"),
-            QStringLiteral("轿车"), QStringLiteral("某牌SV7180"), QStringLiteral("广州\t黄埔\r\n东区"), QStringLiteral("WAB1"),
-            null, QStringLiteral(""), null, QStringLiteral("LSVAB2B3000000001"), QStringLiteral("壹"), 0.1,
-            QStringLiteral("HT01"), QStringLiteral("上牌"), null, QStringLiteral(""), -12445.0, 0.0, 0.0,
-            QStringLiteral("RMB壹拾贰万伍仟圆伍角"), total, QStringLiteral("某汽车销售有限公司"), QStringLiteral("某市某路1号"),
-            QStringLiteral("0571-8800000"), QStringLiteral("330100000000001"), QStringLiteral("某银行"),
-            QStringLiteral("6222000000000001"), QStringLiteral("张三"), QStringLiteral("王出纳"), QStringLiteral("0"),
-            QStringLiteral("0"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("某汽车制造厂"), point};
-}
 
 namespace {
 QString Literal(const QVariant& v)

@@ -1,21 +1,15 @@
-// Damaged workbooks from tests/fixtures/hostile (and a few made here): read by the workbook
-// layer, shown by the report window's sheet view and printed from it, as a clerk meets them
-// in a report file or a template.
+// Damaged workbooks from tests/fixtures/hostile (and a few made here), read by the workbook
+// layer as a clerk meets them in a report file or a template. The report window that shows and
+// prints them is tested with the reports.
 #include "QtPrinters.h"
-#include "MainWindowTest.h"
-#include "PdfWords.h"
-#include "ReportTestData.h"
-#include "printing/PrintDevice.h"
-#include "printing/PrintInvoice.h"
-#include "reports/TSheetView.h"
-#include "reports/TWorkbook.h"
-#include "reports/TfrmMKSaleReport.h"
-#include "reports/WorkbookFormula.h"
-#include "reports/WorkbookPackage.h"
+#include "FileBytes.h"
+#include "ProgramFolder.h"
+#include "workbook/TWorkbook.h"
+#include "workbook/WorkbookFormula.h"
+#include "workbook/WorkbookPackage.h"
 
 #include <QBuffer>
-#include <QLineEdit>
-#include <QPushButton>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,39 +48,12 @@ QString WorkbookError(const std::function<void()>& f)
     }
     return QStringLiteral("<no error>");
 }
-
-class HostileReportFile : public TMainWindowTest {
-protected:
-    void SetUp() override
-    {
-        InstallFontSubstitutions();
-        StartMain(HeadCompanySql());
-    }
-    // The list window opened on a report file that holds the fixture.
-    TfrmMKSaleReport* OpenOn(const char* fixture)
-    {
-        const QString list = ReportFolder(folder) + QStringLiteral("甲汽车销售有限公司2026年02月机动车销售统一发票清单.xlsx");
-        WriteBytes(list, HostileBytes(QString::fromLatin1(fixture)));
-        return Through<TfrmMKSaleReport>(main->SCFPQD);
-    }
-};
 }  // namespace
 
 TEST(HostileWorkbook, ARelationshipAboveThePackageRootIsRefused)
 {
     EXPECT_EQ(WorkbookError([] { Opened(HostileFixture(QStringLiteral("wb_rels_target_dotdot.xlsx"))); }),
               QStringLiteral("工作簿的关系指向包外：../../../xl/workbook.xml"));
-}
-
-TEST_F(HostileReportFile, AReportWhoseRelationshipClimbsOutIsShownAndPrintedAsUnreadable)
-{
-    auto* w = OpenOn("wb_rels_target_dotdot.xlsx");
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->OleContainer1->ErrorText().contains(QStringLiteral("指向包外"))) << w->OleContainer1->ErrorText().toStdString();
-    EXPECT_EQ(w->OleContainer1->SheetModel()->rowCount(), 0);
-    w->btnPrt->click();
-    EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Warning);
-    EXPECT_TRUE(LastText().startsWith(QStringLiteral("报表文件无法读取：工作簿的关系指向包外"))) << LastText().toStdString();
 }
 
 TEST(HostileWorkbook, SumsNestedPastSixtyFourLevelsAreNotComputedNorAStackOverflow)
@@ -143,17 +110,6 @@ TEST(HostileWorkbook, FiveThousandChainedFormulasHaveTheirValuesInReadingViewing
     EXPECT_FALSE(sheet.contains("#REF!"));
 }
 
-TEST_F(HostileReportFile, TheChainIsShownWithItsValues)
-{
-    auto* w = OpenOn("wb_formula_chain5000.xlsx");
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->OleContainer1->ErrorText().isEmpty()) << w->OleContainer1->ErrorText().toStdString();
-    const TSheetModel* model = w->OleContainer1->SheetModel();
-    EXPECT_EQ(model->rowCount(), 5009);
-    EXPECT_EQ(model->index(9, 0).data().toString(), QStringLiteral("5000"));
-    EXPECT_EQ(model->index(5008, 0).data().toString(), QStringLiteral("1"));
-}
-
 // Past any limit, or round in a cycle: an error that names the cell, never a #REF! shown or saved.
 TEST(HostileWorkbook, ACycleOrAChainPastTheLimitIsAnErrorNamingTheCell)
 {
@@ -191,21 +147,3 @@ TEST(HostileWorkbook, AMergeOverTheWholeSheetIsClippedToTheCells)
     EXPECT_EQ(content.columnWidths.size(), 7u);
 }
 
-TEST_F(HostileReportFile, AMergeOverTheWholeSheetPrintsItsOnePage)
-{
-    auto* w = OpenOn("wb_merge_A1-XFD1048576_print.xlsx");
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->OleContainer1->SheetModel()->rowCount(), 4);
-    EXPECT_EQ(w->OleContainer1->SheetModel()->columnCount(), 7);
-    const QString pdf = folder.File(QStringLiteral("merge.pdf"));
-    qputenv(kPrintPdfVariable, pdf.toUtf8());
-    const size_t boxes = dialogs.Shown().size();
-    w->btnPrt->click();
-    qunsetenv(kPrintPdfVariable);
-    EXPECT_EQ(dialogs.Shown().size(), boxes) << LastText().toStdString();
-    const std::vector<TPdfPage> pages = ReadPdfWords(pdf);
-    ASSERT_EQ(pages.size(), 1u);
-    // The merge's top-left cell spans the sheet: its title is drawn, what it covers is not.
-    EXPECT_FALSE(FindWords(pages[0], QStringLiteral("机动车销售统一发票清单")).empty());
-    EXPECT_TRUE(FindWords(pages[0], QStringLiteral("发票代码")).empty());
-}

@@ -1,6 +1,7 @@
 #pragma once
 // The exchange files of the invoicing points: record sets persisted in the XML layout that the
-// peers' record-set writers use (schema of the columns, then one row element per record).
+// peers' record-set writers use (schema of the columns, then one row element per record). Here
+// the record set itself; RecordsetXmlReader.h and RecordsetXmlWriter.h read and write the files.
 #include "core/Errors.h"
 
 #include <QAbstractTableModel>
@@ -8,14 +9,11 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class QIODevice;
 
 // What a column's values are. Integer values are qlonglong (qulonglong above its range),
 // Number values double; Text and DateTime values are the text as written.
@@ -135,30 +133,6 @@ class ERecordsetFormat : public ETallyraError {
 public:
     using ETallyraError::ETallyraError;
 };
-
-// Writes rs as current rows. Raises ERecordsetFormat for a value the format cannot carry (the
-// reason names its row and column) and EInOutError when the device fails.
-void WriteRecordsetXml(QIODevice& device, const TRecordset& rs);
-// Writes into a temporary file beside path that replaces path only once it is complete.
-void SaveRecordsetXmlFile(const QString& path, const TRecordset& rs);
-
-// What a reader takes: at most so many columns and rows, and columns that check passes (it
-// raises to refuse them). Both are tested before the first row is read.
-struct TRecordsetLimits {
-    size_t maxColumns = 1024;
-    size_t maxRows = 1000000;
-    std::function<void(const std::vector<TField>&)> checkColumns;
-};
-
-// Reads a record-set file from a device, a piece at a time (UTF-8 with or without a BOM, UTF-16
-// with one). Raises ERecordsetFormat when it is none, is not well-formed XML, holds an element
-// in its data that is no row, goes past the limits or has a value that does not fit its column's
-// type, EInOutError when the device fails, and whatever limits.checkColumns raises.
-TRecordset ReadRecordsetXml(QIODevice& device, const TRecordsetLimits& limits = {});
-TRecordset ReadRecordsetXml(const QByteArray& bytes, const TRecordsetLimits& limits = {});
-// The same from a file; a file larger than kMaxRecordsetFile is refused unread.
-TRecordset LoadRecordsetXmlFile(const QString& path, const TRecordsetLimits& limits = {});
-inline constexpr qint64 kMaxRecordsetFile = 1024LL * 1024 * 1024;
 
 // Numbers in the files' form, the C locale's: an optional "-", then digits (with at most one "."
 // and an exponent for a number); nothing before or after. nullopt for anything else, and for an

@@ -1,8 +1,8 @@
 #include "QtPrinters.h"
-#include "ReportTestData.h"
+#include "FileBytes.h"
 #include "core/Errors.h"
 #include "core/TextCodec.h"
-#include "reports/DeclarationXml.h"
+#include "exchange/DeclarationXml.h"
 
 #include <QFont>
 #include <QFontMetrics>

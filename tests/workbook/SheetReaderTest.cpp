@@ -1,17 +1,17 @@
 // The sheet view's reader decodes a row only when it is shown: it must show exactly what the
 // workbook reader reads, cell by cell, and refuse the same files with the same reasons.
 #include "QtPrinters.h"
+#include "FileBytes.h"
 #include "ProgramFolder.h"
-#include "ReportTestData.h"
-#include "reports/TSheetView.h"
-#include "reports/TWorkbook.h"
-#include "reports/WorkbookPackage.h"
+#include "workbook/TSheetView.h"
+#include "workbook/TWorkbook.h"
+#include "workbook/WorkbookPackage.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
-QString Golden(const QString& name) { return QStringLiteral(TALLYRA_REPORTS_TESTS "/golden/source/") + name; }
+QString Golden(const QString& name) { return QStringLiteral(TALLYRA_WORKBOOK_GOLDEN "/source/") + name; }
 
 QString LookText(const TCellLook& l)
 {

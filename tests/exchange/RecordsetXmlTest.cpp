@@ -1,8 +1,10 @@
 #include "QtPrinters.h"
+#include "ExchangeTestData.h"
 #include "FailingDevice.h"
-#include "ReportTestData.h"
-#include "reports/ExchangeLists.h"
-#include "reports/RecordsetXml.h"
+#include "FileBytes.h"
+#include "exchange/RecordsetXml.h"
+#include "exchange/RecordsetXmlReader.h"
+#include "exchange/RecordsetXmlWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +23,12 @@ TRecordset Mixed(const std::vector<TRecord>& rows)
 {
     return TRecordset{{TextField(QStringLiteral("txt")), NumberField(QStringLiteral("amount")), IntegerField(QStringLiteral("n"))}, rows};
 }
+
+// What a caller's column check raises; the reader passes it on as it is.
+class EColumnsRefused : public ETallyraError {
+public:
+    using ETallyraError::ETallyraError;
+};
 
 QString Reason(const std::function<void()>& f)
 {
@@ -303,7 +311,7 @@ TEST(RecordsetReader, ColumnsAndRowsPastTheLimitsAreRefusedBeforeAnyRowIsRead)
     limits = {};
     limits.checkColumns = [](const std::vector<TField>& fields) {
         if (fields.size() != 4)
-            throw EListRefused(QStringLiteral("%1列").arg(fields.size()));
+            throw EColumnsRefused(QStringLiteral("%1列").arg(fields.size()));
     };
     EXPECT_EQ(Refusal(list, limits), QStringLiteral("3列"));
     limits = {};

@@ -1,10 +1,10 @@
 #include "QtPrinters.h"
 #include "FailingDevice.h"
+#include "FileBytes.h"
 #include "OpenpyxlReader.h"
 #include "ProgramFolder.h"
-#include "ReportTestData.h"
-#include "reports/TWorkbook.h"
-#include "reports/WorkbookPackage.h"
+#include "workbook/TWorkbook.h"
+#include "workbook/WorkbookPackage.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -247,7 +247,7 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
 }
 
 namespace {
-QString Golden(const QString& name) { return QStringLiteral(TALLYRA_REPORTS_TESTS "/golden/") + name; }
+QString Golden(const QString& name) { return QStringLiteral(TALLYRA_WORKBOOK_GOLDEN "/") + name; }
 
 // The parts of golden/source as a zip, content types first.
 QByteArray SourcePackage(const QStringList& parts)
