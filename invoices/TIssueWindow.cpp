@@ -6,6 +6,7 @@
 #include "core/MyType.h"
 #include "printing/TPrintTemplate.h"
 #include "widgets/Guarded.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -104,7 +105,7 @@ void TIssueWindow::FormResize()
 {
     // The panel takes the size its contents ask for (the texts shown may have changed).
     Panel1->resize(Panel1->sizeHint());
-    Panel1->move((width() - Panel1->width()) / 2, (height() - Panel1->height()) / 2);
+    CentrePanel(this, Panel1);
 }
 
 bool TIssueWindow::frameInput1edtSKRKeyDown(QKeyEvent* key)

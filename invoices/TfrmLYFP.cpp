@@ -9,7 +9,9 @@
 #include "core/TADODB.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
+#include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -53,34 +55,29 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("领用发票"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-
-    pnlMain = named(new QWidget(this), "pnlMain");
+    pnlMain = Named(new QWidget(this), "pnlMain");
     pnlMain->setFixedSize(720, 520);
 
-    edtFPDM = named(new QLineEdit, "edtFPDM");
+    edtFPDM = Named(new QLineEdit, "edtFPDM");
     LimitTyped(edtFPDM, 12, QStringLiteral("[0-9]"));
-    dtpLYRQ = named(new TDatePicker, "dtpLYRQ");
+    dtpLYRQ = Named(new TDatePicker, "dtpLYRQ");
     dtpLYRQ->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtpLYRQ->setCalendarPopup(true);
-    edtFPHMQ = named(new QLineEdit, "edtFPHMQ");
+    edtFPHMQ = Named(new QLineEdit, "edtFPHMQ");
     LimitTyped(edtFPHMQ, 8, QStringLiteral("[0-9]"));
-    edtFPHMZ = named(new QLineEdit, "edtFPHMZ");
+    edtFPHMZ = Named(new QLineEdit, "edtFPHMZ");
     LimitTyped(edtFPHMZ, 8, QStringLiteral("[0-9]"));
-    edtLYR = named(new QLineEdit, "edtLYR");
+    edtLYR = Named(new QLineEdit, "edtLYR");
     LimitTyped(edtLYR, 20);
-    edtLYFS = named(new QLineEdit, "edtLYFS");
+    edtLYFS = Named(new QLineEdit, "edtLYFS");
     edtLYFS->setEnabled(false);
 
-    cbKC = named(new QCheckBox(QStringLiteral("录入上期期末库存")), "cbKC");
-    edtQZHM = named(new QLineEdit, "edtQZHM");
+    cbKC = Named(new QCheckBox(QStringLiteral("录入上期期末库存")), "cbKC");
+    edtQZHM = Named(new QLineEdit, "edtQZHM");
     edtQZHM->setToolTip(QStringLiteral("录入上期期末库存起止号码中间用-分开"));
     LimitTyped(edtQZHM, 20);
-    lblFS = named(new QLabel(QStringLiteral("份数")), "lblFS");
-    edtFS = named(new QLineEdit, "edtFS");
+    lblFS = Named(new QLabel(QStringLiteral("份数")), "lblFS");
+    edtFS = Named(new QLineEdit, "edtFS");
     LimitTyped(edtFS, 6, QStringLiteral("[0-9]"));
 
     auto* fields = new QGridLayout;
@@ -109,10 +106,10 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
                        static_cast<QWidget*>(edtFS)})
         w->setVisible(false);
 
-    btnClear = named(new QPushButton(QStringLiteral("清除")), "btnClear");
-    btnAdd = named(new QPushButton(QStringLiteral("添加")), "btnAdd");
-    btnSave = named(new QPushButton(QStringLiteral("入库")), "btnSave");
-    btnClose = named(new QPushButton(QStringLiteral("关闭")), "btnClose");
+    btnClear = Named(new QPushButton(QStringLiteral("清除")), "btnClear");
+    btnAdd = Named(new QPushButton(QStringLiteral("添加")), "btnAdd");
+    btnSave = Named(new QPushButton(QStringLiteral("入库")), "btnSave");
+    btnClose = Named(new QPushButton(QStringLiteral("关闭")), "btnClose");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {btnClear, btnAdd, btnSave, btnClose}) {
@@ -121,7 +118,7 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
     }
     buttons->addStretch();
 
-    sgdKC = named(new QTableWidget(1, colCount), "sgdKC");
+    sgdKC = Named(new QTableWidget(1, colCount), "sgdKC");
     sgdKC->verticalHeader()->setVisible(false);
     sgdKC->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgdKC->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -176,12 +173,8 @@ void TfrmLYFP::closeEvent(QCloseEvent* event)
 void TfrmLYFP::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    CentrePanel();
-}
-
-void TfrmLYFP::CentrePanel()
-{
-    pnlMain->move(qMax(0, (width() - pnlMain->width()) / 2), qMax(0, (height() - pnlMain->height()) / 2));
+    // The panel has a fixed size: in a smaller window its fields stay reachable from the corner.
+    CentrePanel(this, pnlMain, TOverhang::KeepCorner);
 }
 
 void TfrmLYFP::FormShow() { InitForm(); }
@@ -201,7 +194,7 @@ void TfrmLYFP::InitForm()
     btnSave->setEnabled(false);
     dtpLYRQ->setDate(now.date());
     UpdateLastStockControls();
-    CentrePanel();
+    CentrePanel(this, pnlMain, TOverhang::KeepCorner);
 }
 
 void TfrmLYFP::edtLYFSKeyUp()
@@ -274,11 +267,7 @@ bool TfrmLYFP::GridRangeExists(const QString& code, const QString& first, const 
 
 void TfrmLYFP::btnAddClick()
 {
-    try {
-        AddRange();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
+    Guarded([this] { AddRange(); });
 }
 
 void TfrmLYFP::AddRange()

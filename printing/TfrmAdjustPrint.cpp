@@ -9,6 +9,7 @@
 #include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -150,12 +151,7 @@ void TfrmAdjustPrint::closeEvent(QCloseEvent* event)
 void TfrmAdjustPrint::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    CenterPanel();
-}
-
-void TfrmAdjustPrint::CenterPanel()
-{
-    Panel1->move((width() - Panel1->width()) / 2, (height() - Panel1->height()) / 2);
+    CentrePanel(this, Panel1);
 }
 
 bool TfrmAdjustPrint::ConfirmInput(QLineEdit* edit, const QString& typed) const
