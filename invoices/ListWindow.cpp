@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
@@ -17,8 +18,7 @@
 
 QDateEdit* NewDatePicker(const char* name, const QString& format)
 {
-    auto* picker = new TDatePicker;
-    picker->setObjectName(QString::fromLatin1(name));
+    auto* picker = Named(new TDatePicker, name);
     picker->setDisplayFormat(format);
     picker->setCalendarPopup(true);
     // Room for the longest date of the format beside the drop-down button.

@@ -106,16 +106,14 @@ void TfrmCHInv::btnQryClick()
 {
     const QString typed = TrimBlanks(edtInput->text());
     if (typed.isEmpty()) {
-        ShowWarning(QStringLiteral("请输入要冲红的发票号码或车辆识别号!"));
-        edtInput->setFocus();
+        RefuseInput(QStringLiteral("请输入要冲红的发票号码或车辆识别号!"), edtInput);
         return;
     }
     // Numbers are stored with their eight digits, as the stock receipt books them: "1001" is
     // 00001001. The number searched, counted, named in the messages and stored as the
     // reversed number is that one text.
     if (!IsDigits(typed) || typed.size() > 8) {
-        ShowWarning(QStringLiteral("发票号码只能是8位！"));
-        edtInput->setFocus();
+        RefuseInput(QStringLiteral("发票号码只能是8位！"), edtInput);
         return;
     }
     const QString number = typed.rightJustified(8, u'0');

@@ -38,14 +38,6 @@ void WriteReceiptLog(const QString& message)
 
 QString Trimmed(const QLineEdit* edit) { return TrimBlanks(edit->text()); }
 
-// Fails check: shows the message and moves the focus to the field.
-bool Refuse(const QString& message, QWidget* field)
-{
-    ShowWarning(message);
-    field->setFocus();
-    return false;
-}
-
 bool IsDigitsOfLength(const QString& text, int length) { return text.size() == length && IsDigits(text); }
 }  // namespace
 
@@ -224,29 +216,29 @@ bool TfrmLYFP::CheckInput()
 {
     const bool lastStock = cbKC->isChecked();
     if (lastStock && Trimmed(edtQZHM).isEmpty())
-        return Refuse(QStringLiteral("请输入上期库存起止号码！"), edtQZHM);
+        return RefuseInput(QStringLiteral("请输入上期库存起止号码！"), edtQZHM);
     if (lastStock && Trimmed(edtFS).isEmpty())
-        return Refuse(QStringLiteral("请输入上期库存份数！"), edtFS);
+        return RefuseInput(QStringLiteral("请输入上期库存份数！"), edtFS);
     const QString code = Trimmed(edtFPDM);
     if (code.isEmpty())
-        return Refuse(QStringLiteral("请输入发票代码！"), edtFPDM);
+        return RefuseInput(QStringLiteral("请输入发票代码！"), edtFPDM);
     // The key filter keeps these fields to digits; a text that got in otherwise fails too.
     if (!IsDigitsOfLength(code, 12))
-        return Refuse(QStringLiteral("发票代码只能是12位！"), edtFPDM);
+        return RefuseInput(QStringLiteral("发票代码只能是12位！"), edtFPDM);
     const QString first = Trimmed(edtFPHMQ);
     if (first.isEmpty())
-        return Refuse(QStringLiteral("请输入发票号码起！"), edtFPHMQ);
+        return RefuseInput(QStringLiteral("请输入发票号码起！"), edtFPHMQ);
     if (!IsDigitsOfLength(first, 8))
-        return Refuse(QStringLiteral("发票号码只能是8位！"), edtFPHMQ);
+        return RefuseInput(QStringLiteral("发票号码只能是8位！"), edtFPHMQ);
     const QString last = Trimmed(edtFPHMZ);
     if (last.isEmpty())
-        return Refuse(QStringLiteral("请输入发票号码止！"), edtFPHMZ);
+        return RefuseInput(QStringLiteral("请输入发票号码止！"), edtFPHMZ);
     if (!IsDigitsOfLength(last, 8))
-        return Refuse(QStringLiteral("发票号码只能是8位！"), edtFPHMZ);
+        return RefuseInput(QStringLiteral("发票号码只能是8位！"), edtFPHMZ);
     if (InvoiceCount(first, last) < 1)
-        return Refuse(QStringLiteral("发票号码起不能大于发票号码止！"), edtFPHMZ);
+        return RefuseInput(QStringLiteral("发票号码起不能大于发票号码止！"), edtFPHMZ);
     if (Trimmed(edtLYR).isEmpty())
-        return Refuse(QStringLiteral("领用人不能为空!"), edtLYR);
+        return RefuseInput(QStringLiteral("领用人不能为空!"), edtLYR);
     return true;
 }
 

@@ -22,8 +22,7 @@
 namespace {
 QPushButton* NewButton(const QString& caption, const QString& hint, const char* name, QWidget* parent)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
+    auto* b = Named(new QPushButton(caption, parent), name);
     b->setToolTip(hint);
     b->setAutoDefault(false);
     return b;

@@ -1,5 +1,6 @@
 #include "TfrmLogin.h"
 
+#include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"
@@ -89,8 +90,7 @@ void TfrmLogin::BitBtnOKClick()
 {
     const QString typed = EdPwd->text();
     if (typed.isEmpty()) {
-        ShowWarning(QStringLiteral("请输入密码！"));
-        EdPwd->setFocus();
+        RefuseInput(QStringLiteral("请输入密码！"), EdPwd);
         return;
     }
     if (typed.size() != 6) {

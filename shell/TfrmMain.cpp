@@ -544,7 +544,7 @@ void TfrmMain::AddChild(QWidget* child, QAction* action)
         // The frame around the window's own size, whole in the work area, in its middle.
         const QSize area = MDIClient->viewport()->size();
         frame->resize((frame->size() + size - child->size()).boundedTo(area).expandedTo(frame->minimumSize()));
-        frame->move(std::max(0, (area.width() - frame->width()) / 2), std::max(0, (area.height() - frame->height()) / 2));
+        frame->move(CentredCorner(area, frame->size(), TOverhang::KeepCorner));
     }
     MDIClient->setActiveSubWindow(frame);
     // The window's own show handling placed the focus; only a window that placed none gets its

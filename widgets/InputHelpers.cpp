@@ -1,5 +1,6 @@
 #include "InputHelpers.h"
 
+#include "core/Dialogs.h"
 #include "core/TextCodec.h"
 
 #include <QApplication>
@@ -187,4 +188,12 @@ bool TDatePicker::focusNextPrevChild(bool next)
 {
     // QDateTimeEdit spends Tab on its own sections.
     return QWidget::focusNextPrevChild(next);
+}
+
+bool RefuseInput(const QString& message, QWidget* field)
+{
+    ShowWarning(message);
+    if (field)
+        field->setFocus();
+    return false;
 }

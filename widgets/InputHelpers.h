@@ -56,6 +56,10 @@ void ReserveTextWidth(QLineEdit* edit, int textWidth);
 void SetFieldReadOnly(QWidget* field, bool readOnly);
 bool IsFieldReadOnly(const QWidget* field);
 
+// Refuses what the clerk entered: the warning shown, then the focus put on field (nullptr:
+// left where it is). Always false, for a check to return.
+bool RefuseInput(const QString& message, QWidget* field);
+
 // A date picker that Tab leaves for the next control, as it leaves every other field; within
 // the date the arrow keys move between year, month and day.
 class TDatePicker : public QDateEdit {
