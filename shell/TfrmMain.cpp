@@ -47,6 +47,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -407,9 +408,8 @@ void TfrmMain::FormActivate()
     }
     if (!CorpInfo.corpName.isEmpty() && !CorpInfo.kpdName.isEmpty())
         return;
-    m_warningUp = true;
+    const QScopedValueRollback<bool> warningUp(m_warningUp, true);
     ShowWarning(QStringLiteral("请输入企业基本信息！"));
-    m_warningUp = false;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
