@@ -119,10 +119,7 @@ bool TIssueWindow::frameInput1edtSKRKeyDown(QKeyEvent* key)
 void TIssueWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    Guarded([this] { FormShow(); });
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TIssueWindow::resizeEvent(QResizeEvent* event)

@@ -238,10 +238,7 @@ void TfrmCHInv::FormResize()
 void TfrmCHInv::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    Guarded([this] { FormShow(); });
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmCHInv::resizeEvent(QResizeEvent* event)

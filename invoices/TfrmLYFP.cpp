@@ -150,10 +150,7 @@ void TfrmLYFP::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Prepared once: a window restored in the workspace keeps what the clerk entered.
-    if (!m_shown) {
-        m_shown = true;
-        FormShow();
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmLYFP::closeEvent(QCloseEvent* event)

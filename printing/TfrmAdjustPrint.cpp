@@ -128,10 +128,7 @@ void TfrmAdjustPrint::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Once per opening: a window restored in the workspace keeps the offsets typed.
-    if (!m_shown) {
-        m_shown = true;
-        Guarded([this] { FormShow(); });
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmAdjustPrint::FormShow()

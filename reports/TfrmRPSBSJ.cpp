@@ -93,10 +93,7 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
 void TfrmRPSBSJ::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
-        Guarded([this] { FormShow(); });
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmRPSBSJ::closeEvent(QCloseEvent* event)

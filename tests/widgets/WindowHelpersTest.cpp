@@ -1,7 +1,10 @@
+#include "ScriptedDialogs.h"
+#include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 TEST(CentredCorner, HalvesTheRoomLeftTruncatingTowardZero)
 {
@@ -37,4 +40,23 @@ TEST(Named, GivesTheObjectNameAndHandsTheWidgetBack)
     QWidget* made = Named(new QWidget(&form), "pnlMain");
     EXPECT_EQ(made->objectName(), QStringLiteral("pnlMain"));
     EXPECT_EQ(form.findChild<QWidget*>(QStringLiteral("pnlMain")), made);
+}
+
+TEST(GuardedOnFirstShow, PreparesOnceAndShowsAFailureInsteadOfLettingItOut)
+{
+    TScriptedDialogs dialogs;
+    bool shown = false;
+    int prepared = 0;
+    const auto prepare = [&] {
+        ++prepared;
+        throw std::runtime_error("no database");
+    };
+    EXPECT_NO_THROW(GuardedOnFirstShow(shown, prepare));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(dialogs.Texts(), QStringList{"no database"});
+    EXPECT_EQ(dialogs.Shown().at(0).kind, TMsgKind::Error);
+    // Restored from minimised: not prepared again, even after a failed first preparation.
+    GuardedOnFirstShow(shown, prepare);
+    EXPECT_EQ(prepared, 1);
+    EXPECT_EQ(dialogs.Shown().size(), 1u);
 }
