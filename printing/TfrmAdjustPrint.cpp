@@ -63,8 +63,7 @@ TfrmAdjustPrint::TfrmAdjustPrint(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmAdjustPrint"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("打印调试"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(370, 240);
 
     Panel1 = new QWidget(this);

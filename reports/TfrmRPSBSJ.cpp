@@ -39,8 +39,7 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmRPSBSJ"));
     setWindowTitle(QStringLiteral("生成软盘申报数据"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(379, 244);
     setFont(SongFont(13));
 

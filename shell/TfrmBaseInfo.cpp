@@ -51,8 +51,7 @@ TfrmBaseInfo::TfrmBaseInfo(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmBaseInfo"));
     setWindowTitle(QStringLiteral("企业基本信息"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(600, 400);
     setFont(SongFont(14));
 

@@ -49,8 +49,7 @@ TfrmCJCL::TfrmCJCL(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmCJCL"));
     setWindowTitle(QStringLiteral("生产厂家维护"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(700, 525);
     setFont(SongFont(14));
 

@@ -23,8 +23,7 @@ TfrmUpdatePass::TfrmUpdatePass(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmUpdatePass"));
     setWindowTitle(QStringLiteral("修改口令"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     resize(481, 294);
     setFont(SongFont(14));
 

@@ -22,6 +22,12 @@ void CentrePanel(const QWidget* form, QWidget* panel, TOverhang overhang)
     panel->move(CentredCorner(form->size(), panel->size(), overhang));
 }
 
+void SetMinimiseOnlyTitleBar(QWidget* window)
+{
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
+
 void CentreOnScreen(QWidget* window, const QScreen* screen)
 {
     if (!screen)

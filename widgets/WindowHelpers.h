@@ -26,6 +26,10 @@ QPoint CentredCorner(const QSize& outer, const QSize& inner, TOverhang overhang 
 // Keeps a work window's main panel centred in it: left and top := (form − panel) div 2.
 void CentrePanel(const QWidget* form, QWidget* panel, TOverhang overhang = TOverhang::BothSides);
 
+// Gives a window the title bar of the system menu and the minimise box only (no maximise box;
+// the close box stays, as closing stays on the system menu).
+void SetMinimiseOnlyTitleBar(QWidget* window);
+
 // Moves a window, frame and all, to the middle of the screen's work area (none: left alone).
 void CentreOnScreen(QWidget* window, const QScreen* screen);
 

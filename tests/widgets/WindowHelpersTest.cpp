@@ -60,3 +60,15 @@ TEST(GuardedOnFirstShow, PreparesOnceAndShowsAFailureInsteadOfLettingItOut)
     EXPECT_EQ(prepared, 1);
     EXPECT_EQ(dialogs.Shown().size(), 1u);
 }
+
+TEST(SetMinimiseOnlyTitleBar, LeavesTheSystemMenuAndTheMinimiseBoxButNoMaximiseBox)
+{
+    QWidget window;
+    SetMinimiseOnlyTitleBar(&window);
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(window.isWindow());
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint) << "the buttons are the window's choice";
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+}
