@@ -6,6 +6,7 @@
 #include "core/MyType.h"
 #include "printing/TPrintTemplate.h"
 #include "widgets/Guarded.h"
+#include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
@@ -110,7 +111,7 @@ void TIssueWindow::FormResize()
 
 bool TIssueWindow::frameInput1edtSKRKeyDown(QKeyEvent* key)
 {
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    if (!IsEnterKey(key->key()))
         return false;
     Guarded([this] { btnPrtClick(); });
     return true;

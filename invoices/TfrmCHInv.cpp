@@ -215,7 +215,7 @@ void TfrmCHInv::btnPrtClick()
 
 bool TfrmCHInv::edtInputKeyDown(QKeyEvent* key)
 {
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    if (!IsEnterKey(key->key()))
         return false;
     Guarded([this] { btnQryClick(); });
     return true;

@@ -80,7 +80,7 @@ bool TfrmLogin::eventFilter(QObject* watched, QEvent* event)
 
 bool TfrmLogin::EdPwdKeyDown(int key)
 {
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+    if (!IsEnterKey(key))
         return false;
     BitBtnOK->click();
     return true;

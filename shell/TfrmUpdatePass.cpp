@@ -14,10 +14,6 @@
 #include <QPushButton>
 #include <QShortcut>
 
-namespace {
-bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
-}  // namespace
-
 TfrmUpdatePass::TfrmUpdatePass(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmUpdatePass"));
@@ -96,7 +92,7 @@ bool TfrmUpdatePass::eventFilter(QObject* watched, QEvent* event)
 
 bool TfrmUpdatePass::edtOldPassKeyDown(int key)
 {
-    if (!IsEnter(key))
+    if (!IsEnterKey(key))
         return false;
     edtNewPass->setFocus();
     return true;
@@ -104,7 +100,7 @@ bool TfrmUpdatePass::edtOldPassKeyDown(int key)
 
 bool TfrmUpdatePass::edtNewPassKeyDown(int key)
 {
-    if (!IsEnter(key))
+    if (!IsEnterKey(key))
         return false;
     edtSecPass->setFocus();
     return true;
@@ -112,7 +108,7 @@ bool TfrmUpdatePass::edtNewPassKeyDown(int key)
 
 bool TfrmUpdatePass::edtSecPassKeyDown(int key)
 {
-    if (!IsEnter(key))
+    if (!IsEnterKey(key))
         return false;
     btnOK->click();
     return true;

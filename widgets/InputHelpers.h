@@ -26,6 +26,9 @@ private:
 // "[0-9]" (empty: any character).
 void LimitTyped(QLineEdit* edit, int maxBytes, const QString& allowedChar = {});
 
+// Whether key is Enter: Return, or the keypad's Enter.
+bool IsEnterKey(int key);
+
 // Enter (Return or the keypad's Enter) in a field of the chain moves the focus to the next
 // field that can take it; in the last field it calls onLast (when given).
 class TEnterChain : public QObject {

@@ -69,3 +69,11 @@ TEST(RefuseInput, WarnsThenPutsTheFocusOnTheFieldAndFails)
     EXPECT_EQ(dialogs.Shown().size(), 2u);
     EXPECT_TRUE(b->hasFocus());
 }
+
+TEST(IsEnterKey, ReturnAndTheKeypadsEnterOnly)
+{
+    EXPECT_TRUE(IsEnterKey(Qt::Key_Return));
+    EXPECT_TRUE(IsEnterKey(Qt::Key_Enter));
+    for (const int other : {int(Qt::Key_Tab), int(Qt::Key_Space), int(Qt::Key_Escape), int(Qt::Key_Down), 0})
+        EXPECT_FALSE(IsEnterKey(other)) << other;
+}
