@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 QDateEdit* NewDatePicker(const char* name, const QString& format)
 {
@@ -123,9 +124,8 @@ void TListWindow::WidenToRowsInView(bool fresh)
 void TListWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
+    if (std::exchange(m_shown, true))
         return;
-    m_shown = true;
     Guarded([this] { FormShow(); });
     dtpStart->setFocus();
 }

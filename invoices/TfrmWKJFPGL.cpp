@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 // The operations in the order of the radio group, with the state each writes.
@@ -103,9 +104,8 @@ TfrmWKJFPGL::TfrmWKJFPGL(QWidget* parent) : QDialog(parent)
 void TfrmWKJFPGL::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (m_shown)
+    if (std::exchange(m_shown, true))
         return;
-    m_shown = true;
     CentreOnScreen(this, QGuiApplication::primaryScreen());
     Guarded([this] { FormShow(); });
     edtEFPHM->setFocus();

@@ -56,6 +56,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 TfrmMain* frmMain = nullptr;
 
@@ -362,13 +363,11 @@ void TfrmMain::FormCreate()
 void TfrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
+    if (!std::exchange(m_shown, true))
         DeliverGuarded([this] {
             FormShow();
             return true;
         });
-    }
 }
 
 void TfrmMain::FormShow()
