@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
@@ -14,11 +15,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 QDateEdit* NewDatePicker(const char* name, const QString& format)
 {
-    auto* picker = new TDatePicker;
-    picker->setObjectName(QString::fromLatin1(name));
+    auto* picker = Named(new TDatePicker, name);
     picker->setDisplayFormat(format);
     picker->setCalendarPopup(true);
     // Room for the longest date of the format beside the drop-down button.
@@ -123,9 +124,8 @@ void TListWindow::WidenToRowsInView(bool fresh)
 void TListWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
+    if (std::exchange(m_shown, true))
         return;
-    m_shown = true;
     Guarded([this] { FormShow(); });
     dtpStart->setFocus();
 }

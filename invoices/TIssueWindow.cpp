@@ -6,6 +6,8 @@
 #include "core/MyType.h"
 #include "printing/TPrintTemplate.h"
 #include "widgets/Guarded.h"
+#include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -104,12 +106,12 @@ void TIssueWindow::FormResize()
 {
     // The panel takes the size its contents ask for (the texts shown may have changed).
     Panel1->resize(Panel1->sizeHint());
-    Panel1->move((width() - Panel1->width()) / 2, (height() - Panel1->height()) / 2);
+    CentrePanel(this, Panel1);
 }
 
 bool TIssueWindow::frameInput1edtSKRKeyDown(QKeyEvent* key)
 {
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    if (!IsEnterKey(key->key()))
         return false;
     Guarded([this] { btnPrtClick(); });
     return true;
@@ -118,10 +120,7 @@ bool TIssueWindow::frameInput1edtSKRKeyDown(QKeyEvent* key)
 void TIssueWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    Guarded([this] { FormShow(); });
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TIssueWindow::resizeEvent(QResizeEvent* event)

@@ -9,6 +9,7 @@
 #include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -38,8 +39,7 @@ int ModelIndex(const QString& cpxh)
 
 QLineEdit* NewEdit(QWidget* parent, const char* name, int maxBytes, const QString& hint = {})
 {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
+    auto* e = Named(new QLineEdit(parent), name);
     if (maxBytes > 0)
         LimitTyped(e, maxBytes);
     if (!hint.isEmpty())
@@ -49,15 +49,13 @@ QLineEdit* NewEdit(QWidget* parent, const char* name, int maxBytes, const QStrin
 
 QLabel* NewText(QWidget* parent, const char* name)
 {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
+    auto* l = Named(new QLabel(parent), name);
     return l;
 }
 
 QComboBox* NewCombo(QWidget* parent, const char* name, bool editable)
 {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QString::fromLatin1(name));
+    auto* c = Named(new QComboBox(parent), name);
     c->setEditable(editable);
     // Enter in an editable combo would otherwise add what was typed to the list.
     c->setInsertPolicy(QComboBox::NoInsert);
@@ -534,41 +532,33 @@ void TframeInput::CalcTotal()
     stJFJEDX->setText(QStringLiteral("RMB") + MoneyToChinese(total));
 }
 
-bool TframeInput::Fail(const QString& message, QWidget* focus)
-{
-    ShowWarning(message);
-    if (focus)
-        focus->setFocus();
-    return false;
-}
-
 bool TframeInput::CheckInput(const QString& Kind)
 {
     if (TrimBlanks(edtGHDW->text()).isEmpty())
-        return Fail(QStringLiteral("购货单位不能为空！"), edtGHDW);
+        return RefuseInput(QStringLiteral("购货单位不能为空！"), edtGHDW);
     if (edtGHDWID->text().isEmpty())
-        return Fail(QStringLiteral("身份证号码/组织机构代码不能为空！"), edtGHDWID);
+        return RefuseInput(QStringLiteral("身份证号码/组织机构代码不能为空！"), edtGHDWID);
     if (cmbCLLX->currentText().isEmpty())
-        return Fail(QStringLiteral("车辆类型不能为空！"), cmbCLLX);
+        return RefuseInput(QStringLiteral("车辆类型不能为空！"), cmbCLLX);
     if (TrimBlanks(cmbCPXH->currentText()).isEmpty())
-        return Fail(QStringLiteral("厂牌型号不能为空！"), cmbCPXH);
+        return RefuseInput(QStringLiteral("厂牌型号不能为空！"), cmbCPXH);
     if (TrimBlanks(edtCD->text()).isEmpty())
-        return Fail(QStringLiteral("产地不能为空！"), edtCD);
+        return RefuseInput(QStringLiteral("产地不能为空！"), edtCD);
     if (TrimBlanks(edtCJHM->text()).isEmpty())
-        return Fail(QStringLiteral("车架号码/车辆识别号码不能为空！"), edtCJHM);
+        return RefuseInput(QStringLiteral("车架号码/车辆识别号码不能为空！"), edtCJHM);
     if (TrimBlanks(edtFDJH->currentText()).isEmpty())
-        return Fail(QStringLiteral("发动机号不能为空,如没有发动机号请选择无！"), edtFDJH);
+        return RefuseInput(QStringLiteral("发动机号不能为空,如没有发动机号请选择无！"), edtFDJH);
     const QString price = TrimBlanks(edtDJ->text());
     if (price.isEmpty())
-        return Fail(QStringLiteral("车辆单价不能为空！"), edtDJ);
+        return RefuseInput(QStringLiteral("车辆单价不能为空！"), edtDJ);
     const std::optional<double> value = ParseAmount(price);
     if (!value)
-        return Fail(QStringLiteral("车辆单价只能是数值！"), edtDJ);
+        return RefuseInput(QStringLiteral("车辆单价只能是数值！"), edtDJ);
     if (*value == 0)
-        return Fail(QStringLiteral("车辆单价不能为零！"), edtDJ);
+        return RefuseInput(QStringLiteral("车辆单价不能为零！"), edtDJ);
     // A normal invoice with a negative amount would subtract from the statements.
     if (Kind == InvoiceState::Normal && *value < 0)
-        return Fail(QStringLiteral("车辆单价不能为负数！"), edtDJ);
+        return RefuseInput(QStringLiteral("车辆单价不能为负数！"), edtDJ);
     // A charge that is no number would fail the issue only after the paper number was asked.
     const QLineEdit* names[] = {edtJWFY1, edtJWFY2, edtJWFY3};
     QLineEdit* amounts[] = {edtJWJE1, edtJWJE2, edtJWJE3};
@@ -579,16 +569,16 @@ bool TframeInput::CheckInput(const QString& Kind)
         const QString name = TrimBlanks(names[i]->text());
         const QString charge = name.isEmpty() ? QStringLiteral("价外费用")
                                               : name.endsWith(u'费') ? name : name + u'费';
-        return Fail(charge + QStringLiteral("只能是数值！"), amounts[i]);
+        return RefuseInput(charge + QStringLiteral("只能是数值！"), amounts[i]);
     }
     if (Kind == InvoiceState::Negative && *value > 0)
         edtDJ->setText(u'-' + price);
     if (InvoiceExists(stFPHM->text(), stFPDM->text(), Kind))
-        return Fail(QStringLiteral("发票号码已经存在！"), nullptr);
+        return RefuseInput(QStringLiteral("发票号码已经存在！"), nullptr);
     if (TrimBlanks(edtFDJH->currentText()) != kNoEngine && EngineNoInUse(edtFDJH->currentText(), Kind))
-        return Fail(QStringLiteral("发动机号码已经存在！"), edtFDJH);
+        return RefuseInput(QStringLiteral("发动机号码已经存在！"), edtFDJH);
     if (VinInUse(edtCJHM->text(), Kind))
-        return Fail(QStringLiteral("车架号码已经存在！"), edtCJHM);
+        return RefuseInput(QStringLiteral("车架号码已经存在！"), edtCJHM);
     return true;
 }
 

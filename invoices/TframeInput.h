@@ -145,7 +145,6 @@ private:
     void SetEntryReadOnly(bool readOnly);
     void ReformatAmount(QLineEdit* edit);
     bool IsAmountEdit(QObject* o) const;
-    bool Fail(const QString& message, QWidget* focus);
 
     TEnterChain* m_enterChain = nullptr;  // Enter moves to the next entry control
     QSqlRecord m_found;  // the first row of the last lookup

@@ -10,6 +10,7 @@
 #include "printing/TPrintTemplate.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -24,7 +25,7 @@
 
 namespace {
 // "发票号码<number>(<code>)" as the search's messages name an invoice.
-QString Named(const QString& number, const QString& code)
+QString InvoiceInMessage(const QString& number, const QString& code)
 {
     return QStringLiteral("发票号码") + number + u'(' + code + u')';
 }
@@ -48,23 +49,19 @@ TfrmCHInv::TfrmCHInv(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("负数发票开具"));
     setMinimumSize(770, 531);
 
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-    Panel1 = named(new QWidget(this), "Panel1");
-    Panel2 = named(new QWidget(Panel1), "Panel2");
+    Panel1 = Named(new QWidget(this), "Panel1");
+    Panel2 = Named(new QWidget(Panel1), "Panel2");
     Panel2->setFixedHeight(41);
-    StaticText1 = named(new QLabel(QStringLiteral("请输入发票号码:"), Panel2), "StaticText1");
-    edtInput = named(new QLineEdit(Panel2), "edtInput");
+    StaticText1 = Named(new QLabel(QStringLiteral("请输入发票号码:"), Panel2), "StaticText1");
+    edtInput = Named(new QLineEdit(Panel2), "edtInput");
     QFont inputFont = edtInput->font();
     inputFont.setBold(true);
     inputFont.setPixelSize(16);
     edtInput->setFont(inputFont);
     LimitTyped(edtInput, 8);
-    btnQry = named(new QPushButton(QStringLiteral("查询"), Panel2), "btnQry");
-    btnPrt = named(new QPushButton(QStringLiteral("存盘打印"), Panel2), "btnPrt");
-    btnClose = named(new QPushButton(QStringLiteral("关闭"), Panel2), "btnClose");
+    btnQry = Named(new QPushButton(QStringLiteral("查询"), Panel2), "btnQry");
+    btnPrt = Named(new QPushButton(QStringLiteral("存盘打印"), Panel2), "btnPrt");
+    btnClose = Named(new QPushButton(QStringLiteral("关闭"), Panel2), "btnClose");
     frameInput1 = new TframeInput(Panel1);
 
     auto* bar = new QHBoxLayout(Panel2);
@@ -109,16 +106,14 @@ void TfrmCHInv::btnQryClick()
 {
     const QString typed = TrimBlanks(edtInput->text());
     if (typed.isEmpty()) {
-        ShowWarning(QStringLiteral("请输入要冲红的发票号码或车辆识别号!"));
-        edtInput->setFocus();
+        RefuseInput(QStringLiteral("请输入要冲红的发票号码或车辆识别号!"), edtInput);
         return;
     }
     // Numbers are stored with their eight digits, as the stock receipt books them: "1001" is
     // 00001001. The number searched, counted, named in the messages and stored as the
     // reversed number is that one text.
     if (!IsDigits(typed) || typed.size() > 8) {
-        ShowWarning(QStringLiteral("发票号码只能是8位！"));
-        edtInput->setFocus();
+        RefuseInput(QStringLiteral("发票号码只能是8位！"), edtInput);
         return;
     }
     const QString number = typed.rightJustified(8, u'0');
@@ -138,7 +133,7 @@ void TfrmCHInv::ManualEntry(const QString& number)
 {
     // A number reversed by hand before has its reversal stored without a code.
     if (frameInput1->IsReversed(number, QString())) {
-        ShowWarning(Named(number, QString()) + QStringLiteral("号发票已经冲红！"));
+        ShowWarning(InvoiceInMessage(number, QString()) + QStringLiteral("号发票已经冲红！"));
         return;
     }
     ShowWarning(QStringLiteral("没有查找到此发票"));
@@ -164,20 +159,20 @@ void TfrmCHInv::LoadFound(const QString& number)
             return;
     }
     if (f.CountInvoices(number, code) != 1) {
-        ShowWarning(Named(number, code) + QStringLiteral("的发票信息不存在！"));
+        ShowWarning(InvoiceInMessage(number, code) + QStringLiteral("的发票信息不存在！"));
         return;
     }
     const QSqlRecord row = f.FoundRow();
     const QString ownCode = row.value(QStringLiteral("fpdm")).toString();
     // A voided, handed-back or lost number, or a negative invoice, is no sale to reverse.
     if (row.value(QStringLiteral("fpzt")).toString() != InvoiceState::Normal) {
-        ShowWarning(Named(number, ownCode) + QStringLiteral("的发票不是正常发票，不能冲红！"));
+        ShowWarning(InvoiceInMessage(number, ownCode) + QStringLiteral("的发票不是正常发票，不能冲红！"));
         return;
     }
     // Tested with the invoice's own code, which is what a reversal stores; a reversal stored
     // without a code counts for every invoice of the number.
     if (f.IsReversed(number, ownCode)) {
-        ShowWarning(Named(number, code) + QStringLiteral("号发票已经冲红！"));
+        ShowWarning(InvoiceInMessage(number, code) + QStringLiteral("号发票已经冲红！"));
         return;
     }
 
@@ -220,7 +215,7 @@ void TfrmCHInv::btnPrtClick()
 
 bool TfrmCHInv::edtInputKeyDown(QKeyEvent* key)
 {
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    if (!IsEnterKey(key->key()))
         return false;
     Guarded([this] { btnQryClick(); });
     return true;
@@ -237,16 +232,13 @@ void TfrmCHInv::btnCloseClick() { close(); }
 void TfrmCHInv::FormResize()
 {
     Panel1->resize(Panel1->sizeHint());
-    Panel1->move((width() - Panel1->width()) / 2, (height() - Panel1->height()) / 2);
+    CentrePanel(this, Panel1);
 }
 
 void TfrmCHInv::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    Guarded([this] { FormShow(); });
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmCHInv::resizeEvent(QResizeEvent* event)

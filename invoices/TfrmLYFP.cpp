@@ -9,7 +9,9 @@
 #include "core/TADODB.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
+#include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -36,14 +38,6 @@ void WriteReceiptLog(const QString& message)
 
 QString Trimmed(const QLineEdit* edit) { return TrimBlanks(edit->text()); }
 
-// Fails check: shows the message and moves the focus to the field.
-bool Refuse(const QString& message, QWidget* field)
-{
-    ShowWarning(message);
-    field->setFocus();
-    return false;
-}
-
 bool IsDigitsOfLength(const QString& text, int length) { return text.size() == length && IsDigits(text); }
 }  // namespace
 
@@ -53,34 +47,29 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("领用发票"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-
-    pnlMain = named(new QWidget(this), "pnlMain");
+    pnlMain = Named(new QWidget(this), "pnlMain");
     pnlMain->setFixedSize(720, 520);
 
-    edtFPDM = named(new QLineEdit, "edtFPDM");
+    edtFPDM = Named(new QLineEdit, "edtFPDM");
     LimitTyped(edtFPDM, 12, QStringLiteral("[0-9]"));
-    dtpLYRQ = named(new TDatePicker, "dtpLYRQ");
+    dtpLYRQ = Named(new TDatePicker, "dtpLYRQ");
     dtpLYRQ->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtpLYRQ->setCalendarPopup(true);
-    edtFPHMQ = named(new QLineEdit, "edtFPHMQ");
+    edtFPHMQ = Named(new QLineEdit, "edtFPHMQ");
     LimitTyped(edtFPHMQ, 8, QStringLiteral("[0-9]"));
-    edtFPHMZ = named(new QLineEdit, "edtFPHMZ");
+    edtFPHMZ = Named(new QLineEdit, "edtFPHMZ");
     LimitTyped(edtFPHMZ, 8, QStringLiteral("[0-9]"));
-    edtLYR = named(new QLineEdit, "edtLYR");
+    edtLYR = Named(new QLineEdit, "edtLYR");
     LimitTyped(edtLYR, 20);
-    edtLYFS = named(new QLineEdit, "edtLYFS");
+    edtLYFS = Named(new QLineEdit, "edtLYFS");
     edtLYFS->setEnabled(false);
 
-    cbKC = named(new QCheckBox(QStringLiteral("录入上期期末库存")), "cbKC");
-    edtQZHM = named(new QLineEdit, "edtQZHM");
+    cbKC = Named(new QCheckBox(QStringLiteral("录入上期期末库存")), "cbKC");
+    edtQZHM = Named(new QLineEdit, "edtQZHM");
     edtQZHM->setToolTip(QStringLiteral("录入上期期末库存起止号码中间用-分开"));
     LimitTyped(edtQZHM, 20);
-    lblFS = named(new QLabel(QStringLiteral("份数")), "lblFS");
-    edtFS = named(new QLineEdit, "edtFS");
+    lblFS = Named(new QLabel(QStringLiteral("份数")), "lblFS");
+    edtFS = Named(new QLineEdit, "edtFS");
     LimitTyped(edtFS, 6, QStringLiteral("[0-9]"));
 
     auto* fields = new QGridLayout;
@@ -109,10 +98,10 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
                        static_cast<QWidget*>(edtFS)})
         w->setVisible(false);
 
-    btnClear = named(new QPushButton(QStringLiteral("清除")), "btnClear");
-    btnAdd = named(new QPushButton(QStringLiteral("添加")), "btnAdd");
-    btnSave = named(new QPushButton(QStringLiteral("入库")), "btnSave");
-    btnClose = named(new QPushButton(QStringLiteral("关闭")), "btnClose");
+    btnClear = Named(new QPushButton(QStringLiteral("清除")), "btnClear");
+    btnAdd = Named(new QPushButton(QStringLiteral("添加")), "btnAdd");
+    btnSave = Named(new QPushButton(QStringLiteral("入库")), "btnSave");
+    btnClose = Named(new QPushButton(QStringLiteral("关闭")), "btnClose");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {btnClear, btnAdd, btnSave, btnClose}) {
@@ -121,7 +110,7 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
     }
     buttons->addStretch();
 
-    sgdKC = named(new QTableWidget(1, colCount), "sgdKC");
+    sgdKC = Named(new QTableWidget(1, colCount), "sgdKC");
     sgdKC->verticalHeader()->setVisible(false);
     sgdKC->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgdKC->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -161,10 +150,7 @@ void TfrmLYFP::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Prepared once: a window restored in the workspace keeps what the clerk entered.
-    if (!m_shown) {
-        m_shown = true;
-        FormShow();
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmLYFP::closeEvent(QCloseEvent* event)
@@ -176,12 +162,8 @@ void TfrmLYFP::closeEvent(QCloseEvent* event)
 void TfrmLYFP::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    CentrePanel();
-}
-
-void TfrmLYFP::CentrePanel()
-{
-    pnlMain->move(qMax(0, (width() - pnlMain->width()) / 2), qMax(0, (height() - pnlMain->height()) / 2));
+    // The panel has a fixed size: in a smaller window its fields stay reachable from the corner.
+    CentrePanel(this, pnlMain, TOverhang::KeepCorner);
 }
 
 void TfrmLYFP::FormShow() { InitForm(); }
@@ -201,7 +183,7 @@ void TfrmLYFP::InitForm()
     btnSave->setEnabled(false);
     dtpLYRQ->setDate(now.date());
     UpdateLastStockControls();
-    CentrePanel();
+    CentrePanel(this, pnlMain, TOverhang::KeepCorner);
 }
 
 void TfrmLYFP::edtLYFSKeyUp()
@@ -231,29 +213,29 @@ bool TfrmLYFP::CheckInput()
 {
     const bool lastStock = cbKC->isChecked();
     if (lastStock && Trimmed(edtQZHM).isEmpty())
-        return Refuse(QStringLiteral("请输入上期库存起止号码！"), edtQZHM);
+        return RefuseInput(QStringLiteral("请输入上期库存起止号码！"), edtQZHM);
     if (lastStock && Trimmed(edtFS).isEmpty())
-        return Refuse(QStringLiteral("请输入上期库存份数！"), edtFS);
+        return RefuseInput(QStringLiteral("请输入上期库存份数！"), edtFS);
     const QString code = Trimmed(edtFPDM);
     if (code.isEmpty())
-        return Refuse(QStringLiteral("请输入发票代码！"), edtFPDM);
+        return RefuseInput(QStringLiteral("请输入发票代码！"), edtFPDM);
     // The key filter keeps these fields to digits; a text that got in otherwise fails too.
     if (!IsDigitsOfLength(code, 12))
-        return Refuse(QStringLiteral("发票代码只能是12位！"), edtFPDM);
+        return RefuseInput(QStringLiteral("发票代码只能是12位！"), edtFPDM);
     const QString first = Trimmed(edtFPHMQ);
     if (first.isEmpty())
-        return Refuse(QStringLiteral("请输入发票号码起！"), edtFPHMQ);
+        return RefuseInput(QStringLiteral("请输入发票号码起！"), edtFPHMQ);
     if (!IsDigitsOfLength(first, 8))
-        return Refuse(QStringLiteral("发票号码只能是8位！"), edtFPHMQ);
+        return RefuseInput(QStringLiteral("发票号码只能是8位！"), edtFPHMQ);
     const QString last = Trimmed(edtFPHMZ);
     if (last.isEmpty())
-        return Refuse(QStringLiteral("请输入发票号码止！"), edtFPHMZ);
+        return RefuseInput(QStringLiteral("请输入发票号码止！"), edtFPHMZ);
     if (!IsDigitsOfLength(last, 8))
-        return Refuse(QStringLiteral("发票号码只能是8位！"), edtFPHMZ);
+        return RefuseInput(QStringLiteral("发票号码只能是8位！"), edtFPHMZ);
     if (InvoiceCount(first, last) < 1)
-        return Refuse(QStringLiteral("发票号码起不能大于发票号码止！"), edtFPHMZ);
+        return RefuseInput(QStringLiteral("发票号码起不能大于发票号码止！"), edtFPHMZ);
     if (Trimmed(edtLYR).isEmpty())
-        return Refuse(QStringLiteral("领用人不能为空!"), edtLYR);
+        return RefuseInput(QStringLiteral("领用人不能为空!"), edtLYR);
     return true;
 }
 
@@ -274,11 +256,7 @@ bool TfrmLYFP::GridRangeExists(const QString& code, const QString& first, const 
 
 void TfrmLYFP::btnAddClick()
 {
-    try {
-        AddRange();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
+    Guarded([this] { AddRange(); });
 }
 
 void TfrmLYFP::AddRange()

@@ -65,7 +65,6 @@ private:
     bool GridRangeExists(const QString& code, const QString& first, const QString& last) const;
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString& text);
-    void CentrePanel();
 
     TEnterChain* m_enterChain = nullptr;
     bool m_shown = false;

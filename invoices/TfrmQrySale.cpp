@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
@@ -109,10 +110,7 @@ void TfrmQrySale::QuerySales()
     WriteInvoiceLog(QStringLiteral("查询开票记录,条件为:") + statement.Text);
     // The grid waits while the rows are walked, so that it paints once, at the end.
     dbgSale->setUpdatesEnabled(false);
-    struct TResume {
-        QTableView* grid;
-        ~TResume() { grid->setUpdatesEnabled(true); }
-    } resume{dbgSale};
+    const auto resume = qScopeGuard([this] { dbgSale->setUpdatesEnabled(true); });
     dsSale->SetRows(ReadStatement(statement));
     MeasureRows();
     ApplyColumnWidths();

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 // The operations in the order of the radio group, with the state each writes.
@@ -29,8 +30,7 @@ const QString* const kStates[] = {&InvoiceState::Voided, &InvoiceState::HandedBa
 
 QLineEdit* NumberField(const char* name, bool readOnly)
 {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QString::fromLatin1(name));
+    auto* edit = Named(new QLineEdit, name);
     edit->setReadOnly(readOnly);
     QFont font = edit->font();
     font.setPixelSize(20);
@@ -104,9 +104,8 @@ TfrmWKJFPGL::TfrmWKJFPGL(QWidget* parent) : QDialog(parent)
 void TfrmWKJFPGL::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (m_shown)
+    if (std::exchange(m_shown, true))
         return;
-    m_shown = true;
     CentreOnScreen(this, QGuiApplication::primaryScreen());
     Guarded([this] { FormShow(); });
     edtEFPHM->setFocus();
@@ -146,8 +145,7 @@ void TfrmWKJFPGL::btnBlankClick()
     // last number: only a whole number ends a run.
     if (!edtSFPHM->text().isEmpty() &&
         (last.size() != 8 || !IsDigits(last) || InvoiceCount(edtSFPHM->text(), last) < 1)) {
-        ShowWarning(QStringLiteral("发票号码只能是8位！"));
-        edtEFPHM->setFocus();
+        RefuseInput(QStringLiteral("发票号码只能是8位！"), edtEFPHM);
         return;
     }
     const QString op = Operation();

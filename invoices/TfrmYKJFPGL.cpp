@@ -9,6 +9,7 @@
 #include "core/TADODB.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QDateEdit>
 #include <QBoxLayout>
@@ -25,8 +26,7 @@
 namespace {
 QPushButton* Button(const QString& caption, const char* name)
 {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = Named(new QPushButton(caption), name);
     button->setAutoDefault(false);
     return button;
 }

@@ -9,6 +9,7 @@
 #include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -62,8 +63,7 @@ TfrmAdjustPrint::TfrmAdjustPrint(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmAdjustPrint"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("打印调试"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(370, 240);
 
     Panel1 = new QWidget(this);
@@ -127,10 +127,7 @@ void TfrmAdjustPrint::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Once per opening: a window restored in the workspace keeps the offsets typed.
-    if (!m_shown) {
-        m_shown = true;
-        Guarded([this] { FormShow(); });
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmAdjustPrint::FormShow()
@@ -150,12 +147,7 @@ void TfrmAdjustPrint::closeEvent(QCloseEvent* event)
 void TfrmAdjustPrint::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    CenterPanel();
-}
-
-void TfrmAdjustPrint::CenterPanel()
-{
-    Panel1->move((width() - Panel1->width()) / 2, (height() - Panel1->height()) / 2);
+    CentrePanel(this, Panel1);
 }
 
 bool TfrmAdjustPrint::ConfirmInput(QLineEdit* edit, const QString& typed) const

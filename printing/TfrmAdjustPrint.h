@@ -51,7 +51,6 @@ protected:
 private:
     // The key filter of both edits: digits, "-", backspace and one decimal separator.
     bool ConfirmInput(QLineEdit* edit, const QString& typed) const;
-    void CenterPanel();
 
     bool m_shown = false;
 };

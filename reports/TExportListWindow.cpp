@@ -75,10 +75,7 @@ void TExportListWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Once: a window restored in the workspace keeps its rows.
-    if (!m_shown) {
-        m_shown = true;
-        Guarded([this] { FormShow(); });
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TExportListWindow::closeEvent(QCloseEvent* event)

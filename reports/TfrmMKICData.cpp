@@ -68,10 +68,7 @@ void TfrmMKICData::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Once per opening: restored from minimised, the window keeps the folder chosen.
-    if (!m_shown) {
-        m_shown = true;
-        Guarded([this] { FormShow(); });
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmMKICData::FormShow() { PrepareFileName(); }

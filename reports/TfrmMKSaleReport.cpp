@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 TfrmMKSaleReport::TfrmMKSaleReport(QWidget* parent)
     : TReportWindow({QStringLiteral("生成《机动车销售统一发票清单》"), QStringLiteral("frmMKSaleReport"), QSize(831, 565),
@@ -20,9 +21,8 @@ TfrmMKSaleReport::TfrmMKSaleReport(QWidget* parent)
 
 void TfrmMKSaleReport::FormShow()
 {
-    if (m_shown)
+    if (std::exchange(m_shown, true))
         return;
-    m_shown = true;
     PrepareReportFile();
     btnMakeRep->setFocus();
 }

@@ -39,8 +39,7 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmRPSBSJ"));
     setWindowTitle(QStringLiteral("生成软盘申报数据"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(379, 244);
     setFont(SongFont(13));
 
@@ -93,10 +92,7 @@ TfrmRPSBSJ::TfrmRPSBSJ(QWidget* parent) : QWidget(parent)
 void TfrmRPSBSJ::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
-        Guarded([this] { FormShow(); });
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmRPSBSJ::closeEvent(QCloseEvent* event)

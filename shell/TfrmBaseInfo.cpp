@@ -51,8 +51,7 @@ TfrmBaseInfo::TfrmBaseInfo(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmBaseInfo"));
     setWindowTitle(QStringLiteral("企业基本信息"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(600, 400);
     setFont(SongFont(14));
 
@@ -73,8 +72,7 @@ TfrmBaseInfo::TfrmBaseInfo(QWidget* parent) : QWidget(parent)
     for (const TField& f : kFields) {
         auto* label = new QLabel(S(f.label), Panel3);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        auto* edit = new QLineEdit(Panel3);
-        edit->setObjectName(QString::fromLatin1(f.name));
+        auto* edit = Named(new QLineEdit(Panel3), f.name);
         LimitTyped(edit, f.maxBytes);
         this->*(f.edit) = edit;
         grid->addWidget(label, row, 0);
@@ -161,17 +159,11 @@ bool TfrmBaseInfo::ValidateBaseInfo()
 {
     for (const TField& f : kFields) {
         QLineEdit* edit = this->*(f.edit);
-        if (TrimBlanks(edit->text()).isEmpty()) {
-            ShowWarning(S(f.emptyMessage));
-            edit->setFocus();
-            return false;
-        }
+        if (TrimBlanks(edit->text()).isEmpty())
+            return RefuseInput(S(f.emptyMessage), edit);
     }
-    if (TrimBlanks(cmbFlag->currentText()).isEmpty()) {
-        ShowWarning(QStringLiteral("是否总开票点不能为空！"));
-        cmbFlag->setFocus();
-        return false;
-    }
+    if (TrimBlanks(cmbFlag->currentText()).isEmpty())
+        return RefuseInput(QStringLiteral("是否总开票点不能为空！"), cmbFlag);
     return true;
 }
 

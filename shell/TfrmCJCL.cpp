@@ -22,8 +22,7 @@
 namespace {
 QPushButton* NewButton(const QString& caption, const QString& hint, const char* name, QWidget* parent)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
+    auto* b = Named(new QPushButton(caption, parent), name);
     b->setToolTip(hint);
     b->setAutoDefault(false);
     return b;
@@ -50,8 +49,7 @@ TfrmCJCL::TfrmCJCL(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmCJCL"));
     setWindowTitle(QStringLiteral("生产厂家维护"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     setFixedSize(700, 525);
     setFont(SongFont(14));
 

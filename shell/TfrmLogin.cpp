@@ -1,5 +1,6 @@
 #include "TfrmLogin.h"
 
+#include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
 #include "core/Dialogs.h"
 #include "core/Errors.h"
@@ -79,7 +80,7 @@ bool TfrmLogin::eventFilter(QObject* watched, QEvent* event)
 
 bool TfrmLogin::EdPwdKeyDown(int key)
 {
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+    if (!IsEnterKey(key))
         return false;
     BitBtnOK->click();
     return true;
@@ -89,8 +90,7 @@ void TfrmLogin::BitBtnOKClick()
 {
     const QString typed = EdPwd->text();
     if (typed.isEmpty()) {
-        ShowWarning(QStringLiteral("请输入密码！"));
-        EdPwd->setFocus();
+        RefuseInput(QStringLiteral("请输入密码！"), EdPwd);
         return;
     }
     if (typed.size() != 6) {

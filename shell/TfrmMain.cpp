@@ -47,87 +47,128 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 TfrmMain* frmMain = nullptr;
 
 namespace {
-const TOpening kOpenings[] = {
-    {"KJZCFP", TOpenOrder::CloseThenLog, true, "打开单车销售发票开具"},
-    {"PLKJFP", TOpenOrder::LogThenClose, true, "打开批量销售发票开具"},
-    {"FSFPKJ", TOpenOrder::LogThenClose, true, "打开负数销售发票开具"},
-    {"FPRKGL", TOpenOrder::CloseThenLog, true, "打开发票入库管理"},
-    {"YKFPGL", TOpenOrder::CloseThenLog, true, "打开已开发票管理"},
-    {"WKFPGL", TOpenOrder::CloseThenLog, false, "打开未开发票管理"},
-    {"qrySaleAct", TOpenOrder::LogThenClose, true, "打开开票记录查询"},
-    {"qryInvRecAct", TOpenOrder::LogThenClose, true, "打开查询库存记录"},
-    {"importSaleAct", TOpenOrder::LogThenClose, true, "打开销售导入数据界面"},
-    {"exportSaleAct", TOpenOrder::LogThenClose, true, "打开销售导出数据界面"},
-    {"importInvAct", TOpenOrder::CloseThenLog, true, "打开库存导入数据界面"},
-    {"exportInvAct", TOpenOrder::LogThenClose, true, "打开库存导出数据界面"},
-    {"SCFPQD", TOpenOrder::LogThenClose, true, "打开生成《机动车销售统一发票清单》"},
-    {"SCLYCBB", TOpenOrder::LogThenClose, true, "打开生成《机动车销售统一发票领用存月报表》"},
-    {"ImportICData", TOpenOrder::CloseThenLog, false, "打开导出电子申报数据"},
-    {"SCRPSJ", TOpenOrder::CloseThenLog, false, "生成软盘申报数据"},
-    {"infoAct", TOpenOrder::CloseThenLog, false, "打开企业基本信息"},
-    {"SCCJAct", TOpenOrder::CloseThenLog, false, "打开生产厂家维护"},
-    {"passAct", TOpenOrder::CloseThenLog, false, "打开修改用户口令"},
-    {"Action2", TOpenOrder::CloseThenLog, false, "打开打印微调"},
-    {"Action1", TOpenOrder::CloseOnly, false, ""},
-};
+// Which invoicing points are offered an action: every point, or, once the company is known,
+// both kinds (the issuing work), the head point alone, or a branch alone.
+enum class TOffer { Always, Work, Head, Branch };
 
-struct TActionDef {
+// What an action does: opens its window as a work window, modally after closing the work
+// windows, or as a box over them (no window closed, no line written); or a deed of its own.
+using TPerform = void (*)(TfrmMain& main, QAction* action);
+
+template <class T>
+void Child(TfrmMain& main, QAction* action)
+{
+    main.OpenChild<T>(action);
+}
+
+template <class T>
+void Modal(TfrmMain& main, QAction* action)
+{
+    main.OpenModal<T>(action);
+}
+
+template <class T>
+void Box(TfrmMain& main, QAction*)
+{
+    main.OpenModal<T>(nullptr);
+}
+
+void Quit(TfrmMain& main, QAction*) { main.close(); }
+
+void ShowHelp(TfrmMain&, QAction*)
+{
+    // A missing help file shows nothing.
+    const QString help = AppPath + QStringLiteral("Corvane.html");
+    if (QFileInfo::exists(help))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+// One row an action: the menus, the tool bar's icon, the offer and the opening all read it.
+struct TActionRow {
     QAction* TfrmMain::*member;
-    const char* name;
+    TOpening opening;     // its name, and how it closes the work windows and logs
     const char* caption;
-    const char* category;
-    bool hint;
-    void (TfrmMain::*handler)();
-    const char* glyph;
+    const char* menu;     // the top-level menu it stands in, which is also its category
+    bool hint;            // its caption is its hint
+    const char* glyph;    // the icon: a character of its own on a tile of its colour
     QRgb colour;
+    TOffer offer;
+    bool issuing;         // the issuing checks come first
+    TPerform perform;
 };
 
-// The action list: caption, category, whether it has a hint (its caption), handler, icon (a
-// character of its own for each action).
-const TActionDef kActions[] = {
-    {&TfrmMain::KJZCFP, "KJZCFP", "单车销售发票开具", "发票开具", true, &TfrmMain::KJZCFPExecute, "单", 0x2e7d32},
-    {&TfrmMain::PLKJFP, "PLKJFP", "批量销售发票开具", "发票开具", true, &TfrmMain::PLKJFPExecute, "批", 0x2e7d32},
-    {&TfrmMain::FSFPKJ, "FSFPKJ", "负数发票开具", "发票开具", true, &TfrmMain::FSFPKJExecute, "负", 0xc62828},
-    {&TfrmMain::FPRKGL, "FPRKGL", "发票入库管理", "发票管理", true, &TfrmMain::FPRKGLExecute, "入", 0x1565c0},
-    {&TfrmMain::YKFPGL, "YKFPGL", "已开发票管理", "发票管理", true, &TfrmMain::YKFPGLExecute, "已", 0x1565c0},
-    {&TfrmMain::WKFPGL, "WKFPGL", "未开发票管理", "发票管理", true, &TfrmMain::WKFPGLExecute, "未", 0x1565c0},
-    {&TfrmMain::qrySaleAct, "qrySaleAct", "开票记录查询", "查询", true, &TfrmMain::qrySaleActExecute, "查", 0x6a1b9a},
-    {&TfrmMain::qryInvRecAct, "qryInvRecAct", "查询库存记录", "查询", true, &TfrmMain::qryInvRecActExecute, "库", 0x6a1b9a},
-    {&TfrmMain::importSaleAct, "importSaleAct", "导入机动车销售统一发票清单", "合并报表", true,
-     &TfrmMain::importSaleActExecute, "汇", 0xef6c00},
-    {&TfrmMain::exportSaleAct, "exportSaleAct", "导出机动车销售统一发票清单", "合并报表", true,
-     &TfrmMain::exportSaleActExecute, "销", 0xef6c00},
-    {&TfrmMain::importInvAct, "importInvAct", "导入机动车销售统一发票领用存月报表", "合并报表", true,
-     &TfrmMain::importInvActExecute, "合", 0xad5a00},
-    {&TfrmMain::exportInvAct, "exportInvAct", "导出机动车销售统一发票领用存月报表", "合并报表", true,
-     &TfrmMain::exportInvActExecute, "存", 0xad5a00},
-    {&TfrmMain::SCFPQD, "SCFPQD", "生成《机动车销售统一发票清单》", "生成上报数据", true, &TfrmMain::SCFPQDExecute,
-     "清", 0x00838f},
-    {&TfrmMain::SCLYCBB, "SCLYCBB", "生成《机动车销售统一发票领用存月报表》", "生成上报数据", true,
-     &TfrmMain::SCLYCBBExecute, "月", 0x00838f},
-    {&TfrmMain::ImportICData, "ImportICData", "导出电子申报数据", "生成上报数据", false,
-     &TfrmMain::ImportICDataExecute, "申", 0x00838f},
-    {&TfrmMain::SCRPSJ, "SCRPSJ", "生成软盘申报数据", "生成上报数据", false, &TfrmMain::SCRPSJExecute, "盘", 0x00838f},
-    {&TfrmMain::infoAct, "infoAct", "企业基本信息", "企业基本信息设置", true, &TfrmMain::infoActExecute, "企", 0x455a64},
-    {&TfrmMain::SCCJAct, "SCCJAct", "生产厂家维护", "企业基本信息设置", true, &TfrmMain::SCCJActExecute, "厂", 0x455a64},
-    {&TfrmMain::passAct, "passAct", "修改口令", "文件", false, &TfrmMain::passActExecute, "密", 0x5d4037},
-    {&TfrmMain::Action2, "Action2", "打印设置", "文件", false, &TfrmMain::Action2Execute, "印", 0x5d4037},
-    {&TfrmMain::Exit, "Exit", "退出", "文件", true, &TfrmMain::ExitExecute, "退", 0xb71c1c},
-    {&TfrmMain::aboutAct, "aboutAct", "关于...", "关于", true, &TfrmMain::aboutActExecute, "关", 0x37474f},
-    {&TfrmMain::HelpAct, "HelpAct", "帮助？", "关于", true, &TfrmMain::HelpActExecute, "帮", 0x37474f},
-    {&TfrmMain::Action1, "Action1", "在线升级", "关于", false, &TfrmMain::Action1Execute, "升", 0x37474f},
+using O = TOpenOrder;
+const TActionRow kActionRows[] = {
+    {&TfrmMain::KJZCFP, {"KJZCFP", O::CloseThenLog, true, "打开单车销售发票开具"}, "单车销售发票开具", "发票开具",
+     true, "单", 0x2e7d32, TOffer::Work, true, Child<TfrmMKNormalInv>},
+    {&TfrmMain::PLKJFP, {"PLKJFP", O::LogThenClose, true, "打开批量销售发票开具"}, "批量销售发票开具", "发票开具",
+     true, "批", 0x2e7d32, TOffer::Work, true, Child<TfrmPLMKInv>},
+    {&TfrmMain::FSFPKJ, {"FSFPKJ", O::LogThenClose, true, "打开负数销售发票开具"}, "负数发票开具", "发票开具", true,
+     "负", 0xc62828, TOffer::Work, true, Child<TfrmCHInv>},
+    {&TfrmMain::FPRKGL, {"FPRKGL", O::CloseThenLog, true, "打开发票入库管理"}, "发票入库管理", "发票管理", true, "入",
+     0x1565c0, TOffer::Work, false, Child<TfrmLYFP>},
+    {&TfrmMain::YKFPGL, {"YKFPGL", O::CloseThenLog, true, "打开已开发票管理"}, "已开发票管理", "发票管理", true, "已",
+     0x1565c0, TOffer::Work, false, Child<TfrmYKJFPGL>},
+    {&TfrmMain::WKFPGL, {"WKFPGL", O::CloseThenLog, false, "打开未开发票管理"}, "未开发票管理", "发票管理", true, "未",
+     0x1565c0, TOffer::Work, false, Modal<TfrmWKJFPGL>},
+    {&TfrmMain::qrySaleAct, {"qrySaleAct", O::LogThenClose, true, "打开开票记录查询"}, "开票记录查询", "查询", true,
+     "查", 0x6a1b9a, TOffer::Work, false, Child<TfrmQrySale>},
+    {&TfrmMain::qryInvRecAct, {"qryInvRecAct", O::LogThenClose, true, "打开查询库存记录"}, "查询库存记录", "查询",
+     true, "库", 0x6a1b9a, TOffer::Work, false, Child<TfrmQryInvRec>},
+    {&TfrmMain::importSaleAct, {"importSaleAct", O::LogThenClose, true, "打开销售导入数据界面"},
+     "导入机动车销售统一发票清单", "合并报表", true, "汇", 0xef6c00, TOffer::Head, false, Child<TfrmImportSaleData>},
+    {&TfrmMain::exportSaleAct, {"exportSaleAct", O::LogThenClose, true, "打开销售导出数据界面"},
+     "导出机动车销售统一发票清单", "合并报表", true, "销", 0xef6c00, TOffer::Branch, false, Child<TfrmExportSaleData>},
+    {&TfrmMain::importInvAct, {"importInvAct", O::CloseThenLog, true, "打开库存导入数据界面"},
+     "导入机动车销售统一发票领用存月报表", "合并报表", true, "合", 0xad5a00, TOffer::Head, false,
+     Child<TfrmImportInvData>},
+    {&TfrmMain::exportInvAct, {"exportInvAct", O::LogThenClose, true, "打开库存导出数据界面"},
+     "导出机动车销售统一发票领用存月报表", "合并报表", true, "存", 0xad5a00, TOffer::Branch, false,
+     Child<TfrmExportInvData>},
+    {&TfrmMain::SCFPQD, {"SCFPQD", O::LogThenClose, true, "打开生成《机动车销售统一发票清单》"},
+     "生成《机动车销售统一发票清单》", "生成上报数据", true, "清", 0x00838f, TOffer::Head, false,
+     Child<TfrmMKSaleReport>},
+    {&TfrmMain::SCLYCBB, {"SCLYCBB", O::LogThenClose, true, "打开生成《机动车销售统一发票领用存月报表》"},
+     "生成《机动车销售统一发票领用存月报表》", "生成上报数据", true, "月", 0x00838f, TOffer::Head, false,
+     Child<TfrmMKInvReport>},
+    {&TfrmMain::ImportICData, {"ImportICData", O::CloseThenLog, false, "打开导出电子申报数据"}, "导出电子申报数据",
+     "生成上报数据", false, "申", 0x00838f, TOffer::Head, false, Child<TfrmMKICData>},
+    {&TfrmMain::SCRPSJ, {"SCRPSJ", O::CloseThenLog, false, "生成软盘申报数据"}, "生成软盘申报数据", "生成上报数据",
+     false, "盘", 0x00838f, TOffer::Head, false, Child<TfrmRPSBSJ>},
+    {&TfrmMain::infoAct, {"infoAct", O::CloseThenLog, false, "打开企业基本信息"}, "企业基本信息", "企业基本信息设置",
+     true, "企", 0x455a64, TOffer::Always, false, Child<TfrmBaseInfo>},
+    {&TfrmMain::SCCJAct, {"SCCJAct", O::CloseThenLog, false, "打开生产厂家维护"}, "生产厂家维护", "企业基本信息设置",
+     true, "厂", 0x455a64, TOffer::Always, false, Child<TfrmCJCL>},
+    {&TfrmMain::passAct, {"passAct", O::CloseThenLog, false, "打开修改用户口令"}, "修改口令", "文件", false, "密",
+     0x5d4037, TOffer::Always, false, Child<TfrmUpdatePass>},
+    {&TfrmMain::Action2, {"Action2", O::CloseThenLog, false, "打开打印微调"}, "打印设置", "文件", false, "印",
+     0x5d4037, TOffer::Always, false, Child<TfrmAdjustPrint>},
+    {&TfrmMain::Exit, {"Exit", O::CloseOnly, false, ""}, "退出", "文件", true, "退", 0xb71c1c, TOffer::Always, false,
+     Quit},
+    {&TfrmMain::aboutAct, {"aboutAct", O::CloseOnly, false, ""}, "关于...", "关于", true, "关", 0x37474f,
+     TOffer::Always, false, Box<TfrmAbout>},
+    {&TfrmMain::HelpAct, {"HelpAct", O::CloseOnly, false, ""}, "帮助？", "关于", true, "帮", 0x37474f, TOffer::Always,
+     false, ShowHelp},
+    {&TfrmMain::Action1, {"Action1", O::CloseOnly, false, ""}, "在线升级", "关于", false, "升", 0x37474f,
+     TOffer::Always, false, Child<TfrmUpdate>},
 };
+
+// The menu bar, left to right; each menu holds its actions in the order of the rows.
+const char* const kMenus[] = {"文件", "发票开具", "发票管理", "查询", "合并报表", "生成上报数据", "企业基本信息设置", "关于"};
 
 QString S(const char* text) { return QString::fromUtf8(text); }
 
@@ -138,9 +179,9 @@ const char* const kCategoryProperty = "category";
 const TOpening& OpeningOf(const QString& action)
 {
     static const TOpening none{"", TOpenOrder::CloseOnly, false, ""};
-    for (const TOpening& o : kOpenings)
-        if (action == QLatin1String(o.action))
-            return o;
+    for (const TActionRow& row : kActionRows)
+        if (action == QLatin1String(row.opening.action))
+            return row.opening;
     return none;
 }
 
@@ -246,21 +287,21 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::CreateActions()
 {
-    for (const TActionDef& d : kActions) {
-        auto* action = new QAction(ActionIcon(S(d.glyph), QColor(d.colour)), S(d.caption), this);
-        action->setObjectName(QString::fromLatin1(d.name));
-        action->setProperty(kCategoryProperty, S(d.category));
-        action->setProperty(kHintProperty, d.hint ? S(d.caption) : QString());
-        action->setToolTip(d.hint ? S(d.caption) : QString());
-        this->*(d.member) = action;
-        const auto handler = d.handler;
-        connect(action, &QAction::triggered, this, [this, handler] {
+    for (const TActionRow& row : kActionRows) {
+        auto* action = Named(new QAction(ActionIcon(S(row.glyph), QColor(row.colour)), S(row.caption), this),
+                             row.opening.action);
+        action->setProperty(kCategoryProperty, S(row.menu));
+        action->setProperty(kHintProperty, row.hint ? S(row.caption) : QString());
+        action->setToolTip(row.hint ? S(row.caption) : QString());
+        this->*(row.member) = action;
+        connect(action, &QAction::triggered, this, [this, &row, action] {
             DeliverGuarded([&] {
-                (this->*handler)();
+                if (!row.issuing || IssuingChecks())
+                    row.perform(*this, action);
                 return true;
             });
         });
-        if (d.hint)
+        if (row.hint)
             connect(action, &QAction::hovered, this, [this, action] { showHint(action); });
     }
 }
@@ -271,23 +312,12 @@ void TfrmMain::CreateMenus()
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
     MainMenu->setFont(SongFont(16));
     setMenuBar(MainMenu);
-    const struct {
-        const char* caption;
-        QList<QAction*> actions;
-    } layout[] = {
-        {"文件", {passAct, Action2, Exit}},
-        {"发票开具", {KJZCFP, PLKJFP, FSFPKJ}},
-        {"发票管理", {FPRKGL, YKFPGL, WKFPGL}},
-        {"查询", {qrySaleAct, qryInvRecAct}},
-        {"合并报表", {importSaleAct, exportSaleAct, importInvAct, exportInvAct}},
-        {"生成上报数据", {SCFPQD, SCLYCBB, ImportICData, SCRPSJ}},
-        {"企业基本信息设置", {infoAct, SCCJAct}},
-        {"关于", {aboutAct, HelpAct, Action1}},
-    };
-    for (const auto& item : layout) {
-        QMenu* menu = MainMenu->addMenu(S(item.caption));
+    for (const char* caption : kMenus) {
+        QMenu* menu = MainMenu->addMenu(S(caption));
         menu->setFont(SongFont(16));
-        menu->addActions(item.actions);
+        for (const TActionRow& row : kActionRows)
+            if (qstrcmp(row.menu, caption) == 0)
+                menu->addAction(this->*(row.member));
         MenuItems.append(menu);
     }
 }
@@ -333,13 +363,11 @@ void TfrmMain::FormCreate()
 void TfrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
+    if (!std::exchange(m_shown, true))
         DeliverGuarded([this] {
             FormShow();
             return true;
         });
-    }
 }
 
 void TfrmMain::FormShow()
@@ -379,9 +407,8 @@ void TfrmMain::FormActivate()
     }
     if (!CorpInfo.corpName.isEmpty() && !CorpInfo.kpdName.isEmpty())
         return;
-    m_warningUp = true;
+    const QScopedValueRollback<bool> warningUp(m_warningUp, true);
     ShowWarning(QStringLiteral("请输入企业基本信息！"));
-    m_warningUp = false;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -460,9 +487,6 @@ void TfrmMain::FormPaint()
 
 void TfrmMain::UpdateMenus()
 {
-    const QList<QAction*> work{qrySaleAct, qryInvRecAct, FPRKGL, YKFPGL, WKFPGL, KJZCFP, PLKJFP, FSFPKJ};
-    const QList<QAction*> head{SCFPQD, SCLYCBB, SCRPSJ, ImportICData, importSaleAct, importInvAct};
-    const QList<QAction*> branch{exportSaleAct, exportInvAct};
     bool showWork = false;
     bool showHead = false;
     bool showBranch = false;
@@ -475,15 +499,25 @@ void TfrmMain::UpdateMenus()
     } else {
         return;  // a flag of another value changes nothing
     }
-    for (int i = 1; i <= 4; ++i)
-        MenuItems[i]->menuAction()->setVisible(showWork);
-    MenuItems[5]->menuAction()->setVisible(showHead);
-    for (QAction* a : work)
-        a->setVisible(showWork);
-    for (QAction* a : head)
-        a->setVisible(showHead);
-    for (QAction* a : branch)
-        a->setVisible(showBranch);
+    for (const TActionRow& row : kActionRows) {
+        switch (row.offer) {
+        case TOffer::Always:
+            break;
+        case TOffer::Work:
+            (this->*(row.member))->setVisible(showWork);
+            break;
+        case TOffer::Head:
+            (this->*(row.member))->setVisible(showHead);
+            break;
+        case TOffer::Branch:
+            (this->*(row.member))->setVisible(showBranch);
+            break;
+        }
+    }
+    // A menu shows while it offers something.
+    for (QMenu* menu : MenuItems)
+        menu->menuAction()->setVisible(std::any_of(menu->actions().cbegin(), menu->actions().cend(),
+                                                   [](const QAction* a) { return a->isVisible(); }));
 }
 
 void TfrmMain::CloseAllMDIChildren()
@@ -544,7 +578,7 @@ void TfrmMain::AddChild(QWidget* child, QAction* action)
         // The frame around the window's own size, whole in the work area, in its middle.
         const QSize area = MDIClient->viewport()->size();
         frame->resize((frame->size() + size - child->size()).boundedTo(area).expandedTo(frame->minimumSize()));
-        frame->move(std::max(0, (area.width() - frame->width()) / 2), std::max(0, (area.height() - frame->height()) / 2));
+        frame->move(CentredCorner(area, frame->size(), TOverhang::KeepCorner));
     }
     MDIClient->setActiveSubWindow(frame);
     // The window's own show handling placed the focus; only a window that placed none gets its
@@ -567,60 +601,4 @@ bool TfrmMain::IssuingChecks()
         return false;
     }
     return true;
-}
-
-// The windows of the issuing, stock, query, report and print set-up actions come with their
-// own subsystems; each is wired here with OpenChild<T>(action) or OpenModal<T>(action).
-
-void TfrmMain::KJZCFPExecute()
-{
-    if (IssuingChecks())
-        OpenChild<TfrmMKNormalInv>(KJZCFP);
-}
-
-void TfrmMain::PLKJFPExecute()
-{
-    if (IssuingChecks())
-        OpenChild<TfrmPLMKInv>(PLKJFP);
-}
-
-void TfrmMain::FSFPKJExecute()
-{
-    if (IssuingChecks())
-        OpenChild<TfrmCHInv>(FSFPKJ);
-}
-
-void TfrmMain::FPRKGLExecute() { OpenChild<TfrmLYFP>(FPRKGL); }
-void TfrmMain::YKFPGLExecute() { OpenChild<TfrmYKJFPGL>(YKFPGL); }
-void TfrmMain::WKFPGLExecute() { OpenModal<TfrmWKJFPGL>(WKFPGL); }
-void TfrmMain::qrySaleActExecute() { OpenChild<TfrmQrySale>(qrySaleAct); }
-void TfrmMain::qryInvRecActExecute() { OpenChild<TfrmQryInvRec>(qryInvRecAct); }
-void TfrmMain::importSaleActExecute() { OpenChild<TfrmImportSaleData>(importSaleAct); }
-void TfrmMain::exportSaleActExecute() { OpenChild<TfrmExportSaleData>(exportSaleAct); }
-void TfrmMain::importInvActExecute() { OpenChild<TfrmImportInvData>(importInvAct); }
-void TfrmMain::exportInvActExecute() { OpenChild<TfrmExportInvData>(exportInvAct); }
-void TfrmMain::SCFPQDExecute() { OpenChild<TfrmMKSaleReport>(SCFPQD); }
-void TfrmMain::SCLYCBBExecute() { OpenChild<TfrmMKInvReport>(SCLYCBB); }
-void TfrmMain::ImportICDataExecute() { OpenChild<TfrmMKICData>(ImportICData); }
-void TfrmMain::SCRPSJExecute() { OpenChild<TfrmRPSBSJ>(SCRPSJ); }
-void TfrmMain::Action2Execute() { OpenChild<TfrmAdjustPrint>(Action2); }
-
-void TfrmMain::infoActExecute() { OpenChild<TfrmBaseInfo>(infoAct); }
-
-void TfrmMain::SCCJActExecute() { OpenChild<TfrmCJCL>(SCCJAct); }
-
-void TfrmMain::passActExecute() { OpenChild<TfrmUpdatePass>(passAct); }
-
-void TfrmMain::Action1Execute() { OpenChild<TfrmUpdate>(Action1); }
-
-void TfrmMain::ExitExecute() { close(); }
-
-void TfrmMain::aboutActExecute() { OpenModal<TfrmAbout>(nullptr); }
-
-void TfrmMain::HelpActExecute()
-{
-    // A missing help file shows nothing.
-    const QString help = AppPath + QStringLiteral("Corvane.html");
-    if (QFileInfo::exists(help))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }

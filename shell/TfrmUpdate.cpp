@@ -1,5 +1,6 @@
 #include "TfrmUpdate.h"
 
+#include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
 #include "core/Settings.h"
 
@@ -50,10 +51,7 @@ TfrmUpdate::TfrmUpdate(QWidget* parent) : QWidget(parent)
 void TfrmUpdate::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
-        FormShow();
-    }
+    GuardedOnFirstShow(m_shown, [this] { FormShow(); });
 }
 
 void TfrmUpdate::FormShow() { OpenUpgradePage(); }

@@ -1,5 +1,6 @@
 #include "TfrmUpdatePass.h"
 
+#include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
 #include "core/Common.h"
 #include "core/Dialogs.h"
@@ -13,17 +14,12 @@
 #include <QPushButton>
 #include <QShortcut>
 
-namespace {
-bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
-}  // namespace
-
 TfrmUpdatePass::TfrmUpdatePass(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmUpdatePass"));
     setWindowTitle(QStringLiteral("修改口令"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetMinimiseOnlyTitleBar(this);
     resize(481, 294);
     setFont(SongFont(14));
 
@@ -35,12 +31,10 @@ TfrmUpdatePass::TfrmUpdatePass(QWidget* parent) : QWidget(parent)
 
     const auto row = [this](QLabel*& label, const QString& caption, const char* labelName, QLineEdit*& edit,
                             const char* editName, int y) {
-        label = new QLabel(caption, m_panel);
-        label->setObjectName(QString::fromLatin1(labelName));
+        label = Named(new QLabel(caption, m_panel), labelName);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setGeometry(90, y, 100, 26);
-        edit = new QLineEdit(m_panel);
-        edit->setObjectName(QString::fromLatin1(editName));
+        edit = Named(new QLineEdit(m_panel), editName);
         edit->setEchoMode(QLineEdit::Password);
         edit->setMaxLength(6);  // six characters; the program never sets these texts
         edit->setGeometry(196, y, 170, 26);
@@ -98,7 +92,7 @@ bool TfrmUpdatePass::eventFilter(QObject* watched, QEvent* event)
 
 bool TfrmUpdatePass::edtOldPassKeyDown(int key)
 {
-    if (!IsEnter(key))
+    if (!IsEnterKey(key))
         return false;
     edtNewPass->setFocus();
     return true;
@@ -106,7 +100,7 @@ bool TfrmUpdatePass::edtOldPassKeyDown(int key)
 
 bool TfrmUpdatePass::edtNewPassKeyDown(int key)
 {
-    if (!IsEnter(key))
+    if (!IsEnterKey(key))
         return false;
     edtSecPass->setFocus();
     return true;
@@ -114,7 +108,7 @@ bool TfrmUpdatePass::edtNewPassKeyDown(int key)
 
 bool TfrmUpdatePass::edtSecPassKeyDown(int key)
 {
-    if (!IsEnter(key))
+    if (!IsEnterKey(key))
         return false;
     btnOK->click();
     return true;
@@ -124,31 +118,25 @@ void TfrmUpdatePass::btnOKClick() { ChangePassword(); }
 
 void TfrmUpdatePass::BitBtnCancelClick() { close(); }
 
-void TfrmUpdatePass::Refuse(const QString& message, QLineEdit* focus)
-{
-    ShowWarning(message);
-    focus->setFocus();
-}
-
-void TfrmUpdatePass::ChangePassword()
+bool TfrmUpdatePass::ChangePassword()
 {
     const QString oldPass = edtOldPass->text();
     const QString newPass = edtNewPass->text();
     const QString second = edtSecPass->text();
     if (oldPass.isEmpty())
-        return Refuse(QStringLiteral("请输入旧口令！！"), edtOldPass);
+        return RefuseInput(QStringLiteral("请输入旧口令！！"), edtOldPass);
     if (newPass.isEmpty())
-        return Refuse(QStringLiteral("请输入新口令！！！"), edtNewPass);
+        return RefuseInput(QStringLiteral("请输入新口令！！！"), edtNewPass);
     if (newPass.size() != 6)
-        return Refuse(QStringLiteral("口令只能是6位！！！"), edtNewPass);
+        return RefuseInput(QStringLiteral("口令只能是6位！！！"), edtNewPass);
     if (second.isEmpty())
-        return Refuse(QStringLiteral("请再次输入新口令！！！"), edtSecPass);
+        return RefuseInput(QStringLiteral("请再次输入新口令！！！"), edtSecPass);
     if (second.size() != 6)
-        return Refuse(QStringLiteral("口令只能是6位！！！"), edtSecPass);
+        return RefuseInput(QStringLiteral("口令只能是6位！！！"), edtSecPass);
     if (second != newPass)
-        return Refuse(QStringLiteral("两次输入的口令不相同！！！"), edtSecPass);
+        return RefuseInput(QStringLiteral("两次输入的口令不相同！！！"), edtSecPass);
     if (oldPass != UserPassword)
-        return Refuse(QStringLiteral("旧口令输入不正确"), edtOldPass);
+        return RefuseInput(QStringLiteral("旧口令输入不正确"), edtOldPass);
 
     const bool saved = SavePassword(newPass);
     try {
@@ -158,8 +146,9 @@ void TfrmUpdatePass::ChangePassword()
         ShowError(e.Text());
     }
     if (!saved)
-        return Refuse(QStringLiteral("修改口令失败！"), edtSecPass);
+        return RefuseInput(QStringLiteral("修改口令失败！"), edtSecPass);
     UserPassword = newPass;
     ShowInfo(QStringLiteral("修改口令成功！"));
     close();
+    return true;
 }

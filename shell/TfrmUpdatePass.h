@@ -21,7 +21,8 @@ public:
     QPushButton* btnOK;
     QPushButton* BitBtnCancel;
 
-    void ChangePassword();
+    // True when the new password was stored; the clerk is told either way.
+    bool ChangePassword();
     void btnOKClick();
     void BitBtnCancelClick();
     bool edtOldPassKeyDown(int key);
@@ -34,7 +35,5 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Refuse(const QString& message, QLineEdit* focus);
-
     QWidget* m_panel;
 };

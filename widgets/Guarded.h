@@ -15,3 +15,12 @@ void Guarded(F&& handler)
         ShowError(QString::fromUtf8(e.what()));
     }
 }
+
+// Prepares a window on its first show, guarded; a later show (the window restored in the
+// workspace) keeps what the clerk entered. shown is the window's own flag.
+template <typename F>
+void GuardedOnFirstShow(bool& shown, F&& prepare)
+{
+    if (!std::exchange(shown, true))
+        Guarded(std::forward<F>(prepare));
+}

@@ -1,5 +1,6 @@
 #include "InputHelpers.h"
 
+#include "core/Dialogs.h"
 #include "core/TextCodec.h"
 
 #include <QApplication>
@@ -41,12 +42,13 @@ TEnterChain::TEnterChain(QList<QWidget*> fields, std::function<void()> onLast, Q
         w->installEventFilter(this);
 }
 
+bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
 bool TEnterChain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+    if (!IsEnterKey(static_cast<QKeyEvent*>(event)->key()))
         return false;
     const int at = m_fields.indexOf(static_cast<QWidget*>(watched));
     if (at < 0)
@@ -77,7 +79,7 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        if (!IsEnterKey(key->key()) ||
             (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat())
             return false;
         auto* button = qobject_cast<QPushButton*>(watched);
@@ -187,4 +189,12 @@ bool TDatePicker::focusNextPrevChild(bool next)
 {
     // QDateTimeEdit spends Tab on its own sections.
     return QWidget::focusNextPrevChild(next);
+}
+
+bool RefuseInput(const QString& message, QWidget* field)
+{
+    ShowWarning(message);
+    if (field)
+        field->setFocus();
+    return false;
 }

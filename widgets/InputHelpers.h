@@ -26,6 +26,9 @@ private:
 // "[0-9]" (empty: any character).
 void LimitTyped(QLineEdit* edit, int maxBytes, const QString& allowedChar = {});
 
+// Whether key is Enter: Return, or the keypad's Enter.
+bool IsEnterKey(int key);
+
 // Enter (Return or the keypad's Enter) in a field of the chain moves the focus to the next
 // field that can take it; in the last field it calls onLast (when given).
 class TEnterChain : public QObject {
@@ -55,6 +58,10 @@ void ReserveTextWidth(QLineEdit* edit, int textWidth);
 // cannot change it (a list does not open). A disabled field would grey its value out.
 void SetFieldReadOnly(QWidget* field, bool readOnly);
 bool IsFieldReadOnly(const QWidget* field);
+
+// Refuses what the clerk entered: the warning shown, then the focus put on field (nullptr:
+// left where it is). Always false, for a check to return.
+bool RefuseInput(const QString& message, QWidget* field);
 
 // A date picker that Tab leaves for the next control, as it leaves every other field; within
 // the date the arrow keys move between year, month and day.

@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include "TfrmInput.h"
+#include "WindowHelpers.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,12 +14,6 @@
 
 namespace {
 QWidget* ModalParent() { return QApplication::activeWindow(); }
-
-void CentreOnScreen(QWidget* w)
-{
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        w->move(s->availableGeometry().center() - w->rect().center());
-}
 }  // namespace
 
 TMsgButton TQtDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text,
@@ -76,7 +71,7 @@ bool TQtDialogs::InputBox(const QString& caption, const QString& prompt, QString
     form.SetMaxLength(maxLength);
     form.setWindowTitle(caption);
     form.stPrompt->setText(prompt);
-    CentreOnScreen(&form);
+    CentreOnScreen(&form, QGuiApplication::primaryScreen());
     if (form.exec() != QDialog::Accepted)
         return false;
     value = form.edtInput->text();

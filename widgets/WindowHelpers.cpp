@@ -7,10 +7,25 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
-void CentrePanel(const QWidget* form, QWidget* panel)
+QPoint CentredCorner(const QSize& outer, const QSize& inner, TOverhang overhang)
 {
-    panel->move((form->width() - panel->width()) / 2, (form->height() - panel->height()) / 2);
+    QPoint corner((outer.width() - inner.width()) / 2, (outer.height() - inner.height()) / 2);
+    if (overhang == TOverhang::KeepCorner)
+        corner = QPoint(std::max(corner.x(), 0), std::max(corner.y(), 0));
+    return corner;
+}
+
+void CentrePanel(const QWidget* form, QWidget* panel, TOverhang overhang)
+{
+    panel->move(CentredCorner(form->size(), panel->size(), overhang));
+}
+
+void SetMinimiseOnlyTitleBar(QWidget* window)
+{
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
 void CentreOnScreen(QWidget* window, const QScreen* screen)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QFont>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -15,8 +16,19 @@ W* Named(W* w, const char* name)
     return w;
 }
 
+// What becomes of something larger than the room it is centred in: it overhangs both sides
+// alike, or its top-left corner stays in view.
+enum class TOverhang { BothSides, KeepCorner };
+
+// The top-left corner that centres inner in outer: (outer − inner) div 2, truncated toward zero.
+QPoint CentredCorner(const QSize& outer, const QSize& inner, TOverhang overhang = TOverhang::BothSides);
+
 // Keeps a work window's main panel centred in it: left and top := (form − panel) div 2.
-void CentrePanel(const QWidget* form, QWidget* panel);
+void CentrePanel(const QWidget* form, QWidget* panel, TOverhang overhang = TOverhang::BothSides);
+
+// Gives a window the title bar of the system menu and the minimise box only (no maximise box;
+// the close box stays, as closing stays on the system menu).
+void SetMinimiseOnlyTitleBar(QWidget* window);
 
 // Moves a window, frame and all, to the middle of the screen's work area (none: left alone).
 void CentreOnScreen(QWidget* window, const QScreen* screen);

@@ -76,6 +76,22 @@ TEST_F(InvoiceQueries, RecordsOfEveryPointInEachStateColouredWithTheEndDayWhole)
     EXPECT_EQ(Snapshot(), before);
 }
 
+// A query that fails is reported, and the grid, held still while rows are read, paints again.
+TEST_F(InvoiceQueries, AFailedQueryLeavesTheGridPainting)
+{
+    AddSale(QStringLiteral("00000001"), QStringLiteral("0"), QStringLiteral("2026-03-01 10:00:00"));
+    auto* w = Through<TfrmQrySale>(main->qrySaleAct);
+    ASSERT_NE(w, nullptr);
+    DataBase->Run(QStringLiteral("alter table SaleDetail rename to SaleDetail2"));
+    w->btnQry->click();
+    EXPECT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_TRUE(w->dbgSale->updatesEnabled());
+    DataBase->Run(QStringLiteral("alter table SaleDetail2 rename to SaleDetail"));
+    w->btnQry->click();
+    EXPECT_EQ(Column(w->dbgSale, 2), QStringList{"00000001"});
+    EXPECT_TRUE(w->dbgSale->updatesEnabled());
+}
+
 TEST_F(InvoiceQueries, ColumnsFitTheWidestTextSeenAndNeverShrink)
 {
     const QString wide = QStringLiteral("广州市天河区某某汽车贸易服务有限责任公司");

@@ -117,6 +117,9 @@ TEST_F(StockReceipt, ShownReadyWithTitledEmptyGridAndHiddenLastPeriodEntry)
     form->resize(1200, 900);
     EXPECT_EQ(form->pnlMain->geometry().center().x(), form->rect().center().x());
     EXPECT_NEAR(form->pnlMain->geometry().center().y(), form->rect().center().y(), 1);
+    // Narrower than the panel, the window keeps the panel's first fields in view.
+    form->resize(600, 700);
+    EXPECT_EQ(form->pnlMain->pos(), QPoint(0, (700 - form->pnlMain->height()) / 2));
 }
 
 TEST_F(StockReceipt, KeyFiltersLimitsAndLiveCount)

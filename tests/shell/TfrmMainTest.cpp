@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -128,6 +129,37 @@ TEST_F(MainWindow, AnUnknownFlagAtStartUpShowsEveryMenuAndAction)
     EXPECT_EQ(VisibleMenus(*main), kAllMenus);
     EXPECT_EQ(VisibleToolButtons(*main), kAllButtons);
     EXPECT_EQ(VisibleMenuEntries(*main, 4).size(), 4);
+}
+
+// Every action stands in its one menu, in the menu's order, under its own name and caption.
+TEST_F(MainWindow, EachMenuHoldsItsActionsInOrder)
+{
+    Start(CompanySql(QStringLiteral("X")));
+    const QList<QStringList> expected{
+        {"passAct 修改口令", "Action2 打印设置", "Exit 退出"},
+        {"KJZCFP 单车销售发票开具", "PLKJFP 批量销售发票开具", "FSFPKJ 负数发票开具"},
+        {"FPRKGL 发票入库管理", "YKFPGL 已开发票管理", "WKFPGL 未开发票管理"},
+        {"qrySaleAct 开票记录查询", "qryInvRecAct 查询库存记录"},
+        {"importSaleAct 导入机动车销售统一发票清单", "exportSaleAct 导出机动车销售统一发票清单",
+         "importInvAct 导入机动车销售统一发票领用存月报表", "exportInvAct 导出机动车销售统一发票领用存月报表"},
+        {"SCFPQD 生成《机动车销售统一发票清单》", "SCLYCBB 生成《机动车销售统一发票领用存月报表》",
+         "ImportICData 导出电子申报数据", "SCRPSJ 生成软盘申报数据"},
+        {"infoAct 企业基本信息", "SCCJAct 生产厂家维护"},
+        {"aboutAct 关于...", "HelpAct 帮助？", "Action1 在线升级"},
+    };
+    ASSERT_EQ(main->MenuItems.size(), expected.size());
+    int actions = 0;
+    for (int m = 0; m < expected.size(); ++m) {
+        QStringList entries;
+        for (const QAction* a : main->MenuItems.at(m)->actions()) {
+            entries << a->objectName() + u' ' + a->text();
+            // The category a hint is shown under is the menu the action stands in.
+            EXPECT_EQ(a->property("category").toString(), main->MenuItems.at(m)->title()) << a->objectName().toStdString();
+        }
+        EXPECT_EQ(entries, expected.at(m)) << kAllMenus.at(m).toStdString();
+        actions += entries.size();
+    }
+    EXPECT_EQ(actions, 24) << "every action in a menu";
 }
 
 TEST_F(MainWindow, StatusBarHoldsTheClockTheHintsAndTheCompany)
