@@ -100,6 +100,7 @@ void ShowHelp(TfrmMain&, QAction*)
 // One row an action: the menus, the tool bar's icon, the offer and the opening all read it.
 struct TActionRow {
     QAction* TfrmMain::*member;
+    void (TfrmMain::*execute)();  // its handler
     TOpening opening;     // its name, and how it closes the work windows and logs
     const char* caption;
     const char* menu;     // the top-level menu it stands in, which is also its category
@@ -113,57 +114,57 @@ struct TActionRow {
 
 using O = TOpenOrder;
 const TActionRow kActionRows[] = {
-    {&TfrmMain::KJZCFP, {"KJZCFP", O::CloseThenLog, true, "打开单车销售发票开具"}, "单车销售发票开具", "发票开具",
+    {&TfrmMain::KJZCFP, &TfrmMain::KJZCFPExecute, {"KJZCFP", O::CloseThenLog, true, "打开单车销售发票开具"}, "单车销售发票开具", "发票开具",
      true, "单", 0x2e7d32, TOffer::Work, true, Child<TfrmMKNormalInv>},
-    {&TfrmMain::PLKJFP, {"PLKJFP", O::LogThenClose, true, "打开批量销售发票开具"}, "批量销售发票开具", "发票开具",
+    {&TfrmMain::PLKJFP, &TfrmMain::PLKJFPExecute, {"PLKJFP", O::LogThenClose, true, "打开批量销售发票开具"}, "批量销售发票开具", "发票开具",
      true, "批", 0x2e7d32, TOffer::Work, true, Child<TfrmPLMKInv>},
-    {&TfrmMain::FSFPKJ, {"FSFPKJ", O::LogThenClose, true, "打开负数销售发票开具"}, "负数发票开具", "发票开具", true,
+    {&TfrmMain::FSFPKJ, &TfrmMain::FSFPKJExecute, {"FSFPKJ", O::LogThenClose, true, "打开负数销售发票开具"}, "负数发票开具", "发票开具", true,
      "负", 0xc62828, TOffer::Work, true, Child<TfrmCHInv>},
-    {&TfrmMain::FPRKGL, {"FPRKGL", O::CloseThenLog, true, "打开发票入库管理"}, "发票入库管理", "发票管理", true, "入",
+    {&TfrmMain::FPRKGL, &TfrmMain::FPRKGLExecute, {"FPRKGL", O::CloseThenLog, true, "打开发票入库管理"}, "发票入库管理", "发票管理", true, "入",
      0x1565c0, TOffer::Work, false, Child<TfrmLYFP>},
-    {&TfrmMain::YKFPGL, {"YKFPGL", O::CloseThenLog, true, "打开已开发票管理"}, "已开发票管理", "发票管理", true, "已",
+    {&TfrmMain::YKFPGL, &TfrmMain::YKFPGLExecute, {"YKFPGL", O::CloseThenLog, true, "打开已开发票管理"}, "已开发票管理", "发票管理", true, "已",
      0x1565c0, TOffer::Work, false, Child<TfrmYKJFPGL>},
-    {&TfrmMain::WKFPGL, {"WKFPGL", O::CloseThenLog, false, "打开未开发票管理"}, "未开发票管理", "发票管理", true, "未",
+    {&TfrmMain::WKFPGL, &TfrmMain::WKFPGLExecute, {"WKFPGL", O::CloseThenLog, false, "打开未开发票管理"}, "未开发票管理", "发票管理", true, "未",
      0x1565c0, TOffer::Work, false, Modal<TfrmWKJFPGL>},
-    {&TfrmMain::qrySaleAct, {"qrySaleAct", O::LogThenClose, true, "打开开票记录查询"}, "开票记录查询", "查询", true,
+    {&TfrmMain::qrySaleAct, &TfrmMain::qrySaleActExecute, {"qrySaleAct", O::LogThenClose, true, "打开开票记录查询"}, "开票记录查询", "查询", true,
      "查", 0x6a1b9a, TOffer::Work, false, Child<TfrmQrySale>},
-    {&TfrmMain::qryInvRecAct, {"qryInvRecAct", O::LogThenClose, true, "打开查询库存记录"}, "查询库存记录", "查询",
+    {&TfrmMain::qryInvRecAct, &TfrmMain::qryInvRecActExecute, {"qryInvRecAct", O::LogThenClose, true, "打开查询库存记录"}, "查询库存记录", "查询",
      true, "库", 0x6a1b9a, TOffer::Work, false, Child<TfrmQryInvRec>},
-    {&TfrmMain::importSaleAct, {"importSaleAct", O::LogThenClose, true, "打开销售导入数据界面"},
+    {&TfrmMain::importSaleAct, &TfrmMain::importSaleActExecute, {"importSaleAct", O::LogThenClose, true, "打开销售导入数据界面"},
      "导入机动车销售统一发票清单", "合并报表", true, "汇", 0xef6c00, TOffer::Head, false, Child<TfrmImportSaleData>},
-    {&TfrmMain::exportSaleAct, {"exportSaleAct", O::LogThenClose, true, "打开销售导出数据界面"},
+    {&TfrmMain::exportSaleAct, &TfrmMain::exportSaleActExecute, {"exportSaleAct", O::LogThenClose, true, "打开销售导出数据界面"},
      "导出机动车销售统一发票清单", "合并报表", true, "销", 0xef6c00, TOffer::Branch, false, Child<TfrmExportSaleData>},
-    {&TfrmMain::importInvAct, {"importInvAct", O::CloseThenLog, true, "打开库存导入数据界面"},
+    {&TfrmMain::importInvAct, &TfrmMain::importInvActExecute, {"importInvAct", O::CloseThenLog, true, "打开库存导入数据界面"},
      "导入机动车销售统一发票领用存月报表", "合并报表", true, "合", 0xad5a00, TOffer::Head, false,
      Child<TfrmImportInvData>},
-    {&TfrmMain::exportInvAct, {"exportInvAct", O::LogThenClose, true, "打开库存导出数据界面"},
+    {&TfrmMain::exportInvAct, &TfrmMain::exportInvActExecute, {"exportInvAct", O::LogThenClose, true, "打开库存导出数据界面"},
      "导出机动车销售统一发票领用存月报表", "合并报表", true, "存", 0xad5a00, TOffer::Branch, false,
      Child<TfrmExportInvData>},
-    {&TfrmMain::SCFPQD, {"SCFPQD", O::LogThenClose, true, "打开生成《机动车销售统一发票清单》"},
+    {&TfrmMain::SCFPQD, &TfrmMain::SCFPQDExecute, {"SCFPQD", O::LogThenClose, true, "打开生成《机动车销售统一发票清单》"},
      "生成《机动车销售统一发票清单》", "生成上报数据", true, "清", 0x00838f, TOffer::Head, false,
      Child<TfrmMKSaleReport>},
-    {&TfrmMain::SCLYCBB, {"SCLYCBB", O::LogThenClose, true, "打开生成《机动车销售统一发票领用存月报表》"},
+    {&TfrmMain::SCLYCBB, &TfrmMain::SCLYCBBExecute, {"SCLYCBB", O::LogThenClose, true, "打开生成《机动车销售统一发票领用存月报表》"},
      "生成《机动车销售统一发票领用存月报表》", "生成上报数据", true, "月", 0x00838f, TOffer::Head, false,
      Child<TfrmMKInvReport>},
-    {&TfrmMain::ImportICData, {"ImportICData", O::CloseThenLog, false, "打开导出电子申报数据"}, "导出电子申报数据",
+    {&TfrmMain::ImportICData, &TfrmMain::ImportICDataExecute, {"ImportICData", O::CloseThenLog, false, "打开导出电子申报数据"}, "导出电子申报数据",
      "生成上报数据", false, "申", 0x00838f, TOffer::Head, false, Child<TfrmMKICData>},
-    {&TfrmMain::SCRPSJ, {"SCRPSJ", O::CloseThenLog, false, "生成软盘申报数据"}, "生成软盘申报数据", "生成上报数据",
+    {&TfrmMain::SCRPSJ, &TfrmMain::SCRPSJExecute, {"SCRPSJ", O::CloseThenLog, false, "生成软盘申报数据"}, "生成软盘申报数据", "生成上报数据",
      false, "盘", 0x00838f, TOffer::Head, false, Child<TfrmRPSBSJ>},
-    {&TfrmMain::infoAct, {"infoAct", O::CloseThenLog, false, "打开企业基本信息"}, "企业基本信息", "企业基本信息设置",
+    {&TfrmMain::infoAct, &TfrmMain::infoActExecute, {"infoAct", O::CloseThenLog, false, "打开企业基本信息"}, "企业基本信息", "企业基本信息设置",
      true, "企", 0x455a64, TOffer::Always, false, Child<TfrmBaseInfo>},
-    {&TfrmMain::SCCJAct, {"SCCJAct", O::CloseThenLog, false, "打开生产厂家维护"}, "生产厂家维护", "企业基本信息设置",
+    {&TfrmMain::SCCJAct, &TfrmMain::SCCJActExecute, {"SCCJAct", O::CloseThenLog, false, "打开生产厂家维护"}, "生产厂家维护", "企业基本信息设置",
      true, "厂", 0x455a64, TOffer::Always, false, Child<TfrmCJCL>},
-    {&TfrmMain::passAct, {"passAct", O::CloseThenLog, false, "打开修改用户口令"}, "修改口令", "文件", false, "密",
+    {&TfrmMain::passAct, &TfrmMain::passActExecute, {"passAct", O::CloseThenLog, false, "打开修改用户口令"}, "修改口令", "文件", false, "密",
      0x5d4037, TOffer::Always, false, Child<TfrmUpdatePass>},
-    {&TfrmMain::Action2, {"Action2", O::CloseThenLog, false, "打开打印微调"}, "打印设置", "文件", false, "印",
+    {&TfrmMain::Action2, &TfrmMain::Action2Execute, {"Action2", O::CloseThenLog, false, "打开打印微调"}, "打印设置", "文件", false, "印",
      0x5d4037, TOffer::Always, false, Child<TfrmAdjustPrint>},
-    {&TfrmMain::Exit, {"Exit", O::CloseOnly, false, ""}, "退出", "文件", true, "退", 0xb71c1c, TOffer::Always, false,
+    {&TfrmMain::Exit, &TfrmMain::ExitExecute, {"Exit", O::CloseOnly, false, ""}, "退出", "文件", true, "退", 0xb71c1c, TOffer::Always, false,
      Quit},
-    {&TfrmMain::aboutAct, {"aboutAct", O::CloseOnly, false, ""}, "关于...", "关于", true, "关", 0x37474f,
+    {&TfrmMain::aboutAct, &TfrmMain::aboutActExecute, {"aboutAct", O::CloseOnly, false, ""}, "关于...", "关于", true, "关", 0x37474f,
      TOffer::Always, false, Box<TfrmAbout>},
-    {&TfrmMain::HelpAct, {"HelpAct", O::CloseOnly, false, ""}, "帮助？", "关于", true, "帮", 0x37474f, TOffer::Always,
+    {&TfrmMain::HelpAct, &TfrmMain::HelpActExecute, {"HelpAct", O::CloseOnly, false, ""}, "帮助？", "关于", true, "帮", 0x37474f, TOffer::Always,
      false, ShowHelp},
-    {&TfrmMain::Action1, {"Action1", O::CloseOnly, false, ""}, "在线升级", "关于", false, "升", 0x37474f,
+    {&TfrmMain::Action1, &TfrmMain::Action1Execute, {"Action1", O::CloseOnly, false, ""}, "在线升级", "关于", false, "升", 0x37474f,
      TOffer::Always, false, Child<TfrmUpdate>},
 };
 
@@ -294,17 +295,50 @@ void TfrmMain::CreateActions()
         action->setProperty(kHintProperty, row.hint ? S(row.caption) : QString());
         action->setToolTip(row.hint ? S(row.caption) : QString());
         this->*(row.member) = action;
-        connect(action, &QAction::triggered, this, [this, &row, action] {
+        connect(action, &QAction::triggered, this, row.execute);
+        if (row.hint)
+            connect(action, &QAction::hovered, this, [this, action] { showHint(action); });
+    }
+}
+
+// Every handler runs its action's row: the issuing checks where it asks for them, then the opening.
+void TfrmMain::Execute(QAction* action)
+{
+    for (const TActionRow& row : kActionRows)
+        if (this->*(row.member) == action) {
             DeliverGuarded([&] {
                 if (!row.issuing || IssuingChecks())
                     row.perform(*this, action);
                 return true;
             });
-        });
-        if (row.hint)
-            connect(action, &QAction::hovered, this, [this, action] { showHint(action); });
-    }
+            return;
+        }
 }
+
+void TfrmMain::KJZCFPExecute() { Execute(KJZCFP); }
+void TfrmMain::PLKJFPExecute() { Execute(PLKJFP); }
+void TfrmMain::FSFPKJExecute() { Execute(FSFPKJ); }
+void TfrmMain::FPRKGLExecute() { Execute(FPRKGL); }
+void TfrmMain::YKFPGLExecute() { Execute(YKFPGL); }
+void TfrmMain::WKFPGLExecute() { Execute(WKFPGL); }
+void TfrmMain::qrySaleActExecute() { Execute(qrySaleAct); }
+void TfrmMain::qryInvRecActExecute() { Execute(qryInvRecAct); }
+void TfrmMain::importSaleActExecute() { Execute(importSaleAct); }
+void TfrmMain::exportSaleActExecute() { Execute(exportSaleAct); }
+void TfrmMain::importInvActExecute() { Execute(importInvAct); }
+void TfrmMain::exportInvActExecute() { Execute(exportInvAct); }
+void TfrmMain::SCFPQDExecute() { Execute(SCFPQD); }
+void TfrmMain::SCLYCBBExecute() { Execute(SCLYCBB); }
+void TfrmMain::ImportICDataExecute() { Execute(ImportICData); }
+void TfrmMain::SCRPSJExecute() { Execute(SCRPSJ); }
+void TfrmMain::infoActExecute() { Execute(infoAct); }
+void TfrmMain::SCCJActExecute() { Execute(SCCJAct); }
+void TfrmMain::passActExecute() { Execute(passAct); }
+void TfrmMain::Action2Execute() { Execute(Action2); }
+void TfrmMain::ExitExecute() { Execute(Exit); }
+void TfrmMain::aboutActExecute() { Execute(aboutAct); }
+void TfrmMain::HelpActExecute() { Execute(HelpAct); }
+void TfrmMain::Action1Execute() { Execute(Action1); }
 
 void TfrmMain::CreateMenus()
 {

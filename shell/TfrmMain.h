@@ -107,6 +107,31 @@ public:
         return window.exec();
     }
 
+    // The actions' handlers.
+    void KJZCFPExecute();
+    void PLKJFPExecute();
+    void FSFPKJExecute();
+    void FPRKGLExecute();
+    void YKFPGLExecute();
+    void WKFPGLExecute();
+    void qrySaleActExecute();
+    void qryInvRecActExecute();
+    void importSaleActExecute();
+    void exportSaleActExecute();
+    void importInvActExecute();
+    void exportInvActExecute();
+    void SCFPQDExecute();
+    void SCLYCBBExecute();
+    void ImportICDataExecute();
+    void SCRPSJExecute();
+    void infoActExecute();
+    void SCCJActExecute();
+    void passActExecute();
+    void Action2Execute();
+    void ExitExecute();
+    void aboutActExecute();
+    void HelpActExecute();
+    void Action1Execute();
     void Timer1Timer();
     void showHint(QAction* action);
     void ActionToolBar1MouseMove(const QPoint& pos);
@@ -132,6 +157,7 @@ private:
     void FormDestroy();
     bool IssuingChecks();
     void BeginOpening(QAction* action);
+    void Execute(QAction* action);
     QWidget* ShowOpenChild(const char* className);
     void AddChild(QWidget* child, QAction* action);
 
