@@ -286,6 +286,24 @@ void TADODB::RollbackTrans()
         throw EDatabaseError(ErrorText(m_db.lastError()));
 }
 
+void TADODB::RunInTransaction(const std::function<void()>& work,
+                               const std::function<void(const std::exception&)>& rollbackFailed)
+{
+    BeginTrans();
+    try {
+        work();
+        CommitTrans();
+    } catch (...) {
+        try {
+            RollbackTrans();
+        } catch (const std::exception& e) {
+            if (rollbackFailed)
+                rollbackFailed(e);
+        }
+        throw;
+    }
+}
+
 bool TADODB::Execute(QSqlQuery& q, const QString& statement, const TParams& params)
 {
     if (!q.prepare(statement)) {

@@ -69,6 +69,12 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const;
+    // Runs work inside one transaction and commits it. Any exception from work or from the
+    // commit rolls the transaction back and goes on to the caller unchanged; a failed rollback
+    // goes to rollbackFailed when given (the first error is still the one raised). Refused with
+    // EDatabaseError, before work runs and leaving it alone, while a transaction is open.
+    void RunInTransaction(const std::function<void()>& work,
+                          const std::function<void(const std::exception&)>& rollbackFailed = {});
     // The statements on the connection that hold a read open: stepped, and neither run to
     // their end nor reset. While one is, the connection keeps its snapshot and no other
     // connection's write is seen. Empty when the connection is idle.

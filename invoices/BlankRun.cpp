@@ -57,18 +57,5 @@ void StoreBlankRun(const QString& code, const QString& first, int count, const Q
         throw EDatabaseError(QStringLiteral("数据库未连接"));
     // One transaction for the whole run: a run stored in part would leave the window's start
     // number behind the roll, and a second try would store those numbers twice.
-    DataBase->BeginTrans();
-    try {
-        StoreNumbers(code, first, count, state);
-        DataBase->CommitTrans();
-    } catch (...) {
-        try {
-            DataBase->RollbackTrans();
-        } catch (const ETallyraError&) {
-            // The database has given the transaction up already.
-        }
-        DataBase->Query().finish();
-        throw;
-    }
-    DataBase->Query().finish();
+    DataBase->RunInTransaction([&] { StoreNumbers(code, first, count, state); });
 }

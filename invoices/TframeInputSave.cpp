@@ -112,30 +112,30 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
         return false;
     }
 
-    bool started = false;
     bool printed = false;
     try {
         if (CountIssued(code, number) > 0) {
             ShowWarning(QStringLiteral("此发票已经存在!"));
             return false;
         }
-        DataBase->BeginTrans();
-        started = true;
-        // One moment for the row and the paper: both carry the same date.
-        const QDateTime at = Now();
-        ShowDate(at.date());
-        StoreIssuedInvoice(SaleRow(Kind, at));
-        FillPrintValues(*PrintTpl);
-        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation),
-                             QStringLiteral("当前要打印的发票号码是：") + number + u'\n' +
-                                 QStringLiteral("请将此发票装在打印机上，单击确定进行打印！！！"),
-                             mbOK);
-        Log(QStringLiteral("打印机的可打印区域为：%1,%2").arg(page.x()).arg(page.y()));
-        QString why;
-        if (!PrintInvoice(*PrintTpl, PrtOffX, PrtOffY, &why))
-            throw EInOutError(QStringLiteral("打印失败：") + why);
-        printed = true;
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction(
+            [&] {
+                // One moment for the row and the paper: both carry the same date.
+                const QDateTime at = Now();
+                ShowDate(at.date());
+                StoreIssuedInvoice(SaleRow(Kind, at));
+                FillPrintValues(*PrintTpl);
+                Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation),
+                                     QStringLiteral("当前要打印的发票号码是：") + number + u'\n' +
+                                         QStringLiteral("请将此发票装在打印机上，单击确定进行打印！！！"),
+                                     mbOK);
+                Log(QStringLiteral("打印机的可打印区域为：%1,%2").arg(page.x()).arg(page.y()));
+                QString why;
+                if (!PrintInvoice(*PrintTpl, PrtOffX, PrtOffY, &why))
+                    throw EInOutError(QStringLiteral("打印失败：") + why);
+                printed = true;
+            },
+            [](const std::exception& r) { Log(QStringLiteral("回滚失败：") + ErrorText(r)); });
         return true;
     } catch (const std::exception& e) {
         if (printed)
@@ -144,13 +144,6 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
                     .arg(code, number, ErrorText(e)));
         else
             Log(QStringLiteral("开票失败：") + ErrorText(e));
-        if (started) {
-            try {
-                DataBase->RollbackTrans();
-            } catch (const std::exception& r) {
-                Log(QStringLiteral("回滚失败：") + ErrorText(r));
-            }
-        }
         ShowError(QStringLiteral("开票失败！"));
         return false;
     }

@@ -350,36 +350,30 @@ void TfrmLYFP::SaveStock()
     try {
         if (!DataBase)
             throw EDatabaseError(QStringLiteral("数据库未连接"));
-        DataBase->BeginTrans();
-        if (cbKC->isChecked())
-            SaveLastClosingStock();
-        for (row = 0; row < rows; ++row) {
-            const int copies = StrictToInt(Cell(row, colLYFS));
-            QSqlQuery q = DataBase->Run(
-                QStringLiteral("INSERT INTO fpkcxx(\nLYRQ,FPDM,FPHMQ,FPHMZ,KCZT,DQHM,LYR,LYFS,SYFS,kpdName)\n"
-                               "VALUES(:LYRQ,:FPDM,:FPHMQ,:FPHMZ,:KCZT,:DQHM,:LYR,:LYFS,:SYFS,:kpdName)"),
-                {{QStringLiteral("LYRQ"), Cell(row, colLYRQ)},
-                 {QStringLiteral("FPDM"), Cell(row, colFPDM)},
-                 {QStringLiteral("FPHMQ"), Cell(row, colFPHMQ)},
-                 {QStringLiteral("FPHMZ"), Cell(row, colFPHMZ)},
-                 {QStringLiteral("KCZT"), RollState::Received},
-                 {QStringLiteral("DQHM"), Cell(row, colFPHMQ)},
-                 {QStringLiteral("LYR"), Cell(row, colLYR)},
-                 {QStringLiteral("LYFS"), copies},
-                 {QStringLiteral("SYFS"), copies},
-                 {QStringLiteral("kpdName"), CorpInfo.kpdName}});
-            if (q.numRowsAffected() != 1)
-                throw EDatabaseError(QStringLiteral("insert fpkcxx error!"));
-        }
-        row = rows - 1;
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction([&] {
+            if (cbKC->isChecked())
+                SaveLastClosingStock();
+            for (row = 0; row < rows; ++row) {
+                const int copies = StrictToInt(Cell(row, colLYFS));
+                QSqlQuery q = DataBase->Run(
+                    QStringLiteral("INSERT INTO fpkcxx(\nLYRQ,FPDM,FPHMQ,FPHMZ,KCZT,DQHM,LYR,LYFS,SYFS,kpdName)\n"
+                                   "VALUES(:LYRQ,:FPDM,:FPHMQ,:FPHMZ,:KCZT,:DQHM,:LYR,:LYFS,:SYFS,:kpdName)"),
+                    {{QStringLiteral("LYRQ"), Cell(row, colLYRQ)},
+                     {QStringLiteral("FPDM"), Cell(row, colFPDM)},
+                     {QStringLiteral("FPHMQ"), Cell(row, colFPHMQ)},
+                     {QStringLiteral("FPHMZ"), Cell(row, colFPHMZ)},
+                     {QStringLiteral("KCZT"), RollState::Received},
+                     {QStringLiteral("DQHM"), Cell(row, colFPHMQ)},
+                     {QStringLiteral("LYR"), Cell(row, colLYR)},
+                     {QStringLiteral("LYFS"), copies},
+                     {QStringLiteral("SYFS"), copies},
+                     {QStringLiteral("kpdName"), CorpInfo.kpdName}});
+                if (q.numRowsAffected() != 1)
+                    throw EDatabaseError(QStringLiteral("insert fpkcxx error!"));
+            }
+            row = rows - 1;
+        });
     } catch (const std::exception& e) {
-        try {
-            if (DataBase)
-                DataBase->RollbackTrans();
-        } catch (const ETallyraError&) {
-            // The database has already given the transaction up.
-        }
         if (DataBase)
             DataBase->Query().finish();
         WriteReceiptLog(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' +

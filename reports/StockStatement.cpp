@@ -340,16 +340,12 @@ void MakeStockStatement(const QString& folder, const QString& name, const QStrin
     book.Open(StockStatementTemplate());
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("数据库未连接"));
-    DataBase->BeginTrans();
     try {
-        FillStockStatement(book, month);
-        book.SaveAs(temporary);
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction([&] {
+            FillStockStatement(book, month);
+            book.SaveAs(temporary);
+        });
     } catch (...) {
-        try {
-            DataBase->RollbackTrans();
-        } catch (const ETallyraError&) {
-        }
         QFile::remove(temporary);
         throw;
     }

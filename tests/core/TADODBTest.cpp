@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <sqlite3.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,6 +93,89 @@ TEST_F(TADODBTest, AFailingCommitRaisesAndLeavesTheTransactionToRollBack)
     db.BeginTrans();
     db.ExecSQL(QStringLiteral("delete from CLLX"));
     EXPECT_THROW(db.CommitTrans(), EDatabaseError);
+    db.RollbackTrans();
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+}
+
+TEST_F(TADODBTest, RunInTransactionCommitsWhatTheWorkStored)
+{
+    db.RunInTransaction([&] { db.Run(QStringLiteral("delete from CLLX")); });
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 0);
+}
+
+TEST_F(TADODBTest, RunInTransactionRollsBackWhenTheWorkThrowsAndPassesTheErrorOn)
+{
+    try {
+        db.RunInTransaction([&] {
+            db.Run(QStringLiteral("delete from CLLX"));
+            throw EConvertError(QStringLiteral("bad number"));
+        });
+        ADD_FAILURE() << "no exception";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Text(), QStringLiteral("bad number"));
+    }
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+}
+
+TEST_F(TADODBTest, RunInTransactionRollsBackACommitTheDatabaseRefuses)
+{
+    // A deferred foreign key is checked only at COMMIT, which then fails and leaves the
+    // transaction open.
+    db.Run(QStringLiteral("PRAGMA foreign_keys = ON"));
+    db.Run(QStringLiteral("create table Parent(id integer primary key)"));
+    db.Run(QStringLiteral("create table Child(pid integer references Parent(id) deferrable initially deferred)"));
+    EXPECT_THROW(db.RunInTransaction([&] {
+        db.Run(QStringLiteral("delete from CLLX"));
+        db.Run(QStringLiteral("insert into Child values(7)"));
+    }),
+                 EDatabaseError);
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from Child")).toInt(), 0);
+    // The connection takes the next transaction.
+    db.RunInTransaction([&] { db.Run(QStringLiteral("insert into Parent values(7)")); });
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from Parent")).toInt(), 1);
+}
+
+TEST_F(TADODBTest, RunInTransactionInsideAnotherIsRefusedBeforeItsWorkRuns)
+{
+    bool innerRan = false;
+    db.RunInTransaction([&] {
+        db.Run(QStringLiteral("delete from CLLX where cllx='轿车'"));
+        EXPECT_THROW(db.RunInTransaction([&] { innerRan = true; }), EDatabaseError);
+        // The refusal left the outer transaction open.
+        EXPECT_TRUE(db.InTransaction());
+    });
+    EXPECT_FALSE(innerRan);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select cllx from CLLX")).toString(), QStringLiteral("客车"));
+
+    // Let through, the refusal rolls the outer work back whole.
+    EXPECT_THROW(db.RunInTransaction([&] {
+        db.Run(QStringLiteral("delete from CLLX"));
+        db.RunInTransaction([] {});
+    }),
+                 EDatabaseError);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 1);
+}
+
+TEST_F(TADODBTest, RunInTransactionHandsAFailedRollbackOnAndRaisesTheFirstError)
+{
+    auto* handle = static_cast<sqlite3*>(db.Handle());
+    QStringList rollbackErrors;
+    EXPECT_THROW(db.RunInTransaction(
+                     [&] {
+                         db.Run(QStringLiteral("delete from CLLX"));
+                         // From here every statement is interrupted, the ROLLBACK too.
+                         sqlite3_progress_handler(handle, 1, [](void*) { return 1; }, nullptr);
+                         throw EConvertError(QStringLiteral("first"));
+                     },
+                     [&](const std::exception& e) { rollbackErrors << QString::fromUtf8(e.what()); }),
+                 EConvertError);
+    sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+    EXPECT_EQ(rollbackErrors.size(), 1);
+    ASSERT_TRUE(db.InTransaction());
     db.RollbackTrans();
     EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
 }
