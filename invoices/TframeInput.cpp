@@ -109,16 +109,6 @@ QString Bound(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
 QString Text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 }  // namespace
 
-void WriteInvoiceLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const std::exception&) {
-        // A log that cannot be written must not turn an issued invoice into a failure.
-    }
-}
-
 std::optional<double> ParseAmount(const QString& text)
 {
     static const QRegularExpression re(QStringLiteral("\\A[+-]?(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)\\z"));

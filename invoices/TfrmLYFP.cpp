@@ -24,16 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// A log that cannot be written must not turn a stored receipt into a failure.
-void WriteReceiptLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const ETallyraError&) {
-    }
-}
-
 QString Trimmed(const QLineEdit* edit) { return TrimBlanks(edit->text()); }
 
 // Fails check: shows the message and moves the focus to the field.
@@ -169,7 +159,7 @@ void TfrmLYFP::showEvent(QShowEvent* event)
 
 void TfrmLYFP::closeEvent(QCloseEvent* event)
 {
-    WriteReceiptLog(QStringLiteral("关闭领用发票"));
+    WriteLogLine(QStringLiteral("关闭领用发票"));
     event->accept();
 }
 
@@ -376,7 +366,7 @@ void TfrmLYFP::SaveStock()
     } catch (const std::exception& e) {
         if (DataBase)
             DataBase->Query().finish();
-        WriteReceiptLog(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' +
+        WriteLogLine(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' +
                         Cell(row, colFPHMZ) + QStringLiteral("原因为:") + QString::fromUtf8(e.what()));
         ShowWarning(QStringLiteral("发票入库失败"));
         return;
@@ -386,7 +376,7 @@ void TfrmLYFP::SaveStock()
     ClearGrid();
     btnSave->setEnabled(true);
     btnAdd->setEnabled(true);
-    WriteReceiptLog(QStringLiteral("发票入库成功,发票号码：") + stored);
+    WriteLogLine(QStringLiteral("发票入库成功,发票号码：") + stored);
     ShowInfo(QStringLiteral("发票入库成功"));
 }
 

@@ -7,6 +7,7 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
+#include "core/TLog.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
 
@@ -150,7 +151,7 @@ void TfrmYKJFPGL::btnBlankClick()
         const QDateTime issued = QDateTime::fromString(s.kprq, QString::fromLatin1(kDateTimeFormat));
         if (!issued.isValid()) {
             // A date that cannot be read (an import, say) is not guessed at.
-            WriteInvoiceLog(QStringLiteral("作废发票") + s.fphm + QStringLiteral("失败！"));
+            WriteLogLine(QStringLiteral("作废发票") + s.fphm + QStringLiteral("失败！"));
             ShowWarning(QStringLiteral("作废发票") + s.fphm + QStringLiteral("失败！"));
             continue;
         }
@@ -180,7 +181,7 @@ void TfrmYKJFPGL::VoidInvoice(const QString& fphm, const QString& fpdm, const QV
     // An invoice the statement did not find is not voided, whatever the database said.
     const QString message =
         QStringLiteral("作废发票") + fphm + (changed > 0 ? QStringLiteral("成功！") : QStringLiteral("失败！"));
-    WriteInvoiceLog(message);
+    WriteLogLine(message);
     if (changed > 0)
         ShowInfo(message);
     else

@@ -8,6 +8,7 @@
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
@@ -102,11 +103,11 @@ void TfrmMKICData::btnExportClick()
         if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？"), TMsgKind::Confirmation, mbNo))
             return;
         // The old file stays until the new one replaces it whole.
-        WriteReportLog(QStringLiteral("重新生成报表:") + path);
+        WriteLogLine(QStringLiteral("重新生成报表:") + path);
     }
     const bool written = WriteDeclarationXml();
     ShowFile(path);
-    WriteReportLog(QStringLiteral("生成") + path + (written ? QString() : QStringLiteral("失败")));
+    WriteLogLine(QStringLiteral("生成") + path + (written ? QString() : QStringLiteral("失败")));
 }
 
 bool TfrmMKICData::WriteDeclarationXml()

@@ -151,12 +151,7 @@ void TfrmUpdatePass::ChangePassword()
         return Refuse(QStringLiteral("旧口令输入不正确"), edtOldPass);
 
     const bool saved = SavePassword(newPass);
-    try {
-        if (SysLog)
-            SysLog->WriteLog(saved ? QStringLiteral("修改口令成功!") : QStringLiteral("修改口令失败!"));
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
-    }
+    WriteLogLine(saved ? QStringLiteral("修改口令成功!") : QStringLiteral("修改口令失败!"));
     if (!saved)
         return Refuse(QStringLiteral("修改口令失败！"), edtSecPass);
     UserPassword = newPass;
