@@ -1,12 +1,12 @@
 #include "RecordsetXml.h"
 
 #include "XmlScanner.h"
+#include "core/WholeFile.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QIODevice>
 #include <QLocale>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -1027,12 +1027,10 @@ void WriteRecordsetXml(QIODevice& device, const TRecordset& rs)
 
 void SaveRecordsetXmlFile(const QString& path, const TRecordset& rs)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(file.errorString());
-    WriteRecordsetXml(file, rs);  // an error leaves the temporary file to the destructor, which removes it
-    if (!file.commit())
-        throw EInOutError(file.errorString());
+    SaveWholeFile(path, [&rs](QIODevice& file) {
+        WriteRecordsetXml(file, rs);
+        return true;
+    });
 }
 
 TRecordset ReadRecordsetXml(QIODevice& device, const TRecordsetLimits& limits)

@@ -6,13 +6,10 @@
 #include "core/PubFun.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 
 #include <QDate>
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 constexpr int kFirstRow = 8;
@@ -335,24 +332,16 @@ void FillStockStatement(TWorkbook& book, const QString& month)
 void MakeStockStatement(const QString& folder, const QString& name, const QString& month)
 {
     const QString file = ReportPath(folder, name);
-    const QString temporary = folder + u'.' + name + QStringLiteral(".tmp");
     TWorkbook book;
     book.Open(StockStatementTemplate());
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("数据库未连接"));
-    try {
-        DataBase->RunInTransaction([&] {
-            FillStockStatement(book, month);
-            book.SaveAs(temporary);
-        });
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
-    // QFile::rename would not replace an earlier statement.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(file).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temporary);
-        throw EWorkbookError(file, QStringLiteral("无法替换文件：") + reason);
-    }
+    TWholeFile out(file);
+    // The statement is on disk before the stock is committed, and replaces the earlier one after.
+    DataBase->RunInTransaction([&] {
+        FillStockStatement(book, month);
+        book.Write(out.Device(), file);
+        out.Flush();
+    });
+    out.Commit();
 }

@@ -2,10 +2,10 @@
 
 #include "WorkbookFormula.h"
 #include "WorkbookPackage.h"
+#include "core/WholeFile.h"
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -1380,17 +1380,14 @@ void TWorkbook::Write(QIODevice& device, const QString& name)
 
 void TWorkbook::SaveAs(const QString& file)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        throw EWorkbookError(file, QStringLiteral("无法创建文件：") + f.errorString());
     try {
-        Write(f, file);
-    } catch (...) {
-        f.cancelWriting();
-        throw;
+        SaveWholeFile(file, [&](QIODevice& f) {
+            Write(f, file);
+            return true;
+        });
+    } catch (const EFileSaveError& e) {
+        throw EWorkbookError(e.File(), e.Reason());
     }
-    if (!f.commit())
-        throw EWorkbookError(file, QStringLiteral("无法保存文件：") + f.errorString());
 }
 
 void TWorkbook::SetText(int row, int column, const QString& text)

@@ -95,7 +95,7 @@ public:
     // Raises EWorkbookError (not a zip, no worksheet, unreadable XML, ...).
     void Open(const QString& file);
     void Read(QIODevice& device, const QString& name);
-    // Writes the whole workbook through QSaveFile: the file is replaced only by a complete one.
+    // Writes the whole workbook through SaveWholeFile: the file is replaced only by a complete one.
     void SaveAs(const QString& file);
     void Write(QIODevice& device, const QString& name);
 

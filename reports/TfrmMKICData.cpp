@@ -10,6 +10,7 @@
 #include "core/PubFun.h"
 #include "core/TLog.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
 
@@ -114,8 +115,8 @@ bool TfrmMKICData::WriteDeclarationXml()
 {
     try {
         const std::vector<TDeclarationRow> rows = QueryDeclarationRows(*DataBase, ReportMonth);
-        SaveFileAtomically(TrimBlanks(edtFName->text()),
-                           DeclarationXml(CorpInfo.corpName, CorpInfo.corpTaxID, ReportMonth, rows));
+        const QByteArray bytes = DeclarationXml(CorpInfo.corpName, CorpInfo.corpTaxID, ReportMonth, rows);
+        SaveWholeFile(TrimBlanks(edtFName->text()), [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
     } catch (const ETallyraError& e) {
         ShowInfo(QStringLiteral("导出数据失败！\n") + e.Text());
         return false;
