@@ -6,11 +6,6 @@
 #include <cstring>
 #include <unistd.h>
 
-EFileSaveError::EFileSaveError(const QString& file, const QString& reason)
-    : EInOutError(reason + QStringLiteral("（") + file + QStringLiteral("）")), m_file(file), m_reason(reason)
-{
-}
-
 namespace {
 QString Target(const QString& path)
 {
@@ -30,7 +25,7 @@ QString SystemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
 TWholeFile::TWholeFile(const QString& path) : m_path(path), m_target(Target(path)), m_temporary(TemporaryFor(m_target))
 {
     if (!m_temporary.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EFileSaveError(m_path, QStringLiteral("无法创建文件：") + m_temporary.errorString());
+        throw EFileError(m_path, QStringLiteral("无法创建文件：") + m_temporary.errorString());
     // The new file keeps the access of the one it replaces.
     if (QFileInfo(m_target).isFile())
         m_temporary.setPermissions(QFile::permissions(m_target));
@@ -49,9 +44,9 @@ void TWholeFile::Flush()
     if (m_flushed)
         return;
     if (!m_temporary.flush())
-        throw EFileSaveError(m_path, QStringLiteral("无法写入文件：") + m_temporary.errorString());
+        throw EFileError(m_path, QStringLiteral("无法写入文件：") + m_temporary.errorString());
     if (::fsync(m_temporary.handle()) != 0)
-        throw EFileSaveError(m_path, QStringLiteral("无法写入文件：") + SystemReason());
+        throw EFileError(m_path, QStringLiteral("无法写入文件：") + SystemReason());
     m_flushed = true;
 }
 
@@ -61,7 +56,7 @@ void TWholeFile::Commit()
     m_temporary.close();
     // QFile::rename would not replace an existing file.
     if (std::rename(QFile::encodeName(m_temporary.fileName()).constData(), QFile::encodeName(m_target).constData()) != 0)
-        throw EFileSaveError(m_path, QStringLiteral("无法替换文件：") + SystemReason());
+        throw EFileError(m_path, QStringLiteral("无法替换文件：") + SystemReason());
     m_committed = true;
 }
 
@@ -69,6 +64,6 @@ void SaveWholeFile(const QString& path, const std::function<bool(QIODevice&)>& w
 {
     TWholeFile file(path);
     if (!write(file.Device()))
-        throw EFileSaveError(path, QStringLiteral("无法写入文件：") + file.Device().errorString());
+        throw EFileError(path, QStringLiteral("无法写入文件：") + file.Device().errorString());
     file.Commit();
 }

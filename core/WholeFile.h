@@ -5,23 +5,11 @@
 #include <QString>
 #include <functional>
 
-// A file that could not be saved; Text() is the reason with the file in brackets.
-class EFileSaveError : public EInOutError {
-public:
-    EFileSaveError(const QString& file, const QString& reason);
-    QString File() const { return m_file; }
-    QString Reason() const { return m_reason; }
-
-private:
-    QString m_file;
-    QString m_reason;
-};
-
 // A file replaced whole or not at all. The bytes go into a hidden temporary beside it
 // (".<name>.tmp"), which replaces the file only on Commit, once it is on disk; the file a link
 // points at is the one replaced. Dropped without Commit, it removes the temporary and leaves the
 // file as it was. A temporary a killed run left behind is written over by the next save.
-// Failures raise EFileSaveError: "无法创建文件：", "无法写入文件：" or "无法替换文件：" and the
+// Failures raise EFileError: "无法创建文件：", "无法写入文件：" or "无法替换文件：" and the
 // system's reason.
 class TWholeFile {
 public:

@@ -18,13 +18,6 @@
 // ---------------------------------------------------------------------------------------------
 // Names and numbers
 
-EWorkbookError::EWorkbookError(const QString& file, const QString& reason)
-    : ETallyraError(file.isEmpty() ? reason : reason + QStringLiteral("（") + file + QStringLiteral("）")),
-      m_file(file),
-      m_reason(reason)
-{
-}
-
 QString ColumnName(int column)
 {
     QString name;
@@ -1385,7 +1378,8 @@ void TWorkbook::SaveAs(const QString& file)
             Write(f, file);
             return true;
         });
-    } catch (const EFileSaveError& e) {
+    } catch (const EFileError& e) {
+        // The file's own failures reach the callers as the workbook's.
         throw EWorkbookError(e.File(), e.Reason());
     }
 }

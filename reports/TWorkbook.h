@@ -9,15 +9,9 @@
 class QIODevice;
 
 // A workbook could not be read or written. Text() is the reason followed by the file.
-class EWorkbookError : public ETallyraError {
+class EWorkbookError : public EFileError {
 public:
-    EWorkbookError(const QString& file, const QString& reason);
-    QString File() const { return m_file; }
-    QString Reason() const { return m_reason; }
-
-private:
-    QString m_file;
-    QString m_reason;
+    using EFileError::EFileError;
 };
 
 // What a cell holds, or what its formula comes to.

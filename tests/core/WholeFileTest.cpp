@@ -53,7 +53,7 @@ TEST_F(WholeFile, AWriterThatFailsKeepsTheOldFileAndNamesIt)
             return false;
         });
         ADD_FAILURE() << "no exception";
-    } catch (const EFileSaveError& e) {
+    } catch (const EFileError& e) {
         EXPECT_EQ(e.File(), File());
         EXPECT_TRUE(e.Reason().startsWith(QStringLiteral("无法写入文件："))) << e.Text().toStdString();
         EXPECT_TRUE(e.Text().contains(File())) << e.Text().toStdString();
@@ -83,7 +83,7 @@ TEST_F(WholeFile, AFolderThatCannotTakeTheFileIsNamed)
     try {
         SaveWholeFile(file, WriteNew);
         ADD_FAILURE() << "no exception";
-    } catch (const EFileSaveError& e) {
+    } catch (const EFileError& e) {
         EXPECT_TRUE(e.Reason().startsWith(QStringLiteral("无法创建文件："))) << e.Text().toStdString();
         EXPECT_TRUE(e.Text().contains(dir.filePath(QStringLiteral("reports")))) << e.Text().toStdString();
     }
@@ -96,7 +96,7 @@ TEST_F(WholeFile, AFileThatCannotBeReplacedIsNamedAndTheTemporaryGoes)
     try {
         SaveWholeFile(File(), WriteNew);
         ADD_FAILURE() << "no exception";
-    } catch (const EFileSaveError& e) {
+    } catch (const EFileError& e) {
         EXPECT_TRUE(e.Reason().startsWith(QStringLiteral("无法替换文件："))) << e.Text().toStdString();
         EXPECT_EQ(e.File(), File());
     }
