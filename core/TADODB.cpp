@@ -304,6 +304,12 @@ void TADODB::RunInTransaction(const std::function<void()>& work,
     }
 }
 
+QString TextParam(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
+QVariant NullText() { return QVariant(QMetaType::fromType<QString>()); }
+
+QVariant TextKeepingNull(const QVariant& value) { return value.isNull() ? NullText() : TextParam(value.toString()); }
+
 bool TADODB::Execute(QSqlQuery& q, const QString& statement, const TParams& params)
 {
     if (!q.prepare(statement)) {

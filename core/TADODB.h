@@ -15,6 +15,16 @@ class QSqlTableModel;
 
 // Named values bound into a statement (":name" -> value). Values never go into the text.
 using TParams = QVariantMap;
+// Texts for binding. Qt binds a null QString as NULL, and NULL equals nothing: the program
+// stores and compares an empty field as empty text. Each text bound says which it means.
+// Empty (null too) binds as ''.
+QString TextParam(const QString& text);
+// NULL, as a text column holds it.
+QVariant NullText();
+// A value read back from a text column, bound to find its row again: NULL stays NULL, any other
+// value binds as its text (empty as '').
+QVariant TextKeepingNull(const QVariant& value);
+
 // Result rows of OpenSQL: one inner vector per row, field values in field order; Null stays Null.
 using TRows = std::vector<std::vector<QVariant>>;
 

@@ -31,15 +31,6 @@ QPushButton* Button(const QString& caption, const char* name)
     button->setAutoDefault(false);
     return button;
 }
-
-// Qt binds a null text as NULL; a stored empty text must stay empty text.
-QVariant Bound(const QVariant& v)
-{
-    if (v.isNull())
-        return QVariant(QMetaType::fromType<QString>());
-    const QString s = v.toString();
-    return s.isNull() ? QStringLiteral("") : s;
-}
 }  // namespace
 
 TfrmYKJFPGL::TfrmYKJFPGL(QWidget* parent)
@@ -170,10 +161,10 @@ void TfrmYKJFPGL::VoidInvoice(const QString& fphm, const QString& fpdm, const QV
         QSqlQuery q = DataBase->Run(
             QStringLiteral("update SaleDetail set fpzt='1' where fphm=:fphm and fpdm=:fpdm  and  cjhm IS :cjhm and "
                            "kprq=:kprq"),
-            {{QStringLiteral("fphm"), Bound(fphm)},
-             {QStringLiteral("fpdm"), Bound(fpdm)},
-             {QStringLiteral("cjhm"), Bound(cjhm)},
-             {QStringLiteral("kprq"), Bound(kprq)}});
+            {{QStringLiteral("fphm"), TextParam(fphm)},
+             {QStringLiteral("fpdm"), TextParam(fpdm)},
+             {QStringLiteral("cjhm"), TextKeepingNull(cjhm)},
+             {QStringLiteral("kprq"), TextParam(kprq)}});
         changed = q.numRowsAffected();
     } catch (const std::exception&) {
         changed = 0;

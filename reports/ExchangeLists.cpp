@@ -87,8 +87,7 @@ std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to
     case TFieldKind::Text:
         break;
     }
-    const QString text = v.toString();
-    return QVariant(text.isEmpty() ? QStringLiteral("") : text);  // empty text stays text, not NULL
+    return QVariant(TextParam(v.toString()));  // empty text stays text, not NULL
 }
 
 int ColumnIndex(const std::vector<TTableColumn>& table, const char* name)

@@ -214,7 +214,7 @@ TParams TStatementFill::Params(const TRange& range, bool code) const
               {QStringLiteral("first"), range.first},
               {QStringLiteral("last"), range.last}};
     if (code)
-        p.insert(QStringLiteral("code"), range.code.isNull() ? QString("") : range.code);
+        p.insert(QStringLiteral("code"), TextParam(range.code));
     return p;
 }
 

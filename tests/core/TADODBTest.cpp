@@ -180,6 +180,31 @@ TEST_F(TADODBTest, RunInTransactionHandsAFailedRollbackOnAndRaisesTheFirstError)
     EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
 }
 
+TEST_F(TADODBTest, TextsBindAsTheirHelperSays)
+{
+    // What each binds as, read back by the engine: its type and its text.
+    const auto stored = [&](const QVariant& value) {
+        return db.Scalar(QStringLiteral("select typeof(:v) || '|' || ifnull(:v, '-')"), {{QStringLiteral("v"), value}})
+            .toString();
+    };
+    EXPECT_EQ(stored(QString()), QStringLiteral("null|-")) << "what the helpers are for";
+    EXPECT_EQ(stored(TextParam(QString())), QStringLiteral("text|"));
+    EXPECT_EQ(stored(TextParam(QStringLiteral(""))), QStringLiteral("text|"));
+    EXPECT_EQ(stored(TextParam(QStringLiteral("A 1"))), QStringLiteral("text|A 1"));
+    EXPECT_EQ(stored(NullText()), QStringLiteral("null|-"));
+    EXPECT_EQ(stored(TextKeepingNull(QVariant(QMetaType::fromType<QString>()))), QStringLiteral("null|-"));
+    EXPECT_EQ(stored(TextKeepingNull(QVariant(QString()))), QStringLiteral("text|"));
+    EXPECT_EQ(stored(TextKeepingNull(QVariant(QStringLiteral("LSV")))), QStringLiteral("text|LSV"));
+
+    // A NULL read back finds its row again; a null text finds the empty one, not the NULL.
+    folder.Sql(QStringLiteral("insert into SCCJ(cpxh,sccj,cd) values('M2','Maker','');"));
+    const QVariant nullOrigin = db.Scalar(QStringLiteral("select cd from SCCJ where cpxh='M1'"));
+    ASSERT_TRUE(nullOrigin.isNull());
+    const QString find = QStringLiteral("select group_concat(cpxh) from SCCJ where cd is :cd");
+    EXPECT_EQ(db.Scalar(find, {{QStringLiteral("cd"), TextKeepingNull(nullOrigin)}}).toString(), QStringLiteral("M1"));
+    EXPECT_EQ(db.Scalar(find, {{QStringLiteral("cd"), TextParam(QString())}}).toString(), QStringLiteral("M2"));
+}
+
 TEST_F(TADODBTest, ConnectClosesTheSharedQuery)
 {
     ASSERT_TRUE(db.Execute(db.Query(), QStringLiteral("select * from CLLX"), {}));
