@@ -59,14 +59,15 @@ void BM_TakeNextInvoiceNumber(benchmark::State& state)
     SetProgramFolder(folder.Path());
     InitGlobals();
     for (auto _ : state) {
-        DataBase->BeginTrans();
-        TCurFPInfo cur;
-        if (!GetCurInvoice(cur) || AdvanceInvoiceNo(cur.dqhm, cur.fpdm) != 1) {
-            DataBase->RollbackTrans();
+        bool advanced = true;
+        DataBase->RunInTransaction([&] {
+            TCurFPInfo cur;
+            advanced = GetCurInvoice(cur) && AdvanceInvoiceNo(cur.dqhm, cur.fpdm) == 1;
+        });
+        if (!advanced) {
             state.SkipWithError("no roll to advance");
             break;
         }
-        DataBase->CommitTrans();
     }
     FreeGlobals();
 }

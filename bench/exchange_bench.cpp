@@ -9,6 +9,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 #include "exchange/DeclarationXml.h"
 #include "reports/TfrmExportSaleData.h"
 #include "reports/TfrmImportInvData.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
-#include <QSaveFile>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <memory>
@@ -135,10 +135,7 @@ void BM_ExportSalesFloor(benchmark::State& state)
         while (sqlite3_step(st) == SQLITE_ROW)
             for (int c = 0, n = sqlite3_column_count(st); c < n; ++c)
                 cells += sqlite3_column_bytes(st, c) + (sqlite3_column_text(st, c) != nullptr);
-        QSaveFile file(folder.File(kListName));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        file.commit();
+        SaveWholeFile(folder.File(kListName), [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
     }
     sqlite3_finalize(st);
     sqlite3_close(db);

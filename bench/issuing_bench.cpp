@@ -110,9 +110,7 @@ void BM_IssueDatabasePart(benchmark::State& state)
         Timed(state, [&] {
             if (CountIssued(f.stFPDM->text(), f.stFPHM->text()) != 0)
                 return false;
-            DataBase->BeginTrans();
-            StoreIssuedInvoice(f.SaleRow(QStringLiteral("0"), Now()));
-            DataBase->CommitTrans();
+            DataBase->RunInTransaction([&] { StoreIssuedInvoice(f.SaleRow(QStringLiteral("0"), Now())); });
             return true;
         });
         issuing.Next();

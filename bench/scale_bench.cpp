@@ -13,6 +13,7 @@
 #include "core/Globals.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 #include "exchange/DeclarationXml.h"
 #include "invoices/InvoiceStatements.h"
 #include "invoices/ListGrid.h"
@@ -33,13 +34,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QSaveFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
@@ -355,28 +356,28 @@ void BM_BlankRunFloor(benchmark::State& state)
     ResetOpenRoll();
     const qint64 roll = DataBase->Scalar(QStringLiteral("select rowid from fpkcxx where fpdm='144001900099'")).toLongLong();
     for (auto _ : state) {
-        DataBase->BeginTrans();
-        QSqlQuery insert(DataBase->Connection());
-        insert.prepare(QStringLiteral(
-            "insert into SaleDetail(kprq,fpdm,fphm,fpzt,saleName,saleAdd,saleTel,saleTaxID,saleBank,saleAcount,saleMan,kpdName) "
-            "values(:kprq,:fpdm,:fphm,:fpzt,:saleName,:saleAdd,:saleTel,:saleTaxID,:saleBank,:saleAcount,:saleMan,:kpdName)"));
-        QSqlQuery advance(DataBase->Connection());
-        advance.prepare(QStringLiteral("update fpkcxx set dqhm=:next, syfs=syfs-1 where rowid=:roll"));
-        for (int k = 1; k <= 1000; ++k) {
-            const QString no = QStringLiteral("%1").arg(k, 8, 10, QLatin1Char('0'));
-            insert.bindValue(QStringLiteral(":kprq"), DateTimeText(Now()));
-            insert.bindValue(QStringLiteral(":fpdm"), QStringLiteral("144001900099"));
-            insert.bindValue(QStringLiteral(":fphm"), no);
-            insert.bindValue(QStringLiteral(":fpzt"), QStringLiteral("1"));
-            for (const char* f : {":saleName", ":saleAdd", ":saleTel", ":saleTaxID", ":saleBank", ":saleAcount", ":saleMan"})
-                insert.bindValue(QLatin1String(f), CorpInfo.corpName);
-            insert.bindValue(QStringLiteral(":kpdName"), CorpInfo.kpdName);
-            insert.exec();
-            advance.bindValue(QStringLiteral(":next"), QStringLiteral("%1").arg(k + 1, 8, 10, QLatin1Char('0')));
-            advance.bindValue(QStringLiteral(":roll"), roll);
-            advance.exec();
-        }
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction([&] {
+            QSqlQuery insert(DataBase->Connection());
+            insert.prepare(QStringLiteral(
+                "insert into SaleDetail(kprq,fpdm,fphm,fpzt,saleName,saleAdd,saleTel,saleTaxID,saleBank,saleAcount,saleMan,kpdName) "
+                "values(:kprq,:fpdm,:fphm,:fpzt,:saleName,:saleAdd,:saleTel,:saleTaxID,:saleBank,:saleAcount,:saleMan,:kpdName)"));
+            QSqlQuery advance(DataBase->Connection());
+            advance.prepare(QStringLiteral("update fpkcxx set dqhm=:next, syfs=syfs-1 where rowid=:roll"));
+            for (int k = 1; k <= 1000; ++k) {
+                const QString no = QStringLiteral("%1").arg(k, 8, 10, QLatin1Char('0'));
+                insert.bindValue(QStringLiteral(":kprq"), DateTimeText(Now()));
+                insert.bindValue(QStringLiteral(":fpdm"), QStringLiteral("144001900099"));
+                insert.bindValue(QStringLiteral(":fphm"), no);
+                insert.bindValue(QStringLiteral(":fpzt"), QStringLiteral("1"));
+                for (const char* f : {":saleName", ":saleAdd", ":saleTel", ":saleTaxID", ":saleBank", ":saleAcount", ":saleMan"})
+                    insert.bindValue(QLatin1String(f), CorpInfo.corpName);
+                insert.bindValue(QStringLiteral(":kpdName"), CorpInfo.kpdName);
+                insert.exec();
+                advance.bindValue(QStringLiteral(":next"), QStringLiteral("%1").arg(k + 1, 8, 10, QLatin1Char('0')));
+                advance.bindValue(QStringLiteral(":roll"), roll);
+                advance.exec();
+            }
+        });
         state.PauseTiming();
         ResetOpenRoll();
         state.ResumeTiming();
@@ -469,10 +470,7 @@ void BM_ExportFloor(benchmark::State& state)
     for (auto _ : state) {
         n = Walk(QStringLiteral("select * from SaleDetail where kpdName = :point and substr(kprq,1,7) = :month"),
                  {{QStringLiteral("point"), scale::Point(e.point)}, {QStringLiteral("month"), scale::MonthKey(e.month)}});
-        QSaveFile f(c.File(QStringLiteral("floor.xml")));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        f.commit();
+        SaveWholeFile(c.File(QStringLiteral("floor.xml")), [&](QIODevice& f) { return f.write(bytes) == bytes.size(); });
     }
     state.counters["rows"] = n;
 }
@@ -606,18 +604,18 @@ void BM_ImportFloor(benchmark::State& state)
             state.SkipWithError("run BM_Export first");
             break;
         }
-        DataBase->BeginTrans();
-        QSqlQuery insert(DataBase->Connection());
-        QString marks = QStringLiteral("?");
-        for (size_t i = 1; i < stored.front().size(); ++i)
-            marks += QStringLiteral(",?");
-        insert.prepare(QStringLiteral("insert into SaleDetail values(") + marks + u')');
-        for (const auto& row : stored) {
-            for (size_t i = 0; i < row.size(); ++i)
-                insert.bindValue(int(i), row[i]);
-            insert.exec();
-        }
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction([&] {
+            QSqlQuery insert(DataBase->Connection());
+            QString marks = QStringLiteral("?");
+            for (size_t i = 1; i < stored.front().size(); ++i)
+                marks += QStringLiteral(",?");
+            insert.prepare(QStringLiteral("insert into SaleDetail values(") + marks + u')');
+            for (const auto& row : stored) {
+                for (size_t i = 0; i < row.size(); ++i)
+                    insert.bindValue(int(i), row[i]);
+                insert.exec();
+            }
+        });
     }
     state.counters["rows"] = double(stored.size());
 }

@@ -191,12 +191,7 @@ QString CurInvoiceErrorText(const QString& failure)
     if (failure.isEmpty() || !DataBase)
         return text;
     const bool readOnly = DataBase->ReadOnly();
-    try {
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("取当前发票号码错误：") + failure);
-    } catch (const ETallyraError&) {
-        // the box still tells the clerk
-    }
+    WriteLogLine(QStringLiteral("取当前发票号码错误：") + failure);
     if (readOnly)
         text += QStringLiteral("\n数据库文件只读：") + QDir::toNativeSeparators(DataBase->DatabaseFile());
     return text;

@@ -27,6 +27,23 @@ public:
     using ETallyraError::ETallyraError;
 };
 
+// One file could not be read, made or saved. Text() is the reason with the file in brackets.
+class EFileError : public EInOutError {
+public:
+    EFileError(const QString& file, const QString& reason)
+        : EInOutError(file.isEmpty() ? reason : reason + QStringLiteral("（") + file + QStringLiteral("）")),
+          m_file(file),
+          m_reason(reason)
+    {
+    }
+    QString File() const { return m_file; }
+    QString Reason() const { return m_reason; }
+
+private:
+    QString m_file;
+    QString m_reason;
+};
+
 // Start-up cannot go on (no database, no log folder).
 class EStartupError : public ETallyraError {
 public:

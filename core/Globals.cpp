@@ -75,11 +75,7 @@ void CreateMissingIndexes()
         const QString line = created ? QStringLiteral("创建索引%1").arg(QLatin1String(name))
                                      : QStringLiteral("无法创建索引%1：%2").arg(QLatin1String(name), q.lastError().text());
         q.finish();
-        try {
-            SysLog->WriteLog(line);
-        } catch (const ETallyraError&) {
-            // Start-up goes on without the line.
-        }
+        WriteLogLine(line);
     }
 }
 }  // namespace
@@ -119,16 +115,6 @@ std::optional<QString> StrictUtf8(const QByteArray& bytes)
     if (decoder.hasError())
         return std::nullopt;
     return text;
-}
-
-// A line of start-up's own; start-up goes on without it when the log cannot take it.
-void WriteStartupLog(const QString& line)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(line);
-    } catch (const ETallyraError&) {
-    }
 }
 }  // namespace
 
@@ -225,7 +211,7 @@ bool ApplyUpdateSQL()
             } else if (const std::optional<QString> gbk = FromGbk(bytesOfLine)) {
                 line = *gbk;
             } else {
-                WriteStartupLog(QStringLiteral("update.sql 第%1行既不是 UTF-8 也不是 GBK 文本，未执行").arg(number));
+                WriteLogLine(QStringLiteral("update.sql 第%1行既不是 UTF-8 也不是 GBK 文本，未执行").arg(number));
                 continue;
             }
             const QString statement = TrimBlanks(line);
@@ -242,7 +228,7 @@ bool ApplyUpdateSQL()
             DataBase->RollbackTrans();
         } catch (const ETallyraError&) {
         }
-        WriteStartupLog(QStringLiteral("update.sql 留下未结束的事务，已回滚"));
+        WriteLogLine(QStringLiteral("update.sql 留下未结束的事务，已回滚"));
     }
     // A file that stays would be run again at the next start: where it cannot be deleted it is
     // renamed out of the way, and where it cannot be renamed either the log says so.
@@ -251,8 +237,8 @@ bool ApplyUpdateSQL()
         RemoveUpdateFile(done);
         if (!RenameUpdateFile(fileName, done)) {
             StuckUpdate() = {fileName, bytes};
-            WriteStartupLog(QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
-                                           "下次启动时将再次执行"));
+            WriteLogLine(QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
+                                        "下次启动时将再次执行"));
         }
     }
     return true;
@@ -269,11 +255,11 @@ bool ImportTemplateXML()
     // database is used meanwhile.
     QString why;
     if (!Store().LoadFromXML(*PrintTpl, fileName, &why)) {
-        WriteStartupLog(QStringLiteral("PrintTemplate.xml 未导入：") + why);
+        WriteLogLine(QStringLiteral("PrintTemplate.xml 未导入：") + why);
         return false;
     }
     if (!Store().SaveToDB(*PrintTpl, *DataBase)) {
-        WriteStartupLog(QStringLiteral("PrintTemplate.xml 未导入：无法保存到数据库"));
+        WriteLogLine(QStringLiteral("PrintTemplate.xml 未导入：无法保存到数据库"));
         return false;
     }
     QFile::remove(fileName);

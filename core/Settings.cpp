@@ -3,10 +3,10 @@
 #include "Globals.h"
 #include "PubFun.h"
 #include "TextCodec.h"
+#include "WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -218,12 +218,10 @@ bool WriteIniValues(const QString& section, const QList<QPair<QString, QVariant>
     }
     for (const auto& [key, value] : values)
         ini.SetValue(section, key, value.toString());
-    QSaveFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (!ini.Write(out)) {
-        out.cancelWriting();
+    try {
+        SaveWholeFile(fileName, [&](QIODevice& out) { return ini.Write(out); });
+    } catch (const ETallyraError&) {
         return false;
     }
-    return out.commit();
+    return true;
 }

@@ -286,6 +286,30 @@ void TADODB::RollbackTrans()
         throw EDatabaseError(ErrorText(m_db.lastError()));
 }
 
+void TADODB::RunInTransaction(const std::function<void()>& work,
+                               const std::function<void(const std::exception&)>& rollbackFailed)
+{
+    BeginTrans();
+    try {
+        work();
+        CommitTrans();
+    } catch (...) {
+        try {
+            RollbackTrans();
+        } catch (const std::exception& e) {
+            if (rollbackFailed)
+                rollbackFailed(e);
+        }
+        throw;
+    }
+}
+
+QString TextParam(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
+QVariant NullText() { return QVariant(QMetaType::fromType<QString>()); }
+
+QVariant TextKeepingNull(const QVariant& value) { return value.isNull() ? NullText() : TextParam(value.toString()); }
+
 bool TADODB::Execute(QSqlQuery& q, const QString& statement, const TParams& params)
 {
     if (!q.prepare(statement)) {

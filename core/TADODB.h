@@ -15,6 +15,16 @@ class QSqlTableModel;
 
 // Named values bound into a statement (":name" -> value). Values never go into the text.
 using TParams = QVariantMap;
+// Texts for binding. Qt binds a null QString as NULL, and NULL equals nothing: the program
+// stores and compares an empty field as empty text. Each text bound says which it means.
+// Empty (null too) binds as ''.
+QString TextParam(const QString& text);
+// NULL, as a text column holds it.
+QVariant NullText();
+// A value read back from a text column, bound to find its row again: NULL stays NULL, any other
+// value binds as its text (empty as '').
+QVariant TextKeepingNull(const QVariant& value);
+
 // Result rows of OpenSQL: one inner vector per row, field values in field order; Null stays Null.
 using TRows = std::vector<std::vector<QVariant>>;
 
@@ -69,6 +79,12 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const;
+    // Runs work inside one transaction and commits it. Any exception from work or from the
+    // commit rolls the transaction back and goes on to the caller unchanged; a failed rollback
+    // goes to rollbackFailed when given (the first error is still the one raised). Refused with
+    // EDatabaseError, before work runs and leaving it alone, while a transaction is open.
+    void RunInTransaction(const std::function<void()>& work,
+                          const std::function<void(const std::exception&)>& rollbackFailed = {});
     // The statements on the connection that hold a read open: stepped, and neither run to
     // their end nor reset. While one is, the connection keeps its snapshot and no other
     // connection's write is seen. Empty when the connection is idle.

@@ -1,11 +1,14 @@
 #include "TLog.h"
 
 #include "Clock.h"
+#include "Dialogs.h"
 #include "Errors.h"
+#include "Globals.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <unistd.h>
+#include <utility>
 
 TLog::TLog(const QString& folder) : m_folder(folder)
 {
@@ -76,4 +79,16 @@ void TLog::CloseLog()
         return;
     WriteLog(QStringLiteral("file closed!"));
     m_file.close();
+}
+
+void WriteLogLine(const QString& message)
+{
+    if (!SysLog)
+        return;
+    try {
+        SysLog->WriteLog(message);
+    } catch (const ETallyraError& e) {
+        if (!std::exchange(SysLog->m_failureReported, true))
+            ShowError(e.Text());
+    }
 }

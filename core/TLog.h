@@ -19,6 +19,8 @@ public:
     static QString FileNameFor(const QString& folder, const QDate& day);
 
 private:
+    friend void WriteLogLine(const QString& message);
+
     void OpenLogFile();
     bool IsToday(const QString& name) const;
     void WriteLine(const QString& message);
@@ -27,4 +29,12 @@ private:
     QString m_folder;
     QString m_fileName;
     QFile m_file;
+    bool m_failureReported = false;  // by WriteLogLine, once for this log
 };
+
+// The program's one way to write a log line: to SysLog, nothing when there is none. A line
+// that cannot be written never undoes or hides the change it describes: the call does not
+// raise, so the caller goes on as it would have. The first failure of the log is reported
+// once, as an error box of the dialog layer (on stderr where none is installed) naming the file
+// and the reason; later failures of the same log are dropped without a word.
+void WriteLogLine(const QString& message);

@@ -6,7 +6,6 @@
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
 
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <algorithm>
 #include <charconv>
@@ -181,13 +180,6 @@ QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const Q
     if (std::optional<QByteArray> gbk = ToGbk(x.Text()))
         return *gbk;
     NotInGbk(corpName, taxId, rows);
-}
-
-void SaveFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(file.errorString());
 }
 
 void TDeclarationLines::SetFile(const QByteArray& fileBytes, const QFontMetrics& metrics)

@@ -31,10 +31,6 @@ QString DeclarationFileName(const QString& taxId, const QDate& day);
 QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const QString& reportMonth,
                           const std::vector<TDeclarationRow>& rows);
 
-// Writes bytes into a temporary file beside path that replaces path only when complete;
-// raises EInOutError.
-void SaveFileAtomically(const QString& path, const QByteArray& bytes);
-
 // A declaration file as the window shows it: decoded from GBK, one element a line, indented by
 // its depth; a line's text is made only when it is shown. No line for bytes that are not GBK.
 class TDeclarationLines : public QAbstractListModel {

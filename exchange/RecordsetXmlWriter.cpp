@@ -1,10 +1,10 @@
 #include "RecordsetXmlWriter.h"
 
 #include "RecordsetXmlText.h"
+#include "core/WholeFile.h"
 
 #include <QIODevice>
 #include <QLocale>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -219,10 +219,8 @@ void WriteRecordsetXml(QIODevice& device, const TRecordset& rs)
 
 void SaveRecordsetXmlFile(const QString& path, const TRecordset& rs)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(file.errorString());
-    WriteRecordsetXml(file, rs);  // an error leaves the temporary file to the destructor, which removes it
-    if (!file.commit())
-        throw EInOutError(file.errorString());
+    SaveWholeFile(path, [&rs](QIODevice& file) {
+        WriteRecordsetXml(file, rs);
+        return true;
+    });
 }

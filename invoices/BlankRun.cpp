@@ -12,8 +12,6 @@
 #include <QSqlQuery>
 
 namespace {
-QString Text(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
-
 void StoreNumbers(const QString& code, const QString& first, int count, const QString& state)
 {
     QSqlQuery insert(DataBase->Connection());
@@ -29,17 +27,17 @@ void StoreNumbers(const QString& code, const QString& first, int count, const QS
             throw EDatabaseError(QStringLiteral("发票代码") + code + QStringLiteral("发票号码") + no +
                                  QStringLiteral("已经存在！"));
         insert.bindValue(QStringLiteral(":kprq"), DateTimeText(Now()));
-        insert.bindValue(QStringLiteral(":fpdm"), Text(code));
+        insert.bindValue(QStringLiteral(":fpdm"), TextParam(code));
         insert.bindValue(QStringLiteral(":fphm"), no);
-        insert.bindValue(QStringLiteral(":fpzt"), Text(state));
-        insert.bindValue(QStringLiteral(":saleName"), Text(CorpInfo.corpName));
-        insert.bindValue(QStringLiteral(":saleAdd"), Text(CorpInfo.corpAdd));
-        insert.bindValue(QStringLiteral(":saleTel"), Text(CorpInfo.corpTel));
-        insert.bindValue(QStringLiteral(":saleTaxID"), Text(CorpInfo.corpTaxID));
-        insert.bindValue(QStringLiteral(":saleBank"), Text(CorpInfo.corpBank));
-        insert.bindValue(QStringLiteral(":saleAcount"), Text(CorpInfo.corpAcount));
-        insert.bindValue(QStringLiteral(":saleMan"), Text(CorpInfo.OperMan));
-        insert.bindValue(QStringLiteral(":kpdName"), Text(CorpInfo.kpdName));
+        insert.bindValue(QStringLiteral(":fpzt"), TextParam(state));
+        insert.bindValue(QStringLiteral(":saleName"), TextParam(CorpInfo.corpName));
+        insert.bindValue(QStringLiteral(":saleAdd"), TextParam(CorpInfo.corpAdd));
+        insert.bindValue(QStringLiteral(":saleTel"), TextParam(CorpInfo.corpTel));
+        insert.bindValue(QStringLiteral(":saleTaxID"), TextParam(CorpInfo.corpTaxID));
+        insert.bindValue(QStringLiteral(":saleBank"), TextParam(CorpInfo.corpBank));
+        insert.bindValue(QStringLiteral(":saleAcount"), TextParam(CorpInfo.corpAcount));
+        insert.bindValue(QStringLiteral(":saleMan"), TextParam(CorpInfo.OperMan));
+        insert.bindValue(QStringLiteral(":kpdName"), TextParam(CorpInfo.kpdName));
         if (!insert.exec())
             throw EDatabaseError(insert.lastError().text());
         if (insert.numRowsAffected() != 1)
@@ -57,18 +55,5 @@ void StoreBlankRun(const QString& code, const QString& first, int count, const Q
         throw EDatabaseError(QStringLiteral("数据库未连接"));
     // One transaction for the whole run: a run stored in part would leave the window's start
     // number behind the roll, and a second try would store those numbers twice.
-    DataBase->BeginTrans();
-    try {
-        StoreNumbers(code, first, count, state);
-        DataBase->CommitTrans();
-    } catch (...) {
-        try {
-            DataBase->RollbackTrans();
-        } catch (const ETallyraError&) {
-            // The database has given the transaction up already.
-        }
-        DataBase->Query().finish();
-        throw;
-    }
-    DataBase->Query().finish();
+    DataBase->RunInTransaction([&] { StoreNumbers(code, first, count, state); });
 }

@@ -23,8 +23,7 @@ public:
         const QString name = QStringLiteral("v%1").arg(m_params.size());
         m_sql += u':' + name;
         m_text += QuotedStr(value);
-        // Qt binds a null text as NULL, which equals nothing.
-        m_params.insert(name, value.isNull() ? QStringLiteral("") : value);
+        m_params.insert(name, TextParam(value));
         return *this;
     }
     TStatement Statement(const QString& table, const QString& order) const

@@ -3,6 +3,7 @@
 #include "TframeInput.h"
 #include "TfrmInvDetail.h"
 #include "core/Clock.h"
+#include "core/TLog.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
@@ -138,4 +139,4 @@ void TListWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TListWindow::FormClose() { WriteInvoiceLog(m_closeLine); }
+void TListWindow::FormClose() { WriteLogLine(m_closeLine); }

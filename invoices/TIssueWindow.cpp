@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 #include "core/MyType.h"
+#include "core/TLog.h"
 #include "printing/TPrintTemplate.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
@@ -89,7 +90,7 @@ void TIssueWindow::btnPrtClick()
         return;
     if (!frameInput1->SaveAndPrint(InvoiceState::Normal))
         return;
-    WriteInvoiceLog(m_kind.logPrefix + (PrintTpl ? PrintTpl->GetValueString() : QString()));
+    WriteLogLine(m_kind.logPrefix + (PrintTpl ? PrintTpl->GetValueString() : QString()));
     if (m_kind.batch)
         frameInput1->FMode = 1;
     if (!AskYesNo(QStringLiteral("开票成功，是否继续开票？？？")) || !frameInput1->InitInvoice()) {
@@ -131,7 +132,7 @@ void TIssueWindow::resizeEvent(QResizeEvent* event)
 
 void TIssueWindow::closeEvent(QCloseEvent* event)
 {
-    WriteInvoiceLog(m_kind.closeLine);
+    WriteLogLine(m_kind.closeLine);
     event->accept();
 }
 

@@ -100,22 +100,10 @@ QString NumberText(const QVariant& v)
     return ok ? QString::number(d, 'g', 15) : v.toString();
 }
 
-// Qt binds a null QString as NULL: an empty field is stored and compared as empty text.
-QString Bound(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
 
 // The Null of a stored column shows as empty text.
 QString Text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 }  // namespace
-
-void WriteInvoiceLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const std::exception&) {
-        // A log that cannot be written must not turn an issued invoice into a failure.
-    }
-}
 
 std::optional<double> ParseAmount(const QString& text)
 {
@@ -588,7 +576,7 @@ bool Clashes(const QString& column, const QString& value, const QString& kind)
 {
     const QVariant sum = DataBase->Scalar(
         QStringLiteral("select sum(fpzt-1) from saleDetail where (fpzt='0' or fpzt='2') and %1=:v").arg(column),
-        {{QStringLiteral("v"), Bound(value)}});
+        {{QStringLiteral("v"), TextParam(value)}});
     const qint64 s = sum.isNull() ? 0 : sum.toLongLong();
     if (s < 0)
         return kind == InvoiceState::Normal;
@@ -602,10 +590,10 @@ bool Clashes(const QString& column, const QString& value, const QString& kind)
 QString SaleRowsWhere(const QString& no, const QString& code, const QString* state, TParams& p)
 {
     QString where = QStringLiteral(" from SaleDetail where ");
-    p.insert(QStringLiteral("no"), Bound(no));
+    p.insert(QStringLiteral("no"), TextParam(no));
     if (state) {
         where += QStringLiteral("fpzt=:state and ");
-        p.insert(QStringLiteral("state"), Bound(*state));
+        p.insert(QStringLiteral("state"), TextParam(*state));
     }
     where += QStringLiteral("fphm=:no");
     if (!code.isEmpty()) {
@@ -665,7 +653,7 @@ bool TframeInput::IsReversed(const QString& No, const QString& Code)
     QSqlQuery q = DataBase->Run(
         QStringLiteral("select * from saleDetail where fpzt='2' and ysfphm=:no "
                        "and (ysfpdm=:code or ysfpdm='' or ysfpdm is null)"),
-        {{QStringLiteral("no"), Bound(No)}, {QStringLiteral("code"), Bound(Code)}});
+        {{QStringLiteral("no"), TextParam(No)}, {QStringLiteral("code"), TextParam(Code)}});
     return q.next();
 }
 
@@ -795,43 +783,43 @@ TParams TframeInput::SaleRow(const QString& Kind, const QDateTime& at) const
     const QString engine = edtFDJH->currentText();
     return {
         {QStringLiteral("kprq"), DateTimeText(at)},
-        {QStringLiteral("fpdm"), Bound(stFPDM->text())},
-        {QStringLiteral("fphm"), Bound(stFPHM->text())},
-        {QStringLiteral("ghdw"), Bound(edtGHDW->text())},
-        {QStringLiteral("ghdwID"), Bound(edtGHDWID->text())},
-        {QStringLiteral("cllx"), Bound(cmbCLLX->currentText())},
-        {QStringLiteral("cpxh"), Bound(cmbCPXH->currentText())},
-        {QStringLiteral("cd"), Bound(edtCD->text())},
-        {QStringLiteral("hgzhm"), Bound(edtHGZHM->text())},
-        {QStringLiteral("jkzmhm"), Bound(edtJKZMHM->text())},
-        {QStringLiteral("sjdhm"), Bound(edtSJDHM->text())},
-        {QStringLiteral("fdjhm"), TrimBlanks(engine) == kNoEngine ? QVariant(QMetaType::fromType<QString>()) : QVariant(Bound(engine))},
-        {QStringLiteral("cjhm"), Bound(edtCJHM->text())},
-        {QStringLiteral("sl"), Bound(stSL->text())},
+        {QStringLiteral("fpdm"), TextParam(stFPDM->text())},
+        {QStringLiteral("fphm"), TextParam(stFPHM->text())},
+        {QStringLiteral("ghdw"), TextParam(edtGHDW->text())},
+        {QStringLiteral("ghdwID"), TextParam(edtGHDWID->text())},
+        {QStringLiteral("cllx"), TextParam(cmbCLLX->currentText())},
+        {QStringLiteral("cpxh"), TextParam(cmbCPXH->currentText())},
+        {QStringLiteral("cd"), TextParam(edtCD->text())},
+        {QStringLiteral("hgzhm"), TextParam(edtHGZHM->text())},
+        {QStringLiteral("jkzmhm"), TextParam(edtJKZMHM->text())},
+        {QStringLiteral("sjdhm"), TextParam(edtSJDHM->text())},
+        {QStringLiteral("fdjhm"), TrimBlanks(engine) == kNoEngine ? NullText() : QVariant(TextParam(engine))},
+        {QStringLiteral("cjhm"), TextParam(edtCJHM->text())},
+        {QStringLiteral("sl"), TextParam(stSL->text())},
         {QStringLiteral("dj"), amount(edtDJ->text(), "dj")},
-        {QStringLiteral("htdh"), Bound(edtHTDH->text())},
-        {QStringLiteral("jwfy1"), Bound(edtJWFY1->text())},
+        {QStringLiteral("htdh"), TextParam(edtHTDH->text())},
+        {QStringLiteral("jwfy1"), TextParam(edtJWFY1->text())},
         {QStringLiteral("jwje1"), charge(edtJWJE1, "jwje1")},
-        {QStringLiteral("jwfy2"), Bound(edtJWFY2->text())},
+        {QStringLiteral("jwfy2"), TextParam(edtJWFY2->text())},
         {QStringLiteral("jwje2"), charge(edtJWJE2, "jwje2")},
-        {QStringLiteral("jwfy3"), Bound(edtJWFY3->text())},
+        {QStringLiteral("jwfy3"), TextParam(edtJWFY3->text())},
         {QStringLiteral("jwje3"), charge(edtJWJE3, "jwje3")},
-        {QStringLiteral("jwhjdx"), Bound(stJFJEDX->text())},
+        {QStringLiteral("jwhjdx"), TextParam(stJFJEDX->text())},
         {QStringLiteral("jwjehj"), amount(stJFJE->text(), "jwjehj")},
-        {QStringLiteral("saleName"), Bound(stXHDW->text())},
-        {QStringLiteral("saleAdd"), Bound(stDZ->text())},
-        {QStringLiteral("saleTel"), Bound(stDH->text())},
-        {QStringLiteral("saleTaxID"), Bound(CorpInfo.corpTaxID)},
-        {QStringLiteral("saleBank"), Bound(stBank->text())},
-        {QStringLiteral("saleAcount"), Bound(stZH->text())},
-        {QStringLiteral("saleMan"), Bound(stKPR->text())},
-        {QStringLiteral("skr"), Bound(edtSKR->text())},
+        {QStringLiteral("saleName"), TextParam(stXHDW->text())},
+        {QStringLiteral("saleAdd"), TextParam(stDZ->text())},
+        {QStringLiteral("saleTel"), TextParam(stDH->text())},
+        {QStringLiteral("saleTaxID"), TextParam(CorpInfo.corpTaxID)},
+        {QStringLiteral("saleBank"), TextParam(stBank->text())},
+        {QStringLiteral("saleAcount"), TextParam(stZH->text())},
+        {QStringLiteral("saleMan"), TextParam(stKPR->text())},
+        {QStringLiteral("skr"), TextParam(edtSKR->text())},
         {QStringLiteral("flag"), QStringLiteral("0")},
-        {QStringLiteral("fpzt"), Bound(Kind)},
-        {QStringLiteral("ysfpdm"), Bound(edtYSFPDM->text())},
-        {QStringLiteral("ysfphm"), Bound(edtYSFPHM->text())},
-        {QStringLiteral("sccj"), Bound(edtSCCJ->text())},
-        {QStringLiteral("kpdName"), Bound(CorpInfo.kpdName)},
+        {QStringLiteral("fpzt"), TextParam(Kind)},
+        {QStringLiteral("ysfpdm"), TextParam(edtYSFPDM->text())},
+        {QStringLiteral("ysfphm"), TextParam(edtYSFPHM->text())},
+        {QStringLiteral("sccj"), TextParam(edtSCCJ->text())},
+        {QStringLiteral("kpdName"), TextParam(CorpInfo.kpdName)},
     };
 }
 

@@ -15,7 +15,6 @@ class TEnterChain;
 class TPrintTemplate;
 
 // A line in the program's log; a log that cannot be written is not an issuing failure.
-void WriteInvoiceLog(const QString& message);
 
 // An amount as the clerk may write it: optional sign, digits, at most one '.', nothing else
 // (the C locale, whatever the user's). Blanks around it are ignored; nullopt otherwise.

@@ -5,6 +5,7 @@
 #include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "printing/PrintInvoice.h"
 #include "printing/TPrintTemplate.h"
@@ -16,7 +17,6 @@
 #include <exception>
 
 namespace {
-void Log(const QString& message) { WriteInvoiceLog(message); }
 
 // An empty field prints as empty text, never as Null (Null is "not printed").
 QString Text(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
@@ -80,18 +80,18 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
     const QString number = stFPHM->text();
     // Printing nothing, or on a number that is not one, would still use up the invoice.
     if (!PrintTpl || PrintTpl->Count() == 0) {
-        Log(QStringLiteral("开票失败：没有可用的打印模板"));
+        WriteLogLine(QStringLiteral("开票失败：没有可用的打印模板"));
         ShowError(QStringLiteral("开票失败！"));
         return false;
     }
     if (code.size() != 12 || !IsDigits(code) || number.size() != 8 || !IsDigits(number)) {
-        Log(QStringLiteral("开票失败：发票代码“%1”或发票号码“%2”不正确").arg(code, number));
+        WriteLogLine(QStringLiteral("开票失败：发票代码“%1”或发票号码“%2”不正确").arg(code, number));
         ShowError(QStringLiteral("开票失败！"));
         return false;
     }
     // Offsets or template values out of range would use up the number with the text off the sheet.
     if (const QString range = PrintRangeError(*PrintTpl, PrtOffX, PrtOffY); !range.isEmpty()) {
-        Log(QStringLiteral("开票失败：") + range);
+        WriteLogLine(QStringLiteral("开票失败：") + range);
         ShowError(QStringLiteral("开票失败！\n") + range);
         return false;
     }
@@ -99,7 +99,7 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
     try {
         page = GetPrinterPageSize();
     } catch (const std::exception& e) {
-        Log(QStringLiteral("开票失败：") + ErrorText(e));
+        WriteLogLine(QStringLiteral("开票失败：") + ErrorText(e));
         ShowError(QStringLiteral("开票失败！"));
         return false;
     }
@@ -112,45 +112,38 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
         return false;
     }
 
-    bool started = false;
     bool printed = false;
     try {
         if (CountIssued(code, number) > 0) {
             ShowWarning(QStringLiteral("此发票已经存在!"));
             return false;
         }
-        DataBase->BeginTrans();
-        started = true;
-        // One moment for the row and the paper: both carry the same date.
-        const QDateTime at = Now();
-        ShowDate(at.date());
-        StoreIssuedInvoice(SaleRow(Kind, at));
-        FillPrintValues(*PrintTpl);
-        Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation),
-                             QStringLiteral("当前要打印的发票号码是：") + number + u'\n' +
-                                 QStringLiteral("请将此发票装在打印机上，单击确定进行打印！！！"),
-                             mbOK);
-        Log(QStringLiteral("打印机的可打印区域为：%1,%2").arg(page.x()).arg(page.y()));
-        QString why;
-        if (!PrintInvoice(*PrintTpl, PrtOffX, PrtOffY, &why))
-            throw EInOutError(QStringLiteral("打印失败：") + why);
-        printed = true;
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction(
+            [&] {
+                // One moment for the row and the paper: both carry the same date.
+                const QDateTime at = Now();
+                ShowDate(at.date());
+                StoreIssuedInvoice(SaleRow(Kind, at));
+                FillPrintValues(*PrintTpl);
+                Dialogs().MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation),
+                                     QStringLiteral("当前要打印的发票号码是：") + number + u'\n' +
+                                         QStringLiteral("请将此发票装在打印机上，单击确定进行打印！！！"),
+                                     mbOK);
+                WriteLogLine(QStringLiteral("打印机的可打印区域为：%1,%2").arg(page.x()).arg(page.y()));
+                QString why;
+                if (!PrintInvoice(*PrintTpl, PrtOffX, PrtOffY, &why))
+                    throw EInOutError(QStringLiteral("打印失败：") + why);
+                printed = true;
+            },
+            [](const std::exception& r) { WriteLogLine(QStringLiteral("回滚失败：") + ErrorText(r)); });
         return true;
     } catch (const std::exception& e) {
         if (printed)
             // The sheet is out of the printer but nothing was stored: it has to be registered.
-            Log(QStringLiteral("开票失败：发票代码%1号码%2已打印但未能保存，请将该纸质发票登记作废（%3）")
+            WriteLogLine(QStringLiteral("开票失败：发票代码%1号码%2已打印但未能保存，请将该纸质发票登记作废（%3）")
                     .arg(code, number, ErrorText(e)));
         else
-            Log(QStringLiteral("开票失败：") + ErrorText(e));
-        if (started) {
-            try {
-                DataBase->RollbackTrans();
-            } catch (const std::exception& r) {
-                Log(QStringLiteral("回滚失败：") + ErrorText(r));
-            }
-        }
+            WriteLogLine(QStringLiteral("开票失败：") + ErrorText(e));
         ShowError(QStringLiteral("开票失败！"));
         return false;
     }

@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "core/MyType.h"
 #include "core/TADODB.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "printing/TPrintTemplate.h"
 #include "widgets/Guarded.h"
@@ -202,7 +203,7 @@ void TfrmCHInv::btnPrtClick()
     }
     if (!frameInput1->SaveAndPrint(InvoiceState::Negative))
         return;
-    WriteInvoiceLog(QStringLiteral("开负数票:") + (PrintTpl ? PrintTpl->GetValueString() : QString()));
+    WriteLogLine(QStringLiteral("开负数票:") + (PrintTpl ? PrintTpl->GetValueString() : QString()));
     if (!AskYesNo(QStringLiteral("开负数票成功，是否继续开票？？？")) || !frameInput1->InitInvoice()) {
         close();
         return;
@@ -249,7 +250,7 @@ void TfrmCHInv::resizeEvent(QResizeEvent* event)
 
 void TfrmCHInv::closeEvent(QCloseEvent* event)
 {
-    WriteInvoiceLog(QStringLiteral("关闭负数发票开具"));
+    WriteLogLine(QStringLiteral("关闭负数发票开具"));
     event->accept();
 }
 

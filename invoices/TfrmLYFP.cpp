@@ -26,16 +26,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// A log that cannot be written must not turn a stored receipt into a failure.
-void WriteReceiptLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const ETallyraError&) {
-    }
-}
-
 QString Trimmed(const QLineEdit* edit) { return TrimBlanks(edit->text()); }
 
 bool IsDigitsOfLength(const QString& text, int length) { return text.size() == length && IsDigits(text); }
@@ -155,7 +145,7 @@ void TfrmLYFP::showEvent(QShowEvent* event)
 
 void TfrmLYFP::closeEvent(QCloseEvent* event)
 {
-    WriteReceiptLog(QStringLiteral("关闭领用发票"));
+    WriteLogLine(QStringLiteral("关闭领用发票"));
     event->accept();
 }
 
@@ -328,39 +318,33 @@ void TfrmLYFP::SaveStock()
     try {
         if (!DataBase)
             throw EDatabaseError(QStringLiteral("数据库未连接"));
-        DataBase->BeginTrans();
-        if (cbKC->isChecked())
-            SaveLastClosingStock();
-        for (row = 0; row < rows; ++row) {
-            const int copies = StrictToInt(Cell(row, colLYFS));
-            QSqlQuery q = DataBase->Run(
-                QStringLiteral("INSERT INTO fpkcxx(\nLYRQ,FPDM,FPHMQ,FPHMZ,KCZT,DQHM,LYR,LYFS,SYFS,kpdName)\n"
-                               "VALUES(:LYRQ,:FPDM,:FPHMQ,:FPHMZ,:KCZT,:DQHM,:LYR,:LYFS,:SYFS,:kpdName)"),
-                {{QStringLiteral("LYRQ"), Cell(row, colLYRQ)},
-                 {QStringLiteral("FPDM"), Cell(row, colFPDM)},
-                 {QStringLiteral("FPHMQ"), Cell(row, colFPHMQ)},
-                 {QStringLiteral("FPHMZ"), Cell(row, colFPHMZ)},
-                 {QStringLiteral("KCZT"), RollState::Received},
-                 {QStringLiteral("DQHM"), Cell(row, colFPHMQ)},
-                 {QStringLiteral("LYR"), Cell(row, colLYR)},
-                 {QStringLiteral("LYFS"), copies},
-                 {QStringLiteral("SYFS"), copies},
-                 {QStringLiteral("kpdName"), CorpInfo.kpdName}});
-            if (q.numRowsAffected() != 1)
-                throw EDatabaseError(QStringLiteral("insert fpkcxx error!"));
-        }
-        row = rows - 1;
-        DataBase->CommitTrans();
+        DataBase->RunInTransaction([&] {
+            if (cbKC->isChecked())
+                SaveLastClosingStock();
+            for (row = 0; row < rows; ++row) {
+                const int copies = StrictToInt(Cell(row, colLYFS));
+                QSqlQuery q = DataBase->Run(
+                    QStringLiteral("INSERT INTO fpkcxx(\nLYRQ,FPDM,FPHMQ,FPHMZ,KCZT,DQHM,LYR,LYFS,SYFS,kpdName)\n"
+                                   "VALUES(:LYRQ,:FPDM,:FPHMQ,:FPHMZ,:KCZT,:DQHM,:LYR,:LYFS,:SYFS,:kpdName)"),
+                    {{QStringLiteral("LYRQ"), Cell(row, colLYRQ)},
+                     {QStringLiteral("FPDM"), Cell(row, colFPDM)},
+                     {QStringLiteral("FPHMQ"), Cell(row, colFPHMQ)},
+                     {QStringLiteral("FPHMZ"), Cell(row, colFPHMZ)},
+                     {QStringLiteral("KCZT"), RollState::Received},
+                     {QStringLiteral("DQHM"), Cell(row, colFPHMQ)},
+                     {QStringLiteral("LYR"), Cell(row, colLYR)},
+                     {QStringLiteral("LYFS"), copies},
+                     {QStringLiteral("SYFS"), copies},
+                     {QStringLiteral("kpdName"), CorpInfo.kpdName}});
+                if (q.numRowsAffected() != 1)
+                    throw EDatabaseError(QStringLiteral("insert fpkcxx error!"));
+            }
+            row = rows - 1;
+        });
     } catch (const std::exception& e) {
-        try {
-            if (DataBase)
-                DataBase->RollbackTrans();
-        } catch (const ETallyraError&) {
-            // The database has already given the transaction up.
-        }
         if (DataBase)
             DataBase->Query().finish();
-        WriteReceiptLog(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' +
+        WriteLogLine(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' +
                         Cell(row, colFPHMZ) + QStringLiteral("原因为:") + QString::fromUtf8(e.what()));
         ShowWarning(QStringLiteral("发票入库失败"));
         return;
@@ -370,7 +354,7 @@ void TfrmLYFP::SaveStock()
     ClearGrid();
     btnSave->setEnabled(true);
     btnAdd->setEnabled(true);
-    WriteReceiptLog(QStringLiteral("发票入库成功,发票号码：") + stored);
+    WriteLogLine(QStringLiteral("发票入库成功,发票号码：") + stored);
     ShowInfo(QStringLiteral("发票入库成功"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "InvoiceStatements.h"
 #include "TframeInput.h"
+#include "core/TLog.h"
 #include "widgets/Guarded.h"
 
 #include <QDateEdit>
@@ -45,7 +46,7 @@ void TfrmQryInvRec::BitBtn1Click() { QueryStock(); }
 void TfrmQryInvRec::QueryStock()
 {
     const TStatement statement = StockStatement(dtpStart->date(), dtpEnd->date());
-    WriteInvoiceLog(QStringLiteral("查询库存信息,条件为:") + statement.Text);
+    WriteLogLine(QStringLiteral("查询库存信息,条件为:") + statement.Text);
     dsInv->SetRows(ReadStatement(statement));
     FitColumnsToRowsShown();
     // The rows read are the rows counted: a count of its own could see another moment.

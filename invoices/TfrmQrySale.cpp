@@ -3,6 +3,7 @@
 #include "InvoiceStatements.h"
 #include "TframeInput.h"
 #include "core/MyType.h"
+#include "core/TLog.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
@@ -107,7 +108,7 @@ void TfrmQrySale::QuerySales()
 {
     const TStatement statement =
         SalesStatement(dtpStart->date(), dtpEnd->date(), cmbZT->currentIndex(), edtCJHM->text(), edtFPHM->text());
-    WriteInvoiceLog(QStringLiteral("查询开票记录,条件为:") + statement.Text);
+    WriteLogLine(QStringLiteral("查询开票记录,条件为:") + statement.Text);
     // The grid waits while the rows are walked, so that it paints once, at the end.
     dbgSale->setUpdatesEnabled(false);
     const auto resume = qScopeGuard([this] { dbgSale->setUpdatesEnabled(true); });

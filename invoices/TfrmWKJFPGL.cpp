@@ -6,6 +6,7 @@
 #include "core/Dialogs.h"
 #include "core/Errors.h"
 #include "core/PubFun.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
@@ -170,14 +171,14 @@ void TfrmWKJFPGL::RegisterBlankRange(const QString& State)
     try {
         StoreBlankRun(code, first, InvoiceCount(first, last), State);
     } catch (const std::exception& e) {
-        WriteInvoiceLog(run + QStringLiteral("失败！"));
-        WriteInvoiceLog(QStringLiteral("原因为:") + QString::fromUtf8(e.what()));
+        WriteLogLine(run + QStringLiteral("失败！"));
+        WriteLogLine(QStringLiteral("原因为:") + QString::fromUtf8(e.what()));
         ShowWarning(run + QStringLiteral("失败！"));
         // Nothing of the run was stored: the fields show the roll as it stands.
         LoadCurInvoice();
         return;
     }
-    WriteInvoiceLog(run + QStringLiteral("成功！"));
+    WriteLogLine(run + QStringLiteral("成功！"));
     ShowInfo(run + QStringLiteral("成功！"));
     accept();
 }
@@ -194,4 +195,4 @@ void TfrmWKJFPGL::done(int result)
     QDialog::done(result);
 }
 
-void TfrmWKJFPGL::FormClose() { WriteInvoiceLog(QStringLiteral("关闭未开具发票管理")); }
+void TfrmWKJFPGL::FormClose() { WriteLogLine(QStringLiteral("关闭未开具发票管理")); }

@@ -7,6 +7,7 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 #include "core/TADODB.h"
+#include "core/TLog.h"
 #include "widgets/Guarded.h"
 #include "widgets/InputHelpers.h"
 #include "widgets/WindowHelpers.h"
@@ -29,15 +30,6 @@ QPushButton* Button(const QString& caption, const char* name)
     auto* button = Named(new QPushButton(caption), name);
     button->setAutoDefault(false);
     return button;
-}
-
-// Qt binds a null text as NULL; a stored empty text must stay empty text.
-QVariant Bound(const QVariant& v)
-{
-    if (v.isNull())
-        return QVariant(QMetaType::fromType<QString>());
-    const QString s = v.toString();
-    return s.isNull() ? QStringLiteral("") : s;
 }
 }  // namespace
 
@@ -150,7 +142,7 @@ void TfrmYKJFPGL::btnBlankClick()
         const QDateTime issued = QDateTime::fromString(s.kprq, QString::fromLatin1(kDateTimeFormat));
         if (!issued.isValid()) {
             // A date that cannot be read (an import, say) is not guessed at.
-            WriteInvoiceLog(QStringLiteral("作废发票") + s.fphm + QStringLiteral("失败！"));
+            WriteLogLine(QStringLiteral("作废发票") + s.fphm + QStringLiteral("失败！"));
             ShowWarning(QStringLiteral("作废发票") + s.fphm + QStringLiteral("失败！"));
             continue;
         }
@@ -169,10 +161,10 @@ void TfrmYKJFPGL::VoidInvoice(const QString& fphm, const QString& fpdm, const QV
         QSqlQuery q = DataBase->Run(
             QStringLiteral("update SaleDetail set fpzt='1' where fphm=:fphm and fpdm=:fpdm  and  cjhm IS :cjhm and "
                            "kprq=:kprq"),
-            {{QStringLiteral("fphm"), Bound(fphm)},
-             {QStringLiteral("fpdm"), Bound(fpdm)},
-             {QStringLiteral("cjhm"), Bound(cjhm)},
-             {QStringLiteral("kprq"), Bound(kprq)}});
+            {{QStringLiteral("fphm"), TextParam(fphm)},
+             {QStringLiteral("fpdm"), TextParam(fpdm)},
+             {QStringLiteral("cjhm"), TextKeepingNull(cjhm)},
+             {QStringLiteral("kprq"), TextParam(kprq)}});
         changed = q.numRowsAffected();
     } catch (const std::exception&) {
         changed = 0;
@@ -180,7 +172,7 @@ void TfrmYKJFPGL::VoidInvoice(const QString& fphm, const QString& fpdm, const QV
     // An invoice the statement did not find is not voided, whatever the database said.
     const QString message =
         QStringLiteral("作废发票") + fphm + (changed > 0 ? QStringLiteral("成功！") : QStringLiteral("失败！"));
-    WriteInvoiceLog(message);
+    WriteLogLine(message);
     if (changed > 0)
         ShowInfo(message);
     else

@@ -3,10 +3,10 @@
 
 #include "core/PubFun.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 
 #include <QDomDocument>
 #include <QFile>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <limits>
@@ -273,12 +273,10 @@ bool TPrintTemplate::SaveToXML(QIODevice& device) const
 
 bool TPrintTemplate::SaveToXML(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!SaveToXML(static_cast<QIODevice&>(file))) {
-        file.cancelWriting();
+    try {
+        SaveWholeFile(fileName, [this](QIODevice& file) { return SaveToXML(file); });
+    } catch (const std::exception&) {
         return false;
     }
-    return file.commit();
+    return true;
 }

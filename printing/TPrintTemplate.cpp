@@ -79,9 +79,6 @@ QString RequiredText(const QVariant& v, const char* column)
     return v.toString();
 }
 
-// A text that was never set is stored empty: a NULL would make the template unloadable.
-QString Stored(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
-
 qint32 RequiredInt(const QVariant& v, const char* column)
 {
     bool ok = false;
@@ -143,46 +140,38 @@ bool TPrintTemplate::LoadFromDB(TADODB& db)
 bool TPrintTemplate::SaveToDB(TADODB& db)
 {
     db.Connect();
-    bool started = false;
     try {
-        db.BeginTrans();
-        started = true;
-        // A delete that fails would leave the old rows beside the new ones.
-        if (db.ExecSQL(QStringLiteral("delete from PrintTemplate")) < 0 ||
-            db.ExecSQL(QStringLiteral("delete from PrintTemplateItem")) < 0)
-            throw EDatabaseError(db.LastErrorText());
-        const int tmpNo = 1;
-        if (db.ExecSQL(QStringLiteral(
-                "insert into PrintTemplate(TmpNO, TmpDesc, TmpDetail, TmpIsDefault, PageWidth, PageHeight, PrintWay) "
-                "values(:no, :desc, :detail, :def, :w, :h, :way)"),
-                {{QStringLiteral("no"), tmpNo}, {QStringLiteral("desc"), Stored(TmpDesc)},
-                 {QStringLiteral("detail"), Stored(TmpDetail)}, {QStringLiteral("def"), Stored(TmpIsDefault)},
-                 {QStringLiteral("w"), PageWidth}, {QStringLiteral("h"), PageHeight},
-                 {QStringLiteral("way"), Stored(PrintWay)}}) != 1)
-            throw EDatabaseError(db.LastErrorText());
-        int itemNo = 0;
-        for (const TPrintDateItem& item : m_items) {
-            if (db.ExecSQL(QStringLiteral(
-                    "insert into PrintTemplateItem(ItemNo, TmpNO, ItemName, ItemMaxLength, ItemFontName, "
-                    "ItemFontSize, ItemNewLine, ItemPosY, ItemPosX, ItemDisName) "
-                    "values(:itemNo, :no, :name, :len, :font, :size, :newLine, :y, :x, :disName)"),
-                    {{QStringLiteral("itemNo"), ++itemNo}, {QStringLiteral("no"), tmpNo},
-                     {QStringLiteral("name"), Stored(item.ItemName)}, {QStringLiteral("len"), item.ItemMaxLength},
-                     {QStringLiteral("font"), Stored(item.ItemFontName)}, {QStringLiteral("size"), item.ItemFontSize},
-                     {QStringLiteral("newLine"), item.ItemNewLine}, {QStringLiteral("y"), item.ItemPosY},
-                     {QStringLiteral("x"), item.ItemPosX}, {QStringLiteral("disName"), Stored(item.ItemDisName)}}) != 1)
+        // A text that was never set is stored empty: a NULL would make the template unloadable.
+        db.RunInTransaction([&] {
+            // A delete that fails would leave the old rows beside the new ones.
+            if (db.ExecSQL(QStringLiteral("delete from PrintTemplate")) < 0 ||
+                db.ExecSQL(QStringLiteral("delete from PrintTemplateItem")) < 0)
                 throw EDatabaseError(db.LastErrorText());
-        }
-        db.CommitTrans();
+            const int tmpNo = 1;
+            if (db.ExecSQL(QStringLiteral(
+                    "insert into PrintTemplate(TmpNO, TmpDesc, TmpDetail, TmpIsDefault, PageWidth, PageHeight, PrintWay) "
+                    "values(:no, :desc, :detail, :def, :w, :h, :way)"),
+                    {{QStringLiteral("no"), tmpNo}, {QStringLiteral("desc"), TextParam(TmpDesc)},
+                     {QStringLiteral("detail"), TextParam(TmpDetail)}, {QStringLiteral("def"), TextParam(TmpIsDefault)},
+                     {QStringLiteral("w"), PageWidth}, {QStringLiteral("h"), PageHeight},
+                     {QStringLiteral("way"), TextParam(PrintWay)}}) != 1)
+                throw EDatabaseError(db.LastErrorText());
+            int itemNo = 0;
+            for (const TPrintDateItem& item : m_items) {
+                if (db.ExecSQL(QStringLiteral(
+                        "insert into PrintTemplateItem(ItemNo, TmpNO, ItemName, ItemMaxLength, ItemFontName, "
+                        "ItemFontSize, ItemNewLine, ItemPosY, ItemPosX, ItemDisName) "
+                        "values(:itemNo, :no, :name, :len, :font, :size, :newLine, :y, :x, :disName)"),
+                        {{QStringLiteral("itemNo"), ++itemNo}, {QStringLiteral("no"), tmpNo},
+                         {QStringLiteral("name"), TextParam(item.ItemName)}, {QStringLiteral("len"), item.ItemMaxLength},
+                         {QStringLiteral("font"), TextParam(item.ItemFontName)}, {QStringLiteral("size"), item.ItemFontSize},
+                         {QStringLiteral("newLine"), item.ItemNewLine}, {QStringLiteral("y"), item.ItemPosY},
+                         {QStringLiteral("x"), item.ItemPosX}, {QStringLiteral("disName"), TextParam(item.ItemDisName)}}) != 1)
+                    throw EDatabaseError(db.LastErrorText());
+            }
+        });
         return true;
     } catch (const std::exception&) {
-        if (started) {
-            try {
-                db.RollbackTrans();
-            } catch (const std::exception&) {
-                // the failure is reported by the result; nothing more can be done here
-            }
-        }
         return false;
     }
 }

@@ -35,12 +35,6 @@ bool ParseOffset(const QString& text, int& value)
     value = static_cast<int>(n);
     return true;
 }
-
-void WriteLog(const QString& line)
-{
-    if (SysLog)
-        SysLog->WriteLog(line);
-}
 }  // namespace
 
 TOffsetCheck CheckOffsets(const QString& offX, const QString& offY, int pageWidth, int pageHeight)
@@ -140,7 +134,7 @@ void TfrmAdjustPrint::FormShow()
 
 void TfrmAdjustPrint::closeEvent(QCloseEvent* event)
 {
-    Guarded([] { WriteLog(QStringLiteral("关闭打印设置窗口")); });
+    Guarded([] { WriteLogLine(QStringLiteral("关闭打印设置窗口")); });
     event->accept();
 }
 
@@ -196,13 +190,13 @@ bool TfrmAdjustPrint::SaveOffsets()
     if (!check.Ok() || !WriteIniValues(QStringLiteral("Print"), {{QStringLiteral("prtOffX"), check.offX},
                                                                   {QStringLiteral("prtOffY"), check.offY}})) {
         // The offsets in use stay: the next start would not find the new ones.
-        WriteLog(QStringLiteral("保存设置失败！"));
+        WriteLogLine(QStringLiteral("保存设置失败！"));
         ShowError(QStringLiteral("保存设置失败！"));
         return false;
     }
     PrtOffX = check.offX;
     PrtOffY = check.offY;
-    WriteLog(QStringLiteral("调整横向偏移量为:") + edtOffX->text() + QStringLiteral(",纵向偏移量为:") + edtOffY->text());
+    WriteLogLine(QStringLiteral("调整横向偏移量为:") + edtOffX->text() + QStringLiteral(",纵向偏移量为:") + edtOffY->text());
     ShowInfo(QStringLiteral("保存设置成功！"));
     return true;
 }
@@ -224,7 +218,7 @@ void TfrmAdjustPrint::btnPrtTestClick()
     static const TPrintTemplate kEmpty;
     QString error;
     if (!PrintTestPage(PrintTpl ? *PrintTpl : kEmpty, check.offX, check.offY, &error)) {
-        WriteLog(QStringLiteral("测试打印失败：") + error);
+        WriteLogLine(QStringLiteral("测试打印失败：") + error);
         ShowError(QStringLiteral("打印失败！\n") + error);
         return;
     }

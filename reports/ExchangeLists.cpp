@@ -89,8 +89,7 @@ std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to
     case TFieldKind::Text:
         break;
     }
-    const QString text = v.toString();
-    return QVariant(text.isEmpty() ? QStringLiteral("") : text);  // empty text stays text, not NULL
+    return QVariant(TextParam(v.toString()));  // empty text stays text, not NULL
 }
 
 int ColumnIndex(const std::vector<TTableColumn>& table, const char* name)
@@ -143,23 +142,6 @@ private:
     sqlite3_stmt* m_st = nullptr;
 };
 
-// Runs store inside one transaction; any error rolls it back and goes on to the caller.
-template <class F>
-void InTransaction(TADODB& db, F&& store)
-{
-    db.BeginTrans();
-    try {
-        store();
-        db.CommitTrans();
-    } catch (...) {
-        try {
-            db.RollbackTrans();
-        } catch (const ETallyraError&) {
-            // the first error is the one to report
-        }
-        throw;
-    }
-}
 }  // namespace
 
 std::vector<TTableColumn> TableColumns(TADODB& db, const QString& table)
@@ -391,7 +373,7 @@ TStoreResult StoreSales(TADODB& db, const TRecordset& file)
     // A month's list reaches pages all over the invoice table's indexes: 64 MiB of page cache
     // for the connection keeps them in memory.
     db.Run(QStringLiteral("PRAGMA cache_size = -65536"));
-    InTransaction(db, [&] {
+    db.RunInTransaction([&] {
         // One statement a row: the row is added unless its invoice is stored, also by an earlier row.
         TStatement insert(db, QStringLiteral("insert into SaleDetail select %1 where not exists "
                                              "(select 1 from SaleDetail where fpdm = ? and fphm = ?)")
@@ -423,7 +405,7 @@ TStoreResult StoreStock(TADODB& db, const TRecordset& file)
     for (const TTableColumn& c : table)
         assignments << c.name + QStringLiteral("=?");
     TStoreResult result;
-    InTransaction(db, [&] {
+    db.RunInTransaction([&] {
         // "is" lets a NULL key match a NULL, as the search of the stored rows does.
         TStatement find(db, QStringLiteral("select rowid from fpkcxx where lyrq is ? and fpdm is ? and "
                                            "fphmq is ? and fphmz is ? order by rowid limit 1"));

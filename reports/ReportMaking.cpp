@@ -33,15 +33,6 @@ QString ReportPath(const QString& folder, const QString& name)
     return file;
 }
 
-void WriteReportLog(const QString& message)
-{
-    try {
-        if (SysLog)
-            SysLog->WriteLog(message);
-    } catch (const ETallyraError&) {
-    }
-}
-
 bool ReadyToMakeReport(const QString& templateFile, const QString& reportFile)
 {
     if (!QFileInfo::exists(templateFile)) {
@@ -51,7 +42,7 @@ bool ReadyToMakeReport(const QString& templateFile, const QString& reportFile)
     if (QFileInfo::exists(reportFile)) {
         if (!AskYesNo(reportFile + QStringLiteral("已经存在，是否重新生成？？"), TMsgKind::Confirmation, mbNo))
             return false;
-        WriteReportLog(QStringLiteral("重新生成报表:") + reportFile);
+        WriteLogLine(QStringLiteral("重新生成报表:") + reportFile);
     }
     return true;
 }
@@ -59,5 +50,5 @@ bool ReadyToMakeReport(const QString& templateFile, const QString& reportFile)
 void ReportMakeFailure(const QString& message, const QString& reason, const QString& reportFile)
 {
     ShowWarning(message + reason);
-    WriteReportLog(message + reason + u' ' + reportFile);
+    WriteLogLine(message + reason + u' ' + reportFile);
 }

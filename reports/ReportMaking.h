@@ -14,7 +14,6 @@ QString FileNameFault(const QString& name);
 QString ReportPath(const QString& folder, const QString& name);
 
 // A line in the log; a log that cannot be written never turns a made report into a failure.
-void WriteReportLog(const QString& message);
 
 // Before a report is made from templateFile into reportFile: false after "模板文件不存在！"
 // when the template is missing, or when the clerk answers "否" to replacing an existing

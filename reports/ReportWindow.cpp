@@ -5,6 +5,7 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "printing/PrintInvoice.h"
 #include "widgets/Guarded.h"
@@ -98,7 +99,7 @@ bool TReportWindow::FillReport(const std::function<void()>& make)
     }
     if (made) {
         ShowInfo(QStringLiteral("成功生成") + edtRepName->text());
-        WriteReportLog(QStringLiteral("成功生成") + ReportFile);
+        WriteLogLine(QStringLiteral("成功生成") + ReportFile);
     }
     // What is on disk now: the new report, or the earlier one that a failure left alone.
     if (QFileInfo::exists(ReportFile))
@@ -123,4 +124,4 @@ void TReportWindow::btnPrtClick()
 
 void TReportWindow::BitBtn2Click() { close(); }
 
-void TReportWindow::FormClose() { WriteReportLog(m_closeLine); }
+void TReportWindow::FormClose() { WriteLogLine(m_closeLine); }

@@ -5,14 +5,11 @@
 #include "core/PubFun.h"
 #include "core/TADODB.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 #include "workbook/TWorkbook.h"
 
 #include <QDate>
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 constexpr int kFirstRow = 8;
@@ -217,7 +214,7 @@ TParams TStatementFill::Params(const TRange& range, bool code) const
               {QStringLiteral("first"), range.first},
               {QStringLiteral("last"), range.last}};
     if (code)
-        p.insert(QStringLiteral("code"), range.code.isNull() ? QString("") : range.code);
+        p.insert(QStringLiteral("code"), TextParam(range.code));
     return p;
 }
 
@@ -335,28 +332,16 @@ void FillStockStatement(TWorkbook& book, const QString& month)
 void MakeStockStatement(const QString& folder, const QString& name, const QString& month)
 {
     const QString file = ReportPath(folder, name);
-    const QString temporary = folder + u'.' + name + QStringLiteral(".tmp");
     TWorkbook book;
     book.Open(StockStatementTemplate());
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("数据库未连接"));
-    DataBase->BeginTrans();
-    try {
+    TWholeFile out(file);
+    // The statement is on disk before the stock is committed, and replaces the earlier one after.
+    DataBase->RunInTransaction([&] {
         FillStockStatement(book, month);
-        book.SaveAs(temporary);
-        DataBase->CommitTrans();
-    } catch (...) {
-        try {
-            DataBase->RollbackTrans();
-        } catch (const ETallyraError&) {
-        }
-        QFile::remove(temporary);
-        throw;
-    }
-    // QFile::rename would not replace an earlier statement.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(file).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temporary);
-        throw EWorkbookError(file, QStringLiteral("无法替换文件：") + reason);
-    }
+        book.Write(out.Device(), file);
+        out.Flush();
+    });
+    out.Commit();
 }

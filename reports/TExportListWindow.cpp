@@ -7,6 +7,7 @@
 #include "core/Dialogs.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
+#include "core/TLog.h"
 #include "exchange/RecordsetXmlWriter.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
@@ -80,7 +81,7 @@ void TExportListWindow::showEvent(QShowEvent* event)
 
 void TExportListWindow::closeEvent(QCloseEvent* event)
 {
-    WriteReportLog(ClosingLine());
+    WriteLogLine(ClosingLine());
     event->accept();
 }
 
@@ -108,7 +109,7 @@ bool TExportListWindow::PointNameFits()
     if (fault.isEmpty())
         return true;
     const QString message = QStringLiteral("开票点名称含有不能用于文件名的字符：") + fault;
-    WriteReportLog(message);
+    WriteLogLine(message);
     ShowWarning(message);
     return false;
 }
@@ -125,7 +126,7 @@ void TExportListWindow::QueryList(bool logStatement)
     m_model->SetRecordset(&m_rows);
     if (!m_rows.rows.empty()) {
         if (logStatement)
-            WriteReportLog(ListStatementLogText(m_kind, point, month));
+            WriteLogLine(ListStatementLogText(m_kind, point, month));
         btnQry->setEnabled(false);
         btnExport->setEnabled(true);
     }
@@ -165,11 +166,11 @@ void TExportListWindow::ExportList()
     try {
         SaveRecordsetXmlFile(path, m_rows);
     } catch (const ETallyraError& e) {
-        WriteReportLog(QStringLiteral("导出") + path + QStringLiteral("失败,原因为:") + e.Text());
+        WriteLogLine(QStringLiteral("导出") + path + QStringLiteral("失败,原因为:") + e.Text());
         ShowWarning(QStringLiteral("导出数据失败！！"));
         return;
     }
-    WriteReportLog(QStringLiteral("导出") + path + QStringLiteral("成功"));
+    WriteLogLine(QStringLiteral("导出") + path + QStringLiteral("成功"));
     ShowInfo(QStringLiteral("导出数据成功！！"));
     btnQry->setEnabled(true);
     btnExport->setEnabled(false);

@@ -5,6 +5,7 @@
 #include "ExchangeWindowParts.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
@@ -53,7 +54,7 @@ TImportListWindow::TImportListWindow(const TListKind& kind, const TGridColumns& 
 
 void TImportListWindow::closeEvent(QCloseEvent* event)
 {
-    WriteReportLog(QStringLiteral("关闭导入数据"));
+    WriteLogLine(QStringLiteral("关闭导入数据"));
     event->accept();
 }
 
@@ -94,7 +95,7 @@ void TImportListWindow::LoadList()
     try {
         loaded = LoadListFile(*DataBase, m_kind, path);
     } catch (const ETallyraError& e) {
-        WriteReportLog(QStringLiteral("导入") + path + QStringLiteral("失败,原因为:") + e.Text());
+        WriteLogLine(QStringLiteral("导入") + path + QStringLiteral("失败,原因为:") + e.Text());
         ShowError(QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n") + e.Text());
         return;
     }
@@ -114,7 +115,7 @@ void TImportListWindow::ListStored()
     btnImport->setEnabled(true);
     // Only now that the rows are committed: a file kept after a failure can be stored again.
     if (!QFile::remove(m_loadedFile))
-        WriteReportLog(QStringLiteral("删除") + m_loadedFile + QStringLiteral("失败"));
+        WriteLogLine(QStringLiteral("删除") + m_loadedFile + QStringLiteral("失败"));
     m_loadedFile.clear();
     edtPath->clear();
 }

@@ -4,6 +4,7 @@
 #include "ReportMaking.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
+#include "core/TLog.h"
 
 TfrmImportInvData::TfrmImportInvData(QWidget* parent)
     : TImportListWindow(StockList(), StockGridColumns(), QStringLiteral("请选择正确的库存清单文件!"), parent)
@@ -23,11 +24,11 @@ void TfrmImportInvData::SaveStock()
     try {
         StoreStock(*DataBase, Rows());
     } catch (const ETallyraError& e) {
-        WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("失败,原因为:") + e.Text());
+        WriteLogLine(QStringLiteral("保存") + path + QStringLiteral("失败,原因为:") + e.Text());
         ShowError(QStringLiteral("保存库存数据失败!\n") + e.Text());
         return;
     }
-    WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("成功!"));
+    WriteLogLine(QStringLiteral("保存") + path + QStringLiteral("成功!"));
     ShowInfo(QStringLiteral("保存库存数据成功!"));
     ListStored();
 }

@@ -4,6 +4,7 @@
 #include "ReportMaking.h"
 #include "core/Dialogs.h"
 #include "core/Globals.h"
+#include "core/TLog.h"
 
 TfrmImportSaleData::TfrmImportSaleData(QWidget* parent)
     : TImportListWindow(SaleList(), SaleGridColumns(), QStringLiteral("请选择正确的销售清单文件!"), parent)
@@ -25,13 +26,13 @@ void TfrmImportSaleData::SaveSales()
         result = StoreSales(*DataBase, Rows());
     } catch (const ETallyraError& e) {
         ShowError(QStringLiteral("保存销售数据失败!原因为:") + e.Text());
-        WriteReportLog(QStringLiteral("保存销售数据失败!"));
+        WriteLogLine(QStringLiteral("保存销售数据失败!"));
         return;
     }
-    WriteReportLog(QStringLiteral("保存") + path + QStringLiteral("成功"));
+    WriteLogLine(QStringLiteral("保存") + path + QStringLiteral("成功"));
     QString message = QStringLiteral("保存销售数据成功!");
     if (result.skipped > 0) {
-        WriteReportLog(QStringLiteral("跳过已存在的发票%1张").arg(result.skipped));
+        WriteLogLine(QStringLiteral("跳过已存在的发票%1张").arg(result.skipped));
         message += QStringLiteral("\n已存在的发票%1张，未重复保存。").arg(result.skipped);
     }
     ShowInfo(message);

@@ -7,7 +7,9 @@
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/PubFun.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
+#include "core/WholeFile.h"
 #include "exchange/DeclarationXml.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
@@ -99,19 +101,19 @@ void TfrmMKICData::btnExportClick()
         if (!AskYesNo(path + QStringLiteral("已经存在，是否重新生成？？"), TMsgKind::Confirmation, mbNo))
             return;
         // The old file stays until the new one replaces it whole.
-        WriteReportLog(QStringLiteral("重新生成报表:") + path);
+        WriteLogLine(QStringLiteral("重新生成报表:") + path);
     }
     const bool written = WriteDeclarationXml();
     ShowFile(path);
-    WriteReportLog(QStringLiteral("生成") + path + (written ? QString() : QStringLiteral("失败")));
+    WriteLogLine(QStringLiteral("生成") + path + (written ? QString() : QStringLiteral("失败")));
 }
 
 bool TfrmMKICData::WriteDeclarationXml()
 {
     try {
         const std::vector<TDeclarationRow> rows = QueryDeclarationRows(*DataBase, ReportMonth);
-        SaveFileAtomically(TrimBlanks(edtFName->text()),
-                           DeclarationXml(CorpInfo.corpName, CorpInfo.corpTaxID, ReportMonth, rows));
+        const QByteArray bytes = DeclarationXml(CorpInfo.corpName, CorpInfo.corpTaxID, ReportMonth, rows);
+        SaveWholeFile(TrimBlanks(edtFName->text()), [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
     } catch (const ETallyraError& e) {
         ShowInfo(QStringLiteral("导出数据失败！\n") + e.Text());
         return false;

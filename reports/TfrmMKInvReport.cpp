@@ -2,6 +2,7 @@
 
 #include "StockStatement.h"
 #include "core/Globals.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 
 #include <QLineEdit>
@@ -32,7 +33,7 @@ void TfrmMKInvReport::PrepareReportFile()
 void TfrmMKInvReport::btnMakeRepClick()
 {
     if (ReadyToMakeReport(StockStatementTemplate(), ReportFile) && FillStockSheet())
-        WriteReportLog(QStringLiteral("生成") + ReportFile);
+        WriteLogLine(QStringLiteral("生成") + ReportFile);
 }
 
 bool TfrmMKInvReport::FillStockSheet()

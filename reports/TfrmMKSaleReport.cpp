@@ -2,6 +2,7 @@
 
 #include "SaleList.h"
 #include "core/Globals.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 
 #include <QLineEdit>
@@ -35,7 +36,7 @@ void TfrmMKSaleReport::PrepareReportFile()
 void TfrmMKSaleReport::btnMakeRepClick()
 {
     if (ReadyToMakeReport(SaleListTemplate(), ReportFile) && FillSaleListSheet())
-        WriteReportLog(QStringLiteral("生成") + ReportFile);
+        WriteLogLine(QStringLiteral("生成") + ReportFile);
 }
 
 bool TfrmMKSaleReport::FillSaleListSheet()

@@ -7,6 +7,7 @@
 #include "core/Globals.h"
 #include "core/PubFun.h"
 #include "core/Settings.h"
+#include "core/TLog.h"
 #include "core/TextCodec.h"
 #include "widgets/Guarded.h"
 #include "widgets/WindowHelpers.h"
@@ -148,7 +149,7 @@ void TfrmRPSBSJ::MakeDiskData()
     // The next run starts in this folder.
     WriteIniValues(QStringLiteral("disk"), {{QStringLiteral("path"), TrimBlanks(edtPath->text())}});
     ShowInfo(QStringLiteral("成功生成") + edtName->text());
-    WriteReportLog(QStringLiteral("成功生成") + ReportFile);
+    WriteLogLine(QStringLiteral("成功生成") + ReportFile);
     CloseAllowed = true;
     // Closed once the handler has returned.
     QTimer::singleShot(0, this, [this] { close(); });

@@ -204,15 +204,9 @@ void TfrmBaseInfo::btnSaveClick()
     }
     LoadBaseInfo(*DataBase, CorpInfo);
     const TBaseInfo& c = CorpInfo;
-    try {
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("保存基本信息为:") +
-                             QStringList{c.corpName, c.corpAdd, c.corpTel, c.corpTaxID, c.corpBank, c.corpAcount,
-                                         c.ManageTaxID, c.OperMan, c.kpdName}
-                                 .join(u'^'));
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
-    }
+    WriteLogLine(QStringLiteral("保存基本信息为:") + QStringList{c.corpName, c.corpAdd, c.corpTel, c.corpTaxID, c.corpBank,
+                                                                c.corpAcount, c.ManageTaxID, c.OperMan, c.kpdName}
+                                                        .join(u'^'));
     ShowInfo(QStringLiteral("保存基本信息成功！"));
 }
 
@@ -226,12 +220,7 @@ void TfrmBaseInfo::closeEvent(QCloseEvent* event)
 
 void TfrmBaseInfo::FormClose()
 {
-    try {
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("关闭企业基本信息"));
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
-    }
+    WriteLogLine(QStringLiteral("关闭企业基本信息"));
     if (DataBase)
         LoadBaseInfo(*DataBase, CorpInfo);
     if (frmMain)

@@ -244,8 +244,7 @@ void TfrmCJCL::FormClose()
 {
     // Nothing may stop the window from closing: an error is reported and the close goes on.
     try {
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("关闭生产厂家维护"));
+        WriteLogLine(QStringLiteral("关闭生产厂家维护"));
         if (!DataBase)
             return;
         // Into copies first, so that a failed reload leaves the issuing windows the lists they had.
@@ -258,8 +257,7 @@ void TfrmCJCL::FormClose()
         QString text;
         for (const QString& t : CarTypeList)
             text += t + QStringLiteral("\r\n");
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("保存车辆类型:") + text);
+        WriteLogLine(QStringLiteral("保存车辆类型:") + text);
     } catch (const ETallyraError& e) {
         ShowError(e.Text());
     }

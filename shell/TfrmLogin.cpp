@@ -99,24 +99,16 @@ void TfrmLogin::BitBtnOKClick()
         EdPwd->setFocus();
         return;
     }
-    try {
-        if (typed != UserPassword) {
-            // Never the typed text: a wrong entry is most often a near miss of the password.
-            if (SysLog)
-                SysLog->WriteLog(QStringLiteral("口令错误!"));
-            ShowWarning(QStringLiteral("口令错误，请重新输入口令！"));
-            EdPwd->selectAll();
-            EdPwd->setFocus();
-            return;
-        }
-        LoginOK = 1;
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("用户登录"));
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
-        if (!LoginOK)
-            return;
+    if (typed != UserPassword) {
+        // Never the typed text: a wrong entry is most often a near miss of the password.
+        WriteLogLine(QStringLiteral("口令错误!"));
+        ShowWarning(QStringLiteral("口令错误，请重新输入口令！"));
+        EdPwd->selectAll();
+        EdPwd->setFocus();
+        return;
     }
+    LoginOK = 1;
+    WriteLogLine(QStringLiteral("用户登录"));
     accept();  // the modal result OK
 }
 

@@ -453,12 +453,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::FormClose()
 {
-    try {
-        if (SysLog)
-            SysLog->WriteLog(QStringLiteral("退出开票系统！"));
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
-    }
+    WriteLogLine(QStringLiteral("退出开票系统！"));
 }
 
 void TfrmMain::FormDestroy()
@@ -574,8 +569,8 @@ void TfrmMain::BeginOpening(QAction* action)
 {
     const TOpening& how = OpeningOf(action->objectName());
     const auto log = [&how] {
-        if (SysLog && *how.logLine)
-            SysLog->WriteLog(S(how.logLine));
+        if (*how.logLine)
+            WriteLogLine(S(how.logLine));
     };
     if (how.order == TOpenOrder::LogThenClose)
         log();

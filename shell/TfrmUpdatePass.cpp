@@ -139,12 +139,7 @@ bool TfrmUpdatePass::ChangePassword()
         return RefuseInput(QStringLiteral("旧口令输入不正确"), edtOldPass);
 
     const bool saved = SavePassword(newPass);
-    try {
-        if (SysLog)
-            SysLog->WriteLog(saved ? QStringLiteral("修改口令成功!") : QStringLiteral("修改口令失败!"));
-    } catch (const ETallyraError& e) {
-        ShowError(e.Text());
-    }
+    WriteLogLine(saved ? QStringLiteral("修改口令成功!") : QStringLiteral("修改口令失败!"));
     if (!saved)
         return RefuseInput(QStringLiteral("修改口令失败！"), edtSecPass);
     UserPassword = newPass;

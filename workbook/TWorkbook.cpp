@@ -2,10 +2,10 @@
 
 #include "WorkbookFormula.h"
 #include "WorkbookPackage.h"
+#include "core/WholeFile.h"
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -17,13 +17,6 @@
 
 // ---------------------------------------------------------------------------------------------
 // Names and numbers
-
-EWorkbookError::EWorkbookError(const QString& file, const QString& reason)
-    : ETallyraError(file.isEmpty() ? reason : reason + QStringLiteral("（") + file + QStringLiteral("）")),
-      m_file(file),
-      m_reason(reason)
-{
-}
 
 QString ColumnName(int column)
 {
@@ -1380,17 +1373,15 @@ void TWorkbook::Write(QIODevice& device, const QString& name)
 
 void TWorkbook::SaveAs(const QString& file)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        throw EWorkbookError(file, QStringLiteral("无法创建文件：") + f.errorString());
     try {
-        Write(f, file);
-    } catch (...) {
-        f.cancelWriting();
-        throw;
+        SaveWholeFile(file, [&](QIODevice& f) {
+            Write(f, file);
+            return true;
+        });
+    } catch (const EFileError& e) {
+        // The file's own failures reach the callers as the workbook's.
+        throw EWorkbookError(e.File(), e.Reason());
     }
-    if (!f.commit())
-        throw EWorkbookError(file, QStringLiteral("无法保存文件：") + f.errorString());
 }
 
 void TWorkbook::SetText(int row, int column, const QString& text)

@@ -9,15 +9,9 @@
 class QIODevice;
 
 // A workbook could not be read or written. Text() is the reason followed by the file.
-class EWorkbookError : public ETallyraError {
+class EWorkbookError : public EFileError {
 public:
-    EWorkbookError(const QString& file, const QString& reason);
-    QString File() const { return m_file; }
-    QString Reason() const { return m_reason; }
-
-private:
-    QString m_file;
-    QString m_reason;
+    using EFileError::EFileError;
 };
 
 // What a cell holds, or what its formula comes to.
@@ -95,7 +89,7 @@ public:
     // Raises EWorkbookError (not a zip, no worksheet, unreadable XML, ...).
     void Open(const QString& file);
     void Read(QIODevice& device, const QString& name);
-    // Writes the whole workbook through QSaveFile: the file is replaced only by a complete one.
+    // Writes the whole workbook through SaveWholeFile: the file is replaced only by a complete one.
     void SaveAs(const QString& file);
     void Write(QIODevice& device, const QString& name);
 

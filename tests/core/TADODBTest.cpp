@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <sqlite3.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,6 +95,114 @@ TEST_F(TADODBTest, AFailingCommitRaisesAndLeavesTheTransactionToRollBack)
     EXPECT_THROW(db.CommitTrans(), EDatabaseError);
     db.RollbackTrans();
     EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+}
+
+TEST_F(TADODBTest, RunInTransactionCommitsWhatTheWorkStored)
+{
+    db.RunInTransaction([&] { db.Run(QStringLiteral("delete from CLLX")); });
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 0);
+}
+
+TEST_F(TADODBTest, RunInTransactionRollsBackWhenTheWorkThrowsAndPassesTheErrorOn)
+{
+    try {
+        db.RunInTransaction([&] {
+            db.Run(QStringLiteral("delete from CLLX"));
+            throw EConvertError(QStringLiteral("bad number"));
+        });
+        ADD_FAILURE() << "no exception";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Text(), QStringLiteral("bad number"));
+    }
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+}
+
+TEST_F(TADODBTest, RunInTransactionRollsBackACommitTheDatabaseRefuses)
+{
+    // A deferred foreign key is checked only at COMMIT, which then fails and leaves the
+    // transaction open.
+    db.Run(QStringLiteral("PRAGMA foreign_keys = ON"));
+    db.Run(QStringLiteral("create table Parent(id integer primary key)"));
+    db.Run(QStringLiteral("create table Child(pid integer references Parent(id) deferrable initially deferred)"));
+    EXPECT_THROW(db.RunInTransaction([&] {
+        db.Run(QStringLiteral("delete from CLLX"));
+        db.Run(QStringLiteral("insert into Child values(7)"));
+    }),
+                 EDatabaseError);
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from Child")).toInt(), 0);
+    // The connection takes the next transaction.
+    db.RunInTransaction([&] { db.Run(QStringLiteral("insert into Parent values(7)")); });
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from Parent")).toInt(), 1);
+}
+
+TEST_F(TADODBTest, RunInTransactionInsideAnotherIsRefusedBeforeItsWorkRuns)
+{
+    bool innerRan = false;
+    db.RunInTransaction([&] {
+        db.Run(QStringLiteral("delete from CLLX where cllx='轿车'"));
+        EXPECT_THROW(db.RunInTransaction([&] { innerRan = true; }), EDatabaseError);
+        // The refusal left the outer transaction open.
+        EXPECT_TRUE(db.InTransaction());
+    });
+    EXPECT_FALSE(innerRan);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select cllx from CLLX")).toString(), QStringLiteral("客车"));
+
+    // Let through, the refusal rolls the outer work back whole.
+    EXPECT_THROW(db.RunInTransaction([&] {
+        db.Run(QStringLiteral("delete from CLLX"));
+        db.RunInTransaction([] {});
+    }),
+                 EDatabaseError);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 1);
+}
+
+TEST_F(TADODBTest, RunInTransactionHandsAFailedRollbackOnAndRaisesTheFirstError)
+{
+    auto* handle = static_cast<sqlite3*>(db.Handle());
+    QStringList rollbackErrors;
+    EXPECT_THROW(db.RunInTransaction(
+                     [&] {
+                         db.Run(QStringLiteral("delete from CLLX"));
+                         // From here every statement is interrupted, the ROLLBACK too.
+                         sqlite3_progress_handler(handle, 1, [](void*) { return 1; }, nullptr);
+                         throw EConvertError(QStringLiteral("first"));
+                     },
+                     [&](const std::exception& e) { rollbackErrors << QString::fromUtf8(e.what()); }),
+                 EConvertError);
+    sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+    EXPECT_EQ(rollbackErrors.size(), 1);
+    ASSERT_TRUE(db.InTransaction());
+    db.RollbackTrans();
+    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from CLLX")).toInt(), 2);
+}
+
+TEST_F(TADODBTest, TextsBindAsTheirHelperSays)
+{
+    // What each binds as, read back by the engine: its type and its text.
+    const auto stored = [&](const QVariant& value) {
+        return db.Scalar(QStringLiteral("select typeof(:v) || '|' || ifnull(:v, '-')"), {{QStringLiteral("v"), value}})
+            .toString();
+    };
+    EXPECT_EQ(stored(QString()), QStringLiteral("null|-")) << "what the helpers are for";
+    EXPECT_EQ(stored(TextParam(QString())), QStringLiteral("text|"));
+    EXPECT_EQ(stored(TextParam(QStringLiteral(""))), QStringLiteral("text|"));
+    EXPECT_EQ(stored(TextParam(QStringLiteral("A 1"))), QStringLiteral("text|A 1"));
+    EXPECT_EQ(stored(NullText()), QStringLiteral("null|-"));
+    EXPECT_EQ(stored(TextKeepingNull(QVariant(QMetaType::fromType<QString>()))), QStringLiteral("null|-"));
+    EXPECT_EQ(stored(TextKeepingNull(QVariant(QString()))), QStringLiteral("text|"));
+    EXPECT_EQ(stored(TextKeepingNull(QVariant(QStringLiteral("LSV")))), QStringLiteral("text|LSV"));
+
+    // A NULL read back finds its row again; a null text finds the empty one, not the NULL.
+    folder.Sql(QStringLiteral("insert into SCCJ(cpxh,sccj,cd) values('M2','Maker','');"));
+    const QVariant nullOrigin = db.Scalar(QStringLiteral("select cd from SCCJ where cpxh='M1'"));
+    ASSERT_TRUE(nullOrigin.isNull());
+    const QString find = QStringLiteral("select group_concat(cpxh) from SCCJ where cd is :cd");
+    EXPECT_EQ(db.Scalar(find, {{QStringLiteral("cd"), TextKeepingNull(nullOrigin)}}).toString(), QStringLiteral("M1"));
+    EXPECT_EQ(db.Scalar(find, {{QStringLiteral("cd"), TextParam(QString())}}).toString(), QStringLiteral("M2"));
 }
 
 TEST_F(TADODBTest, ConnectClosesTheSharedQuery)

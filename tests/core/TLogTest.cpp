@@ -1,6 +1,8 @@
 #include "ProgramFolder.h"
+#include "ScriptedDialogs.h"
 #include "core/Clock.h"
 #include "core/Errors.h"
+#include "core/Globals.h"
 #include "core/TLog.h"
 
 #include <QFile>
@@ -87,4 +89,32 @@ TEST(TLog, AMissingFolderOrAVanishedFileRaises)
     // The open handle still writes to the unlinked file; the next day needs a new file and fails.
     SetNow(FixedNow().addDays(1));
     EXPECT_THROW(log.WriteLog(QStringLiteral("x")), EInOutError);
+}
+
+TEST(WriteLogLine, AnUnwritableLogIsReportedOnceAndNeverRaises)
+{
+    TTestProgramFolder folder;
+    TTestContext context(folder);
+    TScriptedDialogs dialogs;
+    WriteLogLine(QStringLiteral("written"));
+    EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("written"));
+    EXPECT_TRUE(dialogs.Shown().empty());
+
+    ASSERT_TRUE(folder.BreakLog());
+    EXPECT_NO_THROW(WriteLogLine(QStringLiteral("lost 1")));
+    EXPECT_NO_THROW(WriteLogLine(QStringLiteral("lost 2")));
+    EXPECT_NO_THROW(WriteLogLine(QStringLiteral("lost 3")));
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, TMsgKind::Error);
+    EXPECT_TRUE(dialogs.Shown()[0].text.contains(SysLog->FileName())) << dialogs.Shown()[0].text.toStdString();
+}
+
+TEST(WriteLogLine, WithoutALogWritesAndShowsNothing)
+{
+    TTestProgramFolder folder;
+    TScriptedDialogs dialogs;
+    ASSERT_FALSE(SysLog);
+    EXPECT_NO_THROW(WriteLogLine(QStringLiteral("nowhere")));
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_FALSE(QFileInfo::exists(TLog::FileNameFor(LogFolder(folder), FixedNow().date())));
 }

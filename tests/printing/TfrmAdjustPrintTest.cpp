@@ -167,6 +167,23 @@ TEST_F(AdjustPrint, ASettingsFileThatCannotBeWrittenKeepsTheOffsetsInUse)
     EXPECT_FALSE(folder.LogMessages().contains(QStringLiteral("调整横向偏移量为:5,纵向偏移量为:6")));
 }
 
+TEST_F(AdjustPrint, ALogThatCannotBeWrittenKeepsTheSavedOffsetsAndIsReportedOnce)
+{
+    ASSERT_TRUE(folder.BreakLog());
+    Type(QStringLiteral("4"), QStringLiteral("-3"));
+    Click(window->btnOK);
+    // The offsets line and the close line both fail: one box for the log, then the success.
+    ASSERT_EQ(dialogs.Shown().size(), 2u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, TMsgKind::Error);
+    EXPECT_TRUE(dialogs.Shown()[0].text.contains(QStringLiteral("Log05.Log"))) << dialogs.Shown()[0].text.toStdString();
+    EXPECT_EQ(dialogs.Shown()[1].text, QStringLiteral("保存设置成功！"));
+    EXPECT_TRUE(window.isNull()) << "closed and freed";
+    EXPECT_EQ(PrtOffX, 4);
+    EXPECT_EQ(PrtOffY, -3);
+    EXPECT_EQ(Ini("prtOffX"), QStringLiteral("4"));
+    EXPECT_EQ(Ini("prtOffY"), QStringLiteral("-3"));
+}
+
 TEST_F(AdjustPrint, TestPrintShowsTheTypedOffsetsAndKeepsThemOnlyWhenAnsweredYes)
 {
     TPdfPrint pdf;

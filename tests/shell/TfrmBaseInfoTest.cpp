@@ -133,6 +133,23 @@ TEST_F(BaseInfo, TheWindowEditsTheRowWithTheLowestId)
     EXPECT_EQ(CorpInfo.corpAdd, QStringLiteral("新地址"));
 }
 
+TEST_F(BaseInfo, ALogThatCannotBeWrittenKeepsTheSavedRowAndIsReportedOnce)
+{
+    Open();
+    ASSERT_TRUE(folder.BreakLog());
+    Fill(kValues, QStringLiteral("否"));
+    form->btnSave->click();
+    form->edtAdd->setText(QStringLiteral("新地址"));
+    form->btnSave->click();
+    ASSERT_EQ(dialogs.Shown().size(), 3u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, TMsgKind::Error);
+    EXPECT_TRUE(dialogs.Shown()[0].text.contains(QStringLiteral("Log05.Log"))) << dialogs.Shown()[0].text.toStdString();
+    EXPECT_EQ(dialogs.Texts().mid(1), (QStringList{"保存基本信息成功！", "保存基本信息成功！"}));
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(Row(), QStringLiteral("某汽车销售有限公司|新地址|一店|否"));
+    EXPECT_EQ(CorpInfo.corpAdd, QStringLiteral("新地址"));
+}
+
 TEST_F(BaseInfo, AStorageFailureSaysSoLogsNothingAndKeepsTheStoredRow)
 {
     Open(CompanySql(QStringLiteral("否")) +

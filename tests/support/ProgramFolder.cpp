@@ -83,6 +83,12 @@ QStringList TTestProgramFolder::LogMessages() const
     return messages;
 }
 
+bool TTestProgramFolder::BreakLog() const
+{
+    const QString name = TLog::FileNameFor(Path() + QStringLiteral("log/"), Now().date());
+    return QFile::remove(name) && QFile::link(QStringLiteral("/dev/full"), name);
+}
+
 void TTestProgramFolder::Sql(const QString& statements) const
 {
     sqlite3* db = nullptr;

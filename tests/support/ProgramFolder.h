@@ -22,6 +22,9 @@ public:
     QByteArray ReadFile(const QString& relative) const;
     // Lines of today's log file (by the program's clock), without their time stamps.
     QStringList LogMessages() const;
+    // Today's log file made one that takes no line (a link to /dev/full, of another day): the
+    // log's next line reopens it and fails. False when the link cannot be made.
+    bool BreakLog() const;
 
     // Runs SQL directly on the database file, outside the program's connection.
     void Sql(const QString& statements) const;
