@@ -9,6 +9,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlTableModel>
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -144,6 +145,29 @@ QSqlRecord TReadRows::Record(int row) const
         record.append(field);
     }
     return record;
+}
+
+void TReadRows::Append(TReadRows&& more)
+{
+    if (&more == this || more.m_rows.empty())
+        return;
+    if (m_rows.empty() && m_fields.isEmpty())
+        m_fields = more.m_fields;
+    else if (more.m_fields != m_fields)
+        throw EDatabaseError(QStringLiteral("rows of other fields cannot be appended"));
+    m_rows.insert(m_rows.end(), more.m_rows.begin(), more.m_rows.end());
+    for (auto& block : more.m_blocks)
+        m_blocks.push_back(std::move(block));
+    // New rows go on after more's last row; the rest of this block is left unused.
+    m_next = more.m_next;
+    m_free = more.m_free;
+    more = TReadRows();
+}
+
+void TReadRows::DropTrailingFields(int n)
+{
+    // The rows keep their entries: Value never reaches past the fields.
+    m_fields.resize(std::max<qsizetype>(0, m_fields.size() - n));
 }
 
 QString StatementKind(const QString& statement) { return TrimBlanks(statement).toUpper().left(6); }

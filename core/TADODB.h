@@ -29,6 +29,11 @@ public:
     QVariant Value(int row, int column) const;
     // The whole row with its field names.
     QSqlRecord Record(int row) const;
+    // The rows of more after these; more's fields must be these fields (or these rows have none
+    // yet). Rows are moved, not copied.
+    void Append(TReadRows&& more);
+    // Forgets the last n fields: a key read along with the rows that the rows do not show.
+    void DropTrailingFields(int n);
 
 private:
     friend class TADODB;

@@ -1,5 +1,8 @@
 #include "ListGrid.h"
 
+#include "InvoiceStatements.h"
+#include "widgets/Guarded.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -7,6 +10,7 @@
 #include <QBrush>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QToolTip>
 #include <cmath>
 
@@ -60,13 +64,84 @@ QString CellText(const QVariant& value)
 }
 
 TListModel::TListModel(QList<TGridColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(std::move(columns))
+    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_idle(new QTimer(this))
 {
+    // A block each time the event queue is empty: the grid stays usable while a long list is read.
+    m_idle->setInterval(0);
+    connect(m_idle, &QTimer::timeout, this, [this] { ReadNextBlock(); });
     MapColumns();
+}
+
+TListModel::~TListModel() = default;
+
+void TListModel::StopReading()
+{
+    m_idle->stop();
+    m_read.reset();
+}
+
+int TListModel::ReadInBlocks(std::unique_ptr<TBlockRead> read)
+{
+    StopReading();
+    int count = 0;
+    TReadRows first = read->Start(count);
+    SetRows(std::move(first));
+    if (!read->Done()) {
+        m_read = std::move(read);
+        m_idle->start();
+    }
+    return count;
+}
+
+void TListModel::ReadNextBlock()
+{
+    if (!m_read) {
+        m_idle->stop();
+        return;
+    }
+    Guarded([this] {
+        try {
+            AppendRows(m_read->Next());
+        } catch (...) {
+            StopReading();
+            throw;
+        }
+        if (m_read->Done())
+            StopReading();
+    });
+}
+
+void TListModel::ReadToEnd()
+{
+    if (!m_read)
+        return;
+    // One insertion for the rest: a grid takes one large insertion quicker than many small.
+    TReadRows rest;
+    try {
+        while (!m_read->Done())
+            rest.Append(m_read->Next());
+    } catch (...) {
+        StopReading();
+        AppendRows(std::move(rest));
+        throw;
+    }
+    StopReading();
+    AppendRows(std::move(rest));
+}
+
+void TListModel::AppendRows(TReadRows rows)
+{
+    if (rows.RowCount() == 0)
+        return;
+    const int first = m_rows.RowCount();
+    beginInsertRows(QModelIndex(), first, first + rows.RowCount() - 1);
+    m_rows.Append(std::move(rows));
+    endInsertRows();
 }
 
 void TListModel::SetRows(TReadRows rows)
 {
+    StopReading();
     beginResetModel();
     m_rows = std::move(rows);
     MapColumns();
