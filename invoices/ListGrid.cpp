@@ -166,6 +166,12 @@ QVariant TListModel::Field(int row, const QString& field) const
     return c < 0 ? QVariant() : m_rows.Value(row, c);
 }
 
+QString TListModel::Text(int row, int column) const
+{
+    const int source = column >= 0 && column < int(m_source.size()) ? m_source[size_t(column)] : -1;
+    return source < 0 ? QString() : CellText(m_rows.Value(row, source));
+}
+
 int TListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.RowCount(); }
 
 int TListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
@@ -186,7 +192,7 @@ QVariant TListModel::data(const QModelIndex& index, int role) const
     if (source < 0)
         return {};
     if (role == Qt::DisplayRole)
-        return CellText(m_rows.Value(index.row(), source));
+        return Text(index.row(), index.column());
     if (role == Qt::EditRole)
         return m_rows.Value(index.row(), source);
     return {};

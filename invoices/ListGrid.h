@@ -62,6 +62,8 @@ public:
     QSqlRecord Record(int row) const;
     // A field of the row by name (Null when the query has no such field).
     QVariant Field(int row, const QString& field) const;
+    // The text a cell shows (empty when its column's field is missing).
+    QString Text(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
