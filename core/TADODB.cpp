@@ -112,6 +112,18 @@ QVariant TReadRows::Value(int row, int column) const
     }
 }
 
+std::optional<std::string_view> TReadRows::TextBytes(int row, int column) const
+{
+    if (row < 0 || column < 0 || row >= RowCount() || column >= ColumnCount())
+        return std::nullopt;
+    const char* block = m_rows[size_t(row)];
+    const quint32 entry = Read<quint32>(block + sizeof(quint32) * size_t(column));
+    if ((entry >> kKindShift) != kText)
+        return std::nullopt;
+    const char* at = block + (entry & kOffsetMask);
+    return std::string_view(at + sizeof(quint32), Read<quint32>(at));
+}
+
 char* TReadRows::NewRow(size_t size)
 {
     // Rows in blocks of 2 MiB, on huge pages where the system has them: an allocation per row,

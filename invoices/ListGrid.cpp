@@ -172,6 +172,16 @@ QString TListModel::Text(int row, int column) const
     return source < 0 ? QString() : CellText(m_rows.Value(row, source));
 }
 
+int TListModel::TextWidth(int row, int column, TTextWidths& widths) const
+{
+    const int source = column >= 0 && column < int(m_source.size()) ? m_source[size_t(column)] : -1;
+    if (source < 0)
+        return 0;
+    if (const std::optional<std::string_view> bytes = m_rows.TextBytes(row, source))
+        return widths.Width(*bytes);
+    return widths.Width(CellText(m_rows.Value(row, source)));
+}
+
 int TListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.RowCount(); }
 
 int TListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
@@ -284,6 +294,38 @@ int TTextWidths::Width(const QString& text)
         double& advance = m_advance[u];
         if (advance < 0)
             advance = m_metricsF.horizontalAdvance(c);
+        width += advance;
+    }
+    return qRound(width);
+}
+
+int TTextWidths::Width(std::string_view utf8)
+{
+    // Characters of one to three bytes decoded here; anything else (four bytes, a sequence not
+    // well formed, a character that is shaped) is measured as the text a grid shows.
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* const end = p + utf8.size();
+    double width = 0;
+    while (p < end) {
+        char32_t u = *p;
+        if (u < 0x80) {
+            ++p;
+        } else if (u >= 0xc2 && u < 0xe0 && end - p >= 2 && (p[1] & 0xc0) == 0x80) {
+            u = ((u & 0x1f) << 6) | (p[1] & 0x3f);
+            p += 2;
+        } else if (u >= 0xe0 && u < 0xf0 && end - p >= 3 && (p[1] & 0xc0) == 0x80 && (p[2] & 0xc0) == 0x80) {
+            u = ((u & 0x0f) << 12) | ((p[1] & 0x3f) << 6) | (p[2] & 0x3f);
+            p += 3;
+            if (u < 0x800)
+                return Width(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        } else {
+            return Width(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        }
+        if (!Unshaped(char16_t(u)))
+            return Width(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        double& advance = m_advance[u];
+        if (advance < 0)
+            advance = m_metricsF.horizontalAdvance(QChar(char16_t(u)));
         width += advance;
     }
     return qRound(width);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QTableView;
@@ -64,6 +65,8 @@ public:
     QVariant Field(int row, const QString& field) const;
     // The text a cell shows (empty when its column's field is missing).
     QString Text(int row, int column) const;
+    // Its width in widths' font, measured without making the text where it is stored text.
+    int TextWidth(int row, int column, class TTextWidths& widths) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -108,6 +111,8 @@ class TTextWidths {
 public:
     explicit TTextWidths(const QFont& font);
     int Width(const QString& text);
+    // The same for a text in UTF-8.
+    int Width(std::string_view utf8);
 
 private:
     QFontMetrics m_metrics;

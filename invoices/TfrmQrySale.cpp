@@ -128,7 +128,7 @@ void TfrmQrySale::MeasureRows()
     // Row by row: each row's values lie together, so the rows are walked once.
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            ColWidths[size_t(c)] = std::max(ColWidths[size_t(c)], widths.Width(dsSale->Text(r, c)));
+            ColWidths[size_t(c)] = std::max(ColWidths[size_t(c)], dsSale->TextWidth(r, c, widths));
 }
 
 void TfrmQrySale::ApplyColumnWidths()
