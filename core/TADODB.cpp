@@ -9,6 +9,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlTableModel>
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -111,6 +112,18 @@ QVariant TReadRows::Value(int row, int column) const
     }
 }
 
+std::optional<std::string_view> TReadRows::TextBytes(int row, int column) const
+{
+    if (row < 0 || column < 0 || row >= RowCount() || column >= ColumnCount())
+        return std::nullopt;
+    const char* block = m_rows[size_t(row)];
+    const quint32 entry = Read<quint32>(block + sizeof(quint32) * size_t(column));
+    if ((entry >> kKindShift) != kText)
+        return std::nullopt;
+    const char* at = block + (entry & kOffsetMask);
+    return std::string_view(at + sizeof(quint32), Read<quint32>(at));
+}
+
 char* TReadRows::NewRow(size_t size)
 {
     // Rows in blocks of 2 MiB, on huge pages where the system has them: an allocation per row,
@@ -144,6 +157,29 @@ QSqlRecord TReadRows::Record(int row) const
         record.append(field);
     }
     return record;
+}
+
+void TReadRows::Append(TReadRows&& more)
+{
+    if (&more == this || more.m_rows.empty())
+        return;
+    if (m_rows.empty() && m_fields.isEmpty())
+        m_fields = more.m_fields;
+    else if (more.m_fields != m_fields)
+        throw EDatabaseError(QStringLiteral("rows of other fields cannot be appended"));
+    m_rows.insert(m_rows.end(), more.m_rows.begin(), more.m_rows.end());
+    for (auto& block : more.m_blocks)
+        m_blocks.push_back(std::move(block));
+    // New rows go on after more's last row; the rest of this block is left unused.
+    m_next = more.m_next;
+    m_free = more.m_free;
+    more = TReadRows();
+}
+
+void TReadRows::DropTrailingFields(int n)
+{
+    // The rows keep their entries: Value never reaches past the fields.
+    m_fields.resize(std::max<qsizetype>(0, m_fields.size() - n));
 }
 
 QString StatementKind(const QString& statement) { return TrimBlanks(statement).toUpper().left(6); }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QSqlTableModel;
@@ -37,8 +38,15 @@ public:
     const QStringList& Fields() const { return m_fields; }
     int FieldIndex(const QString& field) const { return int(m_fields.indexOf(field)); }
     QVariant Value(int row, int column) const;
+    // A text value's UTF-8 bytes, held by these rows; nullopt when the value is not text.
+    std::optional<std::string_view> TextBytes(int row, int column) const;
     // The whole row with its field names.
     QSqlRecord Record(int row) const;
+    // The rows of more after these; more's fields must be these fields (or these rows have none
+    // yet). Rows are moved, not copied.
+    void Append(TReadRows&& more);
+    // Forgets the last n fields: a key read along with the rows that the rows do not show.
+    void DropTrailingFields(int n);
 
 private:
     friend class TADODB;

@@ -6,6 +6,7 @@
 #include "core/TextCodec.h"
 
 #include <QSqlQuery>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -26,11 +27,18 @@ public:
         m_params.insert(name, TextParam(value));
         return *this;
     }
-    TStatement Statement(const QString& table, const QString& order) const
+    TStatement Statement(const QString& table, const QStringList& orderColumns) const
     {
+        const QString order = QStringLiteral(" order by ") + orderColumns.join(u',');
         const QString rows = QStringLiteral("from ") + table + QStringLiteral(" where ") + m_sql;
-        return {QStringLiteral("select * ") + rows + order, m_params,
-                QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order, rows, order};
+        return {QStringLiteral("select * ") + rows + order,
+                m_params,
+                QStringLiteral("select * from ") + table + QStringLiteral(" where ") + m_text + order,
+                rows,
+                order,
+                table,
+                m_sql,
+                orderColumns};
     }
 
 private:
@@ -61,7 +69,7 @@ TStatement IssuedInvoicesStatement(const QDate& first, const QDate& last, const 
         (w << QStringLiteral(" and fphm = ")).Value(number);
     if (!TrimBlanks(vin).isEmpty())
         (w << QStringLiteral(" and cjhm = ")).Value(vin);
-    return w.Statement(QStringLiteral("SaleDetail"), QStringLiteral(" order by kprq,fpdm,fphm"));
+    return w.Statement(QStringLiteral("SaleDetail"), {QStringLiteral("kprq"), QStringLiteral("fpdm"), QStringLiteral("fphm")});
 }
 
 TStatement SalesStatement(const QDate& first, const QDate& last, int state, const QString& vin, const QString& number)
@@ -74,14 +82,14 @@ TStatement SalesStatement(const QDate& first, const QDate& last, int state, cons
         (w << QStringLiteral(" and cjhm = ")).Value(v);
     if (const QString n = TrimBlanks(number); !n.isEmpty())
         (w << QStringLiteral(" and fphm = ")).Value(n);
-    return w.Statement(QStringLiteral("SaleDetail"), QStringLiteral(" order by fpdm,fphm"));
+    return w.Statement(QStringLiteral("SaleDetail"), {QStringLiteral("fpdm"), QStringLiteral("fphm")});
 }
 
 TStatement StockStatement(const QDate& first, const QDate& last)
 {
     TWhere w;
     DayRange(w, QStringLiteral("lyrq"), first, last);
-    return w.Statement(QStringLiteral("fpkcxx"), QStringLiteral(" order by lyrq,fpdm,fphmq"));
+    return w.Statement(QStringLiteral("fpkcxx"), {QStringLiteral("lyrq"), QStringLiteral("fpdm"), QStringLiteral("fphmq")});
 }
 
 QSqlQuery OpenStatement(const TStatement& statement, bool forwardOnly)
@@ -100,6 +108,87 @@ TReadRows ReadStatement(const TStatement& statement)
     if (!DataBase)
         throw EDatabaseError(QStringLiteral("数据库未连接"));
     return DataBase->ReadRows(statement.Sql, statement.Params);
+}
+
+TBlockRead::TBlockRead(TStatement statement, int firstBlock, int block)
+    : m_statement(std::move(statement)), m_firstBlock(std::max(1, firstBlock)), m_block(std::max(1, block))
+{
+}
+
+TReadRows TBlockRead::Start(int& count)
+{
+    if (!DataBase)
+        throw EDatabaseError(QStringLiteral("数据库未连接"));
+    m_key.clear();
+    m_done = false;
+    // One read for both, so that the count line and the rows agree.
+    const bool own = !DataBase->InTransaction();
+    if (own)
+        DataBase->BeginTrans();
+    try {
+        const TReadRows counted =
+            DataBase->ReadRows(QStringLiteral("select count(*) ") + m_statement.Rows, m_statement.Params);
+        count = int(counted.Value(0, 0).toLongLong());
+        TReadRows rows = Read(m_firstBlock);
+        if (own)
+            DataBase->CommitTrans();
+        return rows;
+    } catch (...) {
+        if (own)
+            DataBase->RollbackTrans();
+        throw;
+    }
+}
+
+TReadRows TBlockRead::Next()
+{
+    if (m_done)
+        return {};
+    if (!DataBase)
+        throw EDatabaseError(QStringLiteral("数据库未连接"));
+    return Read(m_block);
+}
+
+TReadRows TBlockRead::Read(int limit)
+{
+    const QStringList& columns = m_statement.OrderColumns;
+    QString sql = QStringLiteral("select *, rowid from ") + m_statement.Table + QStringLiteral(" where ");
+    TParams params = m_statement.Params;
+    if (!m_key.isEmpty()) {
+        for (int i = 0; i < m_key.size(); ++i)
+            params.insert(QStringLiteral("k%1").arg(i), m_key[i]);
+        // The bound on the first order column comes first: the planner takes it for the range
+        // of its index rather than the statement's own, so a block starts where the last ended.
+        if (!columns.isEmpty() && !m_key[0].isNull())
+            sql += columns[0] + QStringLiteral(" >= :k0 and ");
+    }
+    sql += u'(' + m_statement.Where + u')';
+    if (!m_key.isEmpty()) {
+        // After the key in the order: NULL first, then by value; equal (IS) in a column goes on
+        // to the next one, the rowid last.
+        QString after = QStringLiteral("rowid > :k%1").arg(columns.size());
+        for (int i = int(columns.size()) - 1; i >= 0; --i) {
+            const QString c = columns[i], k = QStringLiteral(":k%1").arg(i);
+            after = u'(' + c + u'>' + k + QStringLiteral(" or (") + k + QStringLiteral(" is null and ") + c +
+                    QStringLiteral(" is not null) or (") + c + QStringLiteral(" is ") + k + QStringLiteral(" and ") +
+                    after + QStringLiteral("))");
+        }
+        sql += QStringLiteral(" and ") + after;
+    }
+    sql += QStringLiteral(" order by ") + (QStringList(columns) << QStringLiteral("rowid")).join(u',') +
+           QStringLiteral(" limit ") + QString::number(limit);
+    TReadRows rows = DataBase->ReadRows(sql, params);
+    if (rows.RowCount() < limit)
+        m_done = true;
+    if (rows.RowCount() > 0) {
+        const int last = rows.RowCount() - 1;
+        m_key.clear();
+        for (const QString& c : columns)
+            m_key << rows.Value(last, rows.FieldIndex(c));
+        m_key << rows.Value(last, rows.ColumnCount() - 1);
+    }
+    rows.DropTrailingFields(1);
+    return rows;
 }
 
 bool VoidableAt(const QDateTime& issued, const QDateTime& now)

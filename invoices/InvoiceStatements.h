@@ -14,6 +14,9 @@ struct TStatement {
     QString Text;   // the statement as the log shows it
     QString Rows;   // "from ... where ..." of Sql
     QString Order;  // " order by ..." of Sql
+    QString Table;
+    QString Where;   // the condition of Sql, values as placeholders
+    QStringList OrderColumns;  // the columns of Order, each ascending
 
     // The same rows in the same order with only these fields.
     QString SelectOf(const QStringList& fields) const
@@ -37,6 +40,29 @@ TStatement StockStatement(const QDate& first, const QDate& last);
 QSqlQuery OpenStatement(const TStatement& statement, bool forwardOnly);
 // The statement's rows read out whole, the statement let go; raises EDatabaseError.
 TReadRows ReadStatement(const TStatement& statement);
+
+// A list statement read a block at a time, each block in a short read of its own, so that no
+// read stays open between blocks. Blocks follow one another by the order columns and the
+// rowid, not by a row offset: rows another connection stores or changes between blocks never
+// make a row repeat or drop out of the rest.
+class TBlockRead {
+public:
+    TBlockRead(TStatement statement, int firstBlock, int block);
+    // The statement's row count and its first rows, both of one moment. Raises EDatabaseError.
+    TReadRows Start(int& count);
+    // The next block; none when the statement is read to its end. Raises EDatabaseError.
+    TReadRows Next();
+    bool Done() const { return m_done; }
+
+private:
+    TReadRows Read(int rows);
+
+    TStatement m_statement;
+    int m_firstBlock;
+    int m_block;
+    QVariantList m_key;  // the order columns and rowid of the last row read; empty before the first
+    bool m_done = false;
+};
 
 // Whether an invoice issued at issued may still be voided at now: the two lie less than
 // 30.4375 days apart, in either direction, whatever their calendar months.

@@ -1,5 +1,8 @@
 #include "ListGrid.h"
 
+#include "InvoiceStatements.h"
+#include "widgets/Guarded.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -7,6 +10,7 @@
 #include <QBrush>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QToolTip>
 #include <cmath>
 
@@ -60,13 +64,84 @@ QString CellText(const QVariant& value)
 }
 
 TListModel::TListModel(QList<TGridColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(std::move(columns))
+    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_idle(new QTimer(this))
 {
+    // A block each time the event queue is empty: the grid stays usable while a long list is read.
+    m_idle->setInterval(0);
+    connect(m_idle, &QTimer::timeout, this, [this] { ReadNextBlock(); });
     MapColumns();
+}
+
+TListModel::~TListModel() = default;
+
+void TListModel::StopReading()
+{
+    m_idle->stop();
+    m_read.reset();
+}
+
+int TListModel::ReadInBlocks(std::unique_ptr<TBlockRead> read)
+{
+    StopReading();
+    int count = 0;
+    TReadRows first = read->Start(count);
+    SetRows(std::move(first));
+    if (!read->Done()) {
+        m_read = std::move(read);
+        m_idle->start();
+    }
+    return count;
+}
+
+void TListModel::ReadNextBlock()
+{
+    if (!m_read) {
+        m_idle->stop();
+        return;
+    }
+    Guarded([this] {
+        try {
+            AppendRows(m_read->Next());
+        } catch (...) {
+            StopReading();
+            throw;
+        }
+        if (m_read->Done())
+            StopReading();
+    });
+}
+
+void TListModel::ReadToEnd()
+{
+    if (!m_read)
+        return;
+    // One insertion for the rest: a grid takes one large insertion quicker than many small.
+    TReadRows rest;
+    try {
+        while (!m_read->Done())
+            rest.Append(m_read->Next());
+    } catch (...) {
+        StopReading();
+        AppendRows(std::move(rest));
+        throw;
+    }
+    StopReading();
+    AppendRows(std::move(rest));
+}
+
+void TListModel::AppendRows(TReadRows rows)
+{
+    if (rows.RowCount() == 0)
+        return;
+    const int first = m_rows.RowCount();
+    beginInsertRows(QModelIndex(), first, first + rows.RowCount() - 1);
+    m_rows.Append(std::move(rows));
+    endInsertRows();
 }
 
 void TListModel::SetRows(TReadRows rows)
 {
+    StopReading();
     beginResetModel();
     m_rows = std::move(rows);
     MapColumns();
@@ -91,6 +166,22 @@ QVariant TListModel::Field(int row, const QString& field) const
     return c < 0 ? QVariant() : m_rows.Value(row, c);
 }
 
+QString TListModel::Text(int row, int column) const
+{
+    const int source = column >= 0 && column < int(m_source.size()) ? m_source[size_t(column)] : -1;
+    return source < 0 ? QString() : CellText(m_rows.Value(row, source));
+}
+
+int TListModel::TextWidth(int row, int column, TTextWidths& widths) const
+{
+    const int source = column >= 0 && column < int(m_source.size()) ? m_source[size_t(column)] : -1;
+    if (source < 0)
+        return 0;
+    if (const std::optional<std::string_view> bytes = m_rows.TextBytes(row, source))
+        return widths.Width(*bytes);
+    return widths.Width(CellText(m_rows.Value(row, source)));
+}
+
 int TListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.RowCount(); }
 
 int TListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
@@ -111,7 +202,7 @@ QVariant TListModel::data(const QModelIndex& index, int role) const
     if (source < 0)
         return {};
     if (role == Qt::DisplayRole)
-        return CellText(m_rows.Value(index.row(), source));
+        return Text(index.row(), index.column());
     if (role == Qt::EditRole)
         return m_rows.Value(index.row(), source);
     return {};
@@ -203,6 +294,38 @@ int TTextWidths::Width(const QString& text)
         double& advance = m_advance[u];
         if (advance < 0)
             advance = m_metricsF.horizontalAdvance(c);
+        width += advance;
+    }
+    return qRound(width);
+}
+
+int TTextWidths::Width(std::string_view utf8)
+{
+    // Characters of one to three bytes decoded here; anything else (four bytes, a sequence not
+    // well formed, a character that is shaped) is measured as the text a grid shows.
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* const end = p + utf8.size();
+    double width = 0;
+    while (p < end) {
+        char32_t u = *p;
+        if (u < 0x80) {
+            ++p;
+        } else if (u >= 0xc2 && u < 0xe0 && end - p >= 2 && (p[1] & 0xc0) == 0x80) {
+            u = ((u & 0x1f) << 6) | (p[1] & 0x3f);
+            p += 2;
+        } else if (u >= 0xe0 && u < 0xf0 && end - p >= 3 && (p[1] & 0xc0) == 0x80 && (p[2] & 0xc0) == 0x80) {
+            u = ((u & 0x0f) << 12) | ((p[1] & 0x3f) << 6) | (p[2] & 0x3f);
+            p += 3;
+            if (u < 0x800)
+                return Width(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        } else {
+            return Width(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        }
+        if (!Unshaped(char16_t(u)))
+            return Width(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        double& advance = m_advance[u];
+        if (advance < 0)
+            advance = m_metricsF.horizontalAdvance(QChar(char16_t(u)));
         width += advance;
     }
     return qRound(width);

@@ -8,10 +8,14 @@
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QTableView;
+class QTimer;
+class TBlockRead;
 
 // A column of a list grid: the field it shows and its title (empty: the field's name shows).
 struct TGridColumn {
@@ -39,18 +43,30 @@ class TListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     TListModel(QList<TGridColumn> columns, QObject* parent);
+    ~TListModel() override;
 
     // The colours of a row in a state; nullopt keeps the grid's own.
     std::function<std::optional<TRowColours>(const QString& state)> RowColours;
 
-    // Shows the rows (every field of the query); Clear shows none.
+    // Shows the rows (every field of the query); Clear shows none. Either ends a reading.
     void SetRows(TReadRows rows);
     void Clear();
+    // Shows the first block of read now and returns the count of its rows; the rest follows a
+    // block at a time while the program is idle. Raises EDatabaseError.
+    int ReadInBlocks(std::unique_ptr<TBlockRead> read);
+    // Reads now what is left unread, so that an action on the listed rows meets every one of
+    // them. Raises EDatabaseError (the reading ends; the rows read stay).
+    void ReadToEnd();
+    bool Reading() const { return m_read != nullptr; }
     const QList<TGridColumn>& Columns() const { return m_columns; }
     // The whole stored row behind a grid row (every field of the query).
     QSqlRecord Record(int row) const;
     // A field of the row by name (Null when the query has no such field).
     QVariant Field(int row, const QString& field) const;
+    // The text a cell shows (empty when its column's field is missing).
+    QString Text(int row, int column) const;
+    // Its width in widths' font, measured without making the text where it is stored text.
+    int TextWidth(int row, int column, class TTextWidths& widths) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -60,8 +76,13 @@ public:
 
 private:
     void MapColumns();
+    void ReadNextBlock();
+    void AppendRows(TReadRows rows);
+    void StopReading();
 
     QList<TGridColumn> m_columns;
+    std::unique_ptr<TBlockRead> m_read;  // the list still being read; null when whole
+    QTimer* m_idle;
     TReadRows m_rows;
     std::vector<int> m_source;  // field of each column, -1 when missing
     int m_state = -1;           // field of fpzt
@@ -90,6 +111,8 @@ class TTextWidths {
 public:
     explicit TTextWidths(const QFont& font);
     int Width(const QString& text);
+    // The same for a text in UTF-8.
+    int Width(std::string_view utf8);
 
 private:
     QFontMetrics m_metrics;

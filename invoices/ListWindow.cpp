@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTableView>
@@ -57,6 +58,8 @@ TListWindow::TListWindow(const TKind& kind, QWidget* parent) : QWidget(parent), 
     TTextWidths widths(dbgSale->font());
     for (int c = 0; c < kind.columns.size(); ++c)
         dbgSale->setColumnWidth(c, ColumnWidth(0, widths.Width(m_list->headerData(c, Qt::Horizontal).toString())));
+    // Select-all takes every row of the list, so the rows not yet read are read first.
+    dbgSale->installEventFilter(this);
     for (QScrollBar* bar : {dbgSale->verticalScrollBar(), dbgSale->horizontalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, this, [this] { WidenToRowsInView(); });
         connect(bar, &QScrollBar::rangeChanged, this, [this] { WidenToRowsInView(); });
@@ -82,6 +85,7 @@ void TListWindow::ShowThisMonth()
 
 void TListWindow::ShowCurrentInvoice()
 {
+    m_list->ReadToEnd();
     const int row = dbgSale->currentIndex().row();
     if (m_list->rowCount() == 0 || row < 0)
         return;
@@ -120,6 +124,15 @@ void TListWindow::WidenToRowsInView(bool fresh)
         const int title = widths.Width(m_list->headerData(c, Qt::Horizontal).toString());
         dbgSale->setColumnWidth(c, std::min(ColumnWidth(widest, title), std::max(cap, ColumnWidth(0, title))));
     }
+}
+
+bool TListWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == dbgSale && m_list && m_list->Reading() &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll))
+        Guarded([this] { m_list->ReadToEnd(); });
+    return QWidget::eventFilter(watched, event);
 }
 
 void TListWindow::showEvent(QShowEvent* event)

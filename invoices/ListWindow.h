@@ -48,6 +48,7 @@ protected:
     // Rows that come into view later widen their columns; the next query starts anew.
     void FitColumnsToRowsShown();
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -123,9 +123,11 @@ void TfrmQrySale::MeasureRows()
 {
     TTextWidths widths(dbgSale->font());
     const int rows = dsSale->rowCount();
-    for (int c = 0; c < int(ColWidths.size()) && c < dsSale->columnCount(); ++c)
-        for (int r = 0; r < rows; ++r)
-            ColWidths[c] = std::max(ColWidths[c], widths.Width(dsSale->index(r, c).data(Qt::DisplayRole).toString()));
+    const int columns = std::min(int(ColWidths.size()), dsSale->columnCount());
+    // Row by row: each row's values lie together, so the rows are walked once.
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            ColWidths[size_t(c)] = std::max(ColWidths[size_t(c)], dsSale->TextWidth(r, c, widths));
 }
 
 void TfrmQrySale::ApplyColumnWidths()

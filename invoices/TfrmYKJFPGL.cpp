@@ -103,14 +103,15 @@ void TfrmYKJFPGL::QueryInvoices()
 {
     const TStatement statement = IssuedInvoicesStatement(dtpStart->date(), dtpEnd->date(), edtFPHM->text(),
                                                          edtCJHM->text(), CorpInfo.kpdName);
-    dsSale->SetRows(ReadStatement(statement));
+    // The first rows show at once, counted in the same read; the rest follow while idle.
+    const int count = dsSale->ReadInBlocks(std::make_unique<TBlockRead>(statement, kFirstRows, kRowsPerBlock));
     FitColumnsToRowsShown();
-    // The rows read are the rows counted: a count of its own could see another moment.
-    Panel3->setText(QStringLiteral("   共查询到：") + QString::number(dsSale->rowCount()) + QStringLiteral("条记录"));
+    Panel3->setText(QStringLiteral("   共查询到：") + QString::number(count) + QStringLiteral("条记录"));
 }
 
 void TfrmYKJFPGL::btnBlankClick()
 {
+    dsSale->ReadToEnd();
     if (dsSale->rowCount() == 0) {
         ShowWarning(QStringLiteral("没有要作废的发票！"));
         return;

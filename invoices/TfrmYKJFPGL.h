@@ -18,6 +18,9 @@ public:
     QPushButton* btnBlank;
     QPushButton* btnClose;
     TListModel* dsSale = nullptr;  // the window's own query with the grid's columns
+    // A list shows its first rows at once and reads the rest in blocks while idle.
+    static constexpr int kFirstRows = 1000;
+    static constexpr int kRowsPerBlock = 5000;
 
     void FormCreate();
     void FormShow() override;

@@ -281,6 +281,39 @@ TEST_F(TADODBTest, RowsReadOutWholeHoldWhatAQueryGives)
     EXPECT_THROW(db.ReadRows(QStringLiteral("select :a, :b"), {{QStringLiteral("a"), 1}}), EDatabaseError);
 }
 
+// Reads appended one to another hold every row in order with its values, after the reads
+// they came from are gone; rows of other fields are refused; a dropped key field is not shown.
+TEST_F(TADODBTest, RowsOfSeveralReadsAppendInOrder)
+{
+    const QString numbers = QStringLiteral(
+        "with recursive n(i) as (select :from union all select i+1 from n where i < :to) "
+        "select i, 'v'||i as t, i*0.5 as r, rowid_ from (select i, -i as rowid_ from n where i <= :to)");
+    TReadRows all;
+    EXPECT_EQ(all.ColumnCount(), 0);
+    for (int from = 1; from <= 60000; from += 20000) {
+        TReadRows part = db.ReadRows(numbers, {{QStringLiteral("from"), from}, {QStringLiteral("to"), from + 19999}});
+        part.DropTrailingFields(1);
+        ASSERT_EQ(part.Fields(), (QStringList{"i", "t", "r"}));
+        EXPECT_FALSE(part.Value(0, 3).isValid()) << "the dropped field";
+        all.Append(std::move(part));
+        EXPECT_EQ(part.RowCount(), 0);
+    }
+    // An empty read of the same fields adds nothing.
+    TReadRows none = db.ReadRows(numbers, {{QStringLiteral("from"), 2}, {QStringLiteral("to"), 1}});
+    none.DropTrailingFields(1);
+    all.Append(std::move(none));
+    ASSERT_EQ(all.RowCount(), 60000);
+    EXPECT_EQ(all.Fields(), (QStringList{"i", "t", "r"}));
+    for (int row : {0, 19999, 20000, 39999, 40000, 59999}) {
+        EXPECT_EQ(all.Value(row, 0).toLongLong(), row + 1) << row;
+        EXPECT_EQ(all.Value(row, 1).toString(), QStringLiteral("v%1").arg(row + 1)) << row;
+        EXPECT_EQ(all.Value(row, 2).toDouble(), (row + 1) * 0.5) << row;
+    }
+    EXPECT_THROW(all.Append(db.ReadRows(QStringLiteral("select cllx from CLLX"))), EDatabaseError);
+    EXPECT_EQ(all.RowCount(), 60000);
+    EXPECT_TRUE(ConnectionIdle(folder, db));
+}
+
 TEST(TADODBConnect, NeverCreatesAMissingFileAndRefusesNonDatabases)
 {
     TTestProgramFolder folder(false);

@@ -29,6 +29,26 @@ TEST(TextWidths, EveryTextAsWideAsTheGridDrawsIt)
         EXPECT_EQ(widths.Width(QString::fromUtf8(text)), metrics.horizontalAdvance(QString::fromUtf8(text))) << text;
 }
 
+// Texts measured from their UTF-8 bytes as the text a grid shows: well formed or not, shaped
+// or not, characters beyond 16 bits.
+TEST(TextWidths, UtfEightTextsAsWideAsTheTextsShown)
+{
+    QTableView grid;
+    QFont font = grid.font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    TTextWidths widths(font);
+    TTextWidths fresh(font);
+    for (const std::string text : {std::string(), std::string("00001001"), std::string("广州某某贸易有限公司"),
+                                   std::string("RMB捌万圆整 ÄÖ"), std::string("《机动车》（注）"), std::string("شركة 12"),
+                                   std::string("e\u0301"), std::string("\xf0\x9f\x9a\x97车"), std::string("a\xc3"),
+                                   std::string("\xc0\xafx"), std::string("\xe0\x80\xaf"), std::string("\xed\xa0\x80"),
+                                   std::string("\xe5\xb9"), std::string("\xff\xfe"), std::string("x\0y", 3)}) {
+        const int shown = fresh.Width(QString::fromUtf8(text.data(), qsizetype(text.size())));
+        EXPECT_EQ(widths.Width(std::string_view(text)), shown) << text;
+        EXPECT_EQ(widths.Width(std::string_view(text)), shown) << text << " measured again";
+    }
+}
+
 class InvoiceQueries : public ManagementTest {
 protected:
     void SetUp() override { Start(); }

@@ -344,4 +344,119 @@ TEST_F(IssuedInvoices, CtrlAAndVoidActOnEveryRowOfALongList)
     EXPECT_EQ(DbValue(QStringLiteral("select count(*) from SaleDetail where fpzt='1'")).toInt(), 300);
     EXPECT_EQ(w->dsSale->rowCount(), 0);
 }
+
+// A list longer than its first block: the count line and the first rows at once, the rest while
+// idle, with no read held between blocks; rows a second connection stores meanwhile are listed
+// once, in order, when they lie after the rows read.
+TEST_F(IssuedInvoices, ALongListShowsItsFirstRowsAtOnceAndTheRestWhileIdle)
+{
+    const int total = TfrmYKJFPGL::kFirstRows + TfrmYKJFPGL::kRowsPerBlock + 500;
+    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                              "select '2026-03-02 09:00:00','%2',printf('%08d',i*2),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+                   .arg(total)
+                   .arg(QString::fromLatin1(kCode)));
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：%1条记录").arg(total));
+    EXPECT_EQ(w->dsSale->rowCount(), TfrmYKJFPGL::kFirstRows);
+    EXPECT_TRUE(w->dsSale->Reading());
+    EXPECT_TRUE(ConnectionIdle(folder)) << "the first rows shown";
+    // One number among those read, one among those not yet read.
+    folder.Sql(QStringLiteral("insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) values"
+                              "('2026-03-02 09:00:00','%1','00000003','早','LVINa',80000,'0','总部'),"
+                              "('2026-03-02 09:00:00','%1','%2','晚','LVINb',80000,'0','总部');")
+                   .arg(QString::fromLatin1(kCode))
+                   .arg(QString::number(2 * total - 1).rightJustified(8, u'0')));
+    // Each block, as it is shown, has let go of its read.
+    QList<int> shown;
+    QObject::connect(w->dsSale, &QAbstractItemModel::rowsInserted, w, [&](const QModelIndex&, int first, int last) {
+        EXPECT_TRUE(ConnectionIdle(folder)) << "rows " << first << "-" << last << " shown";
+        shown << last - first + 1;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->dsSale->Reading(); }));
+    EXPECT_EQ(shown, (QList<int>{TfrmYKJFPGL::kRowsPerBlock, 501}));
+    EXPECT_TRUE(ConnectionIdle(folder));
+    ASSERT_EQ(w->dsSale->rowCount(), total + 1);
+    QStringList expected;
+    for (int i = 1; i <= total; ++i) {
+        expected << QString::number(i * 2).rightJustified(8, u'0');
+        if (i == total - 1)
+            expected << QString::number(2 * total - 1).rightJustified(8, u'0');
+    }
+    EXPECT_EQ(Column(w->dbgSale, 2), expected);
+    EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：%1条记录").arg(total)) << "the count of the moment of the query";
+}
+
+// Ctrl+A on a list partly read reads the rest first: "作废" then voids every row of it.
+TEST_F(IssuedInvoices, CtrlAOnAListPartlyReadTakesEveryRow)
+{
+    const int total = TfrmYKJFPGL::kFirstRows + 20;
+    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                              "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+                   .arg(total)
+                   .arg(QString::fromLatin1(kCode)));
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    ASSERT_EQ(w->dsSale->rowCount(), TfrmYKJFPGL::kFirstRows);
+    ASSERT_TRUE(w->dsSale->Reading());
+    ClickRow(w->dbgSale, 0);
+    QTest::keyClick(w->dbgSale, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(w->dsSale->Reading());
+    EXPECT_EQ(w->dsSale->rowCount(), total);
+    EXPECT_EQ(w->dbgSale->selectionModel()->selectedRows().size(), total);
+    EXPECT_TRUE(ConnectionIdle(folder));
+    dialogs.Clear();
+    for (int i = 0; i < total; ++i) {
+        dialogs.Answer(mbYes);
+        dialogs.Answer(mbOK);
+    }
+    w->btnBlank->click();
+    EXPECT_EQ(dialogs.Texts().size(), 2 * total);
+    EXPECT_EQ(DbValue(QStringLiteral("select count(*) from SaleDetail where fpzt='1'")).toInt(), total);
+    EXPECT_EQ(w->dsSale->rowCount(), 0);
+}
+
+// "作废" with rows selected while the list is partly read, "清除", and a new query: none acts on
+// a list half read, and the reading of a list cleared or replaced stops.
+TEST_F(IssuedInvoices, ClearingOrQueryingAgainStopsTheReadingOfAList)
+{
+    const int total = TfrmYKJFPGL::kFirstRows + 300;
+    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                              "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+                   .arg(total)
+                   .arg(QString::fromLatin1(kCode)));
+    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    ASSERT_NE(w, nullptr);
+    w->btnQry->click();
+    ASSERT_TRUE(w->dsSale->Reading());
+    w->btnClear->click();
+    EXPECT_FALSE(w->dsSale->Reading());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->dsSale->rowCount(), 0);
+
+    w->btnQry->click();
+    ASSERT_TRUE(w->dsSale->Reading());
+    w->edtFPHM->setText(QStringLiteral("00000007"));
+    w->btnQry->click();
+    EXPECT_FALSE(w->dsSale->Reading());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Column(w->dbgSale, 2), QStringList{"00000007"});
+
+    // One row selected, then "作废" answered No: the list is read whole first and listed again.
+    w->edtFPHM->clear();
+    w->btnQry->click();
+    ASSERT_TRUE(w->dsSale->Reading());
+    ClickRow(w->dbgSale, 5);
+    dialogs.Clear();
+    dialogs.Answer(mbNo);
+    w->btnBlank->click();
+    EXPECT_EQ(dialogs.Texts().size(), 1);
+    EXPECT_EQ(DbValue(QStringLiteral("select count(*) from SaleDetail where fpzt='1'")).toInt(), 0);
+    EXPECT_TRUE(ConnectionIdle(folder));
+}
 }  // namespace
