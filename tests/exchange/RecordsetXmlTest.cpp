@@ -207,6 +207,13 @@ QString Refusal(const QByteArray& bytes, const TRecordsetLimits& limits = {})
     return Reason([&] { ReadRecordsetXml(bytes, limits); });
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's redzones and quarantine hold memory of their own: peaks are not the reader's.
+constexpr bool kPeaksMeasured = false;
+#else
+constexpr bool kPeaksMeasured = true;
+#endif
+
 // Peak resident memory since the last call, in bytes; each call starts a new peak.
 qint64 PeakSinceLast()
 {
@@ -345,7 +352,8 @@ TEST(RecordsetReader, EmptyRowsTakeNoValuePerColumnAndTheHostileFileIsRefusedByI
     EXPECT_EQ(rs.fields.size(), 2000u);
     EXPECT_EQ(rs.rows.size(), 40000u);
     EXPECT_TRUE(rs.rows.Value(39999, 1999).isNull());
-    EXPECT_LT(PeakSinceLast(), 8 * QFileInfo(hostile).size() + 50'000'000);
+    if (kPeaksMeasured)
+        EXPECT_LT(PeakSinceLast(), 8 * QFileInfo(hostile).size() + 50'000'000);
 }
 
 TEST(RecordsetReader, PeakMemoryStaysUnderEightTimesTheFileSize)
@@ -357,7 +365,8 @@ TEST(RecordsetReader, PeakMemoryStaysUnderEightTimesTheFileSize)
         PeakSinceLast();
         const TRecordset rs = LoadRecordsetXmlFile(file);
         const qint64 peak = PeakSinceLast();
-        EXPECT_LT(peak, 8 * size + 50'000'000) << size;
+        if (kPeaksMeasured)
+            EXPECT_LT(peak, 8 * size + 50'000'000) << size;
         EXPECT_GE(rs.rows.size(), 20000u);
         EXPECT_EQ(rs.rows.Value(rs.rows.size() - 1, 14), QVariant(0.1));
     }
