@@ -239,8 +239,7 @@ bool TXmlScanner::Fill()
     if (m_first) {
         m_first = false;
         if (raw.substr(0, 2) == "\xff\xfe" || raw.substr(0, 2) == "\xfe\xff") {
-            m_utf16LE = raw[0] == '\xff';
-            m_utf16 = QStringDecoder(m_utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+            m_utf16 = QStringDecoder(raw[0] == '\xff' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
             raw.remove_prefix(2);
         } else if (raw.substr(0, 3) == "\xef\xbb\xbf") {
             raw.remove_prefix(3);
@@ -248,15 +247,25 @@ bool TXmlScanner::Fill()
     }
     if (got == 0) {
         m_eof = true;
-        // A high surrogate still held at the end meets a space and shows as an error.
-        if (m_utf16 && ((m_read % 2) != 0 || (m_utf16->decode(QByteArrayView(m_utf16LE ? " \0" : "\0 ", 2)), m_utf16->hasError())))
+        if (m_utf16 && ((m_read % 2) != 0 || m_highSurrogate != 0))
             throw EXmlFormat(QStringLiteral("不是UTF-16文本"));
         CheckUtf8(reinterpret_cast<const unsigned char*>(m_buf.data()) + m_checked, m_buf.size() - m_checked, true);
         m_checked = m_buf.size();
         return false;
     }
     if (m_utf16) {
-        const QString text = m_utf16->decode(QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())));
+        QString text = m_utf16->decode(QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())));
+        if (m_highSurrogate != 0)
+            text.prepend(QChar(std::exchange(m_highSurrogate, 0)));
+        // The decoder passes unpaired surrogates on, which UTF-8 cannot carry; a pair the read
+        // splits waits for its second half.
+        if (!text.isEmpty() && text.back().isHighSurrogate()) {
+            m_highSurrogate = text.back().unicode();
+            text.chop(1);
+        }
+        for (qsizetype c = 0; c < text.size(); ++c)
+            if (text[c].isSurrogate() && !(text[c].isHighSurrogate() && c + 1 < text.size() && text[++c].isLowSurrogate()))
+                throw EXmlFormat(QStringLiteral("不是UTF-16文本"));
         if (m_utf16->hasError())
             throw EXmlFormat(QStringLiteral("不是UTF-16文本"));
         m_buf += text.toStdString();

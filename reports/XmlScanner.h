@@ -112,7 +112,7 @@ private:
     bool m_triedAtEnd = false;
     bool m_started = false;  // past the first token, where alone a declaration may stand
     std::optional<QStringDecoder> m_utf16;
-    bool m_utf16LE = false;
+    char16_t m_highSurrogate = 0;  // the first half of a pair the last read split
     std::vector<char> m_raw;
 
     std::vector<TOpen> m_open;

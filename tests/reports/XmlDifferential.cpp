@@ -107,6 +107,14 @@ bool DeclaresOtherEncoding(const QByteArray& bytes)
     return m.hasMatch() && !m.captured(1).startsWith(QStringLiteral("utf-"), Qt::CaseInsensitive);
 }
 
+bool HasUnpairedSurrogate(const QString& text)
+{
+    for (qsizetype c = 0; c < text.size(); ++c)
+        if (text[c].isSurrogate() && !(text[c].isHighSurrogate() && c + 1 < text.size() && text[++c].isLowSurrogate()))
+            return true;
+    return false;
+}
+
 // The document as text, decoded as either reader would, for the checks above.
 QString Decoded(const QByteArray& bytes)
 {
@@ -250,6 +258,9 @@ QString XmlDisagreement(const QByteArray& bytes)
         if (utf8.hasError())
             return {};
     }
+    // - QXmlStreamReader passes an unpaired surrogate of UTF-16 on, where XML has no such character;
+    if (!scanned.wellFormed && qt.wellFormed && scanned.error.startsWith(QStringLiteral("不是UTF-16文本")) && HasUnpairedSurrogate(Decoded(bytes)))
+        return {};
     // - it takes a declaration's version, encoding and standalone once each and in that order;
     if (!scanned.wellFormed && qt.wellFormed && DeclarationOutOfOrder(bytes))
         return {};
