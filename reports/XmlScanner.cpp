@@ -239,7 +239,9 @@ bool TXmlScanner::Fill()
     if (m_first) {
         m_first = false;
         if (raw.substr(0, 2) == "\xff\xfe" || raw.substr(0, 2) == "\xfe\xff") {
-            m_utf16 = QStringDecoder(raw[0] == '\xff' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+            // The mark is taken off here; a second one is text, which the decoder must not drop.
+            m_utf16 = QStringDecoder(raw[0] == '\xff' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                                     QStringDecoder::Flag::ConvertInitialBom);
             raw.remove_prefix(2);
         } else if (raw.substr(0, 3) == "\xef\xbb\xbf") {
             raw.remove_prefix(3);
@@ -352,7 +354,10 @@ void TXmlScanner::Split(std::string_view name, std::string_view& prefix, std::st
     }
     prefix = name.substr(0, colon);
     local = name.substr(colon + 1);
-    if (prefix.empty() || local.empty() || local.find(':') != std::string_view::npos)
+    // The local part must start as a name does: not with a digit, '-', '.' or a combining mark.
+    const auto first = local.empty() ? 0 : static_cast<unsigned char>(local[0]);
+    if (prefix.empty() || local.empty() || local.find(':') != std::string_view::npos ||
+        (first < 0x80 ? !IsNameStart(first) : !IsWideNameChar(Utf8At(local.data()).first, true)))
         Fail(QStringLiteral("名称无效：") + Text(name));
 }
 

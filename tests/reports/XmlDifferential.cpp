@@ -37,12 +37,14 @@ bool IsNcName(const QString& name)
     return !chars.isEmpty();
 }
 
+QString Decoded(const QByteArray& bytes);
+
 // The names of a declaration, in order, where it repeats one or has them out of order.
 bool DeclarationOutOfOrder(const QByteArray& bytes)
 {
     static const QRegularExpression declaration(QStringLiteral("^<\\?xml\\s([^?]*)\\?>"));
     static const QRegularExpression pseudo(QStringLiteral("([A-Za-z]+)\\s*="));
-    const QRegularExpressionMatch m = declaration.match(QString::fromLatin1(bytes.left(300)));
+    const QRegularExpressionMatch m = declaration.match(Decoded(bytes.left(600)));
     if (!m.hasMatch())
         return false;
     const QStringList order = {QStringLiteral("version"), QStringLiteral("encoding"), QStringLiteral("standalone")};
@@ -211,6 +213,9 @@ TXmlReading ReadWithQt(const QByteArray& bytes)
         case QXmlStreamReader::Characters:
             if (depth > 0)
                 text += x.text();
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            r.badName = r.badName || !IsNcName(x.processingInstructionTarget().toString());
             break;
         case QXmlStreamReader::EntityReference:
             // Undeclared without a DTD: no conforming reading of the document.

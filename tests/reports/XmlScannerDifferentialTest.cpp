@@ -289,6 +289,7 @@ TEST(XmlScannerDifferential, FoundDisagreementsStayMended)
         {"<r><?Xml y?></r>", false},
         {"<r><?a:b?></r>", false},
         {"<r><?xml-x data?></r>", true},
+        {"<r><?p\xc2\x80?></r>", false},
         {"<r>a]]>b</r>", false},
         {"<r a=']]>'/>", true},
         {"<r>&#x1;</r>", false},
@@ -314,6 +315,13 @@ TEST(XmlScannerDifferential, FoundDisagreementsStayMended)
         {QByteArray("\xff\xfe<\0r\0>\0\x00\xd8<\0/\0r\0>\0", 18), false},
         {QByteArray("\xff\xfe<\0r\0>\0\x3d\xd8\x00\xde<\0/\0r\0>\0", 20), true},
         {QByteArray("\xff\xfe<\0r\0/\0>\0 \0", 12), true},
+        {QByteArray("\xff\xfe\xff\xfe<\0r\0/\0>\0", 12), false},
+        {"\xef\xbb\xbf\xef\xbb\xbf<r/>", false},
+        {"<a:r xmlns:a='u:1'><a:0/></a:r>", false},
+        {"<r xmlns:a='u:1' a:.x='1'/>", false},
+        {"<r xmlns:dt='u:1' dt:4ype='x'/>", false},
+        {"<r xmlns:a='u:1' a:x.-0='1'/>", true},
+        {"\xef\xbb\xbf<?xml version='1.0' standalone='yes' standalone='yes'?><r/>", false},
     };
     for (const auto& [input, wellFormed] : cases) {
         SCOPED_TRACE(Shown(input));
