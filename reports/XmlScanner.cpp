@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -303,29 +304,36 @@ bool TXmlScanner::StartsWith(size_t i, std::string_view what) const
 
 size_t TXmlScanner::Name(size_t i) const
 {
+    // ASCII names are the rule: a table decides them; past ASCII the character is decoded.
+    static const auto ascii = [] {
+        std::array<bool, 256> t{};
+        for (int c = 0; c < 0x80; ++c)
+            t[static_cast<size_t>(c)] = IsNameChar(static_cast<unsigned char>(c));
+        return t;
+    }();
     const char* p = m_buf.data() + i;
     for (bool start = true;; start = false) {
         const auto c = static_cast<unsigned char>(start ? At(i) : *p);
         if (c < 0x80) {
-            if (start ? IsNameStart(c) : IsNameChar(c)) {
+            if (start ? !IsNameStart(c) : !ascii[c])
+                break;
+            ++p;
+            while (ascii[static_cast<unsigned char>(*p)])
                 ++p;
-                continue;
-            }
-        } else {
-            // Checked UTF-8 but for a sequence the buffer cuts short.
-            const size_t length = c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4;
-            if (static_cast<size_t>(p - m_buf.data()) + length > m_checked)
-                throw TNeedMore{};
-            const auto [wide, size] = Utf8At(p);
-            if (IsWideNameChar(wide, start)) {
-                p += size;
-                continue;
-            }
+            continue;
         }
-        if (start)
-            Fail(QStringLiteral("名称无效"));
-        return End(p);
+        // Checked UTF-8 but for a sequence the buffer cuts short.
+        const size_t length = c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4;
+        if (static_cast<size_t>(p - m_buf.data()) + length > m_checked)
+            throw TNeedMore{};
+        const auto [wide, size] = Utf8At(p);
+        if (!IsWideNameChar(wide, start))
+            break;
+        p += size;
     }
+    if (p == m_buf.data() + i)
+        Fail(QStringLiteral("名称无效"));
+    return End(p);
 }
 
 size_t TXmlScanner::Blanks(size_t i) const
