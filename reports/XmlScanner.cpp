@@ -173,6 +173,7 @@ TXmlScanner::TToken TXmlScanner::Next()
                 return TToken::Eof;
             }
             std::optional<TToken> t = Token();
+            m_started = true;
             if (t)
                 return *t;
         } catch (const TNeedMore&) {
@@ -484,7 +485,7 @@ void TXmlScanner::Declaration(std::string_view body) const
 std::optional<TXmlScanner::TToken> TXmlScanner::Token()
 {
     const size_t i = m_pos;
-    const bool first = !std::exchange(m_started, true);
+    const bool first = !m_started;
     if (m_buf[i] != '<')
         return Characters(i);
     const char next = At(i + 1);

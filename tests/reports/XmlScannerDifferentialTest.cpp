@@ -343,7 +343,7 @@ TEST(XmlScannerDifferential, LineEndsInTextAndNamespacesAreNormalisedButValuesKe
     EXPECT_EQ(ns.events[1], (TXmlEvent{'n', QStringLiteral("p"), QStringLiteral("u: x y")}));
     EXPECT_EQ(ns.events[2], (TXmlEvent{'@', QStringLiteral("{}a"), QStringLiteral("u:\tx\r\ny")}));
     EXPECT_EQ(ns.events[3], (TXmlEvent{'<', QStringLiteral("{u: x y}e"), {}}));
-    for (const QByteArray doc : {QByteArray("<r>a\r\nb\rc<![CDATA[d\r\ne]]>&#13;</r>"), QByteArray("<r xmlns:p='u:\tx\r\ny' a='u:\tx\r\ny'><p:e/></r>")})
+    for (const QByteArray& doc : {QByteArray("<r>a\r\nb\rc<![CDATA[d\r\ne]]>&#13;</r>"), QByteArray("<r xmlns:p='u:\tx\r\ny' a='u:\tx\r\ny'><p:e/></r>")})
         EXPECT_EQ(XmlDisagreement(doc), QString());
 }
 
@@ -357,7 +357,33 @@ TEST(XmlScannerDifferential, KnownDifferencesAreTheOnesDescribed)
     EXPECT_EQ(controls.events[1].value, QStringLiteral("x\x01y\r\nz"));
     EXPECT_FALSE(ReadWithScanner("<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>").wellFormed);
     EXPECT_FALSE(ReadWithScanner("<?xml version='1.0' encoding='ISO-8859-1'?><r>abc</r>").wellFormed);
-    for (const QByteArray doc : {QByteArray("<r a='x\x01y\r\nz'/>"), QByteArray("<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>"),
+    for (const QByteArray& doc : {QByteArray("<r a='x\x01y\r\nz'/>"), QByteArray("<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>"),
                                  QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?><r>abc</r>"), QByteArray("<r a\x80='1'/>")})
         EXPECT_EQ(XmlDisagreement(doc), QString()) << Shown(doc);
+}
+
+// The scanner reads a megabyte at a time: a name or a surrogate pair the read cuts is read whole.
+TEST(XmlScannerDifferential, NamesAndSurrogatePairsCutByAReadAreReadWhole)
+{
+    constexpr qsizetype kRead = qsizetype(1) << 20;
+    // "中" from the last byte of the first read on.
+    const QByteArray head = "<r><!--";
+    const QByteArray utf8 = head + QByteArray(kRead - 1 - head.size() - 5, 'x') + "--><x\xe4\xb8\xad\xe6\x96\x87 a='1'/></r>";
+    ASSERT_EQ(utf8.mid(kRead - 1, 3), QByteArray("\xe4\xb8\xad"));
+    const TXmlReading named = ReadWithScanner(utf8);
+    ASSERT_TRUE(named.wellFormed) << named.error.toStdString();
+    ASSERT_EQ(named.events.size(), 5u);
+    EXPECT_EQ(named.events[1].name, QStringLiteral("{}x中文"));
+    EXPECT_EQ(XmlDisagreement(utf8), QString());
+
+    // U+1F600 in UTF-16LE, its high half the last unit of the first read.
+    const QString text = QString(kRead / 2 - 5, u'a') + QStringLiteral("😀");
+    QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const QByteArray wide = utf16.encode(QStringLiteral("<r>") + text + QStringLiteral("</r>"));
+    ASSERT_EQ(wide.mid(kRead - 2, 4), QByteArray("\x3d\xd8\x00\xde", 4));
+    const TXmlReading paired = ReadWithScanner(wide);
+    ASSERT_TRUE(paired.wellFormed) << paired.error.toStdString();
+    ASSERT_EQ(paired.events.size(), 3u);
+    EXPECT_EQ(paired.events[1].value, text);
+    EXPECT_EQ(XmlDisagreement(wide), QString());
 }
