@@ -251,7 +251,7 @@ QString XmlDisagreement(const QByteArray& bytes)
     if (scanned.wellFormed != qt.wellFormed && HasRawControl(Decoded(bytes)))
         return {};
     // - QXmlStreamReader takes names with characters no XML name holds, and refuses some that
-    //   the fifth edition of XML allows (it keeps older tables);
+    //   the fifth edition of XML 1.0 allows;
     if (!scanned.wellFormed && qt.wellFormed && qt.badName)
         return {};
     if (scanned.wellFormed && !qt.wellFormed && !scanned.badName && qt.error.startsWith(QStringLiteral("Invalid XML name")))
