@@ -471,11 +471,12 @@ void TXmlScanner::Declaration(std::string_view body) const
         Fail(QStringLiteral("XML声明无效"));
     if (const std::optional<std::string_view> encoding = pseudo("encoding")) {
         // Only what the bytes are: UTF-8, or UTF-16 after its mark.
-        const bool utf16 = SameLetters(encoding->substr(0, 6), "utf-16") && (encoding->size() == 6 || SameLetters(*encoding, "utf-16le") || SameLetters(*encoding, "utf-16be"));
+        const bool utf16 = SameLetters(*encoding, "utf-16") || SameLetters(*encoding, "utf-16le") || SameLetters(*encoding, "utf-16be");
         if (m_utf16 ? !utf16 : !SameLetters(*encoding, "utf-8"))
             throw EXmlFormat(QStringLiteral("不支持的编码：") + Text(*encoding));
     }
-    if (const std::optional<std::string_view> standalone = pseudo("standalone"); standalone && *standalone != "yes" && *standalone != "no")
+    const std::optional<std::string_view> standalone = pseudo("standalone");
+    if (standalone && *standalone != "yes" && *standalone != "no")
         Fail(QStringLiteral("XML声明无效"));
     blanks();
     if (k != body.size())
@@ -669,7 +670,8 @@ TXmlScanner::TToken TXmlScanner::StartTag(size_t i)
             refuse(QStringLiteral("前缀") + Text(a.prefix) + QStringLiteral("没有声明"));
         // Two prefixes of one namespace make the same attribute.
         for (size_t b = 0; b < n; ++b)
-            if (m_attrs[b].local == a.local && !m_attrs[b].prefix.empty() && m_attrs[b].prefix != "xmlns" && NamespaceOf(m_attrs[b].prefix) == ns)
+            if (m_attrs[b].local == a.local && !m_attrs[b].prefix.empty() && m_attrs[b].prefix != "xmlns" &&
+                NamespaceOf(m_attrs[b].prefix) == ns)
                 refuse(QStringLiteral("属性") + Text(a.name) + QStringLiteral("重复"));
     }
 

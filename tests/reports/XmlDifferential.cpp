@@ -264,7 +264,8 @@ QString XmlDisagreement(const QByteArray& bytes)
             return {};
     }
     // - QXmlStreamReader passes an unpaired surrogate of UTF-16 on, where XML has no such character;
-    if (!scanned.wellFormed && qt.wellFormed && scanned.error.startsWith(QStringLiteral("不是UTF-16文本")) && HasUnpairedSurrogate(Decoded(bytes)))
+    if (!scanned.wellFormed && qt.wellFormed && scanned.error.startsWith(QStringLiteral("不是UTF-16文本")) &&
+        HasUnpairedSurrogate(Decoded(bytes)))
         return {};
     // - it takes a declaration's version, encoding and standalone once each and in that order;
     if (!scanned.wellFormed && qt.wellFormed && DeclarationOutOfOrder(bytes))
