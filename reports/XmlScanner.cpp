@@ -465,9 +465,9 @@ void TXmlScanner::Declaration(std::string_view body) const
         k = close + 1;
         return value;
     };
+    // Only 1.0: a later version's line ends and references would read otherwise.
     const std::optional<std::string_view> version = pseudo("version");
-    if (!version || version->size() < 3 || version->substr(0, 2) != "1." ||
-        !std::all_of(version->begin() + 2, version->end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (version != "1.0")
         Fail(QStringLiteral("XML声明无效"));
     if (const std::optional<std::string_view> encoding = pseudo("encoding")) {
         // Only what the bytes are: UTF-8, or UTF-16 after its mark.
