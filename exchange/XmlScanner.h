@@ -77,7 +77,12 @@ private:
     void Split(std::string_view name, std::string_view& prefix, std::string_view& local) const;
 
     // raw with its entity and character references replaced, appended to out.
-    void Decode(std::string_view raw, std::string& out) const;
+    // What becomes of a literal TAB, CR or LF: kept (values), each line end one LF (text), each one
+    // space (namespaces).
+    enum TBlanks { kKeep, kLines, kSpaces };
+    void Decode(std::string_view raw, std::string& out, TBlanks blanks = kKeep) const;
+    // The XML declaration's pseudo-attributes, between "<?xml" and "?>".
+    void Declaration(std::string_view body) const;
     char32_t CharacterReference(std::string_view digits) const;
 
     // One token from m_pos; nullopt for what is skipped (comments, processing instructions).
@@ -105,7 +110,9 @@ private:
     bool m_first = true;
     bool m_eof = false;
     bool m_triedAtEnd = false;
+    bool m_started = false;  // past the first token, where alone a declaration may stand
     std::optional<QStringDecoder> m_utf16;
+    char16_t m_highSurrogate = 0;  // the first half of a pair the last read split
     std::vector<char> m_raw;
 
     std::vector<TOpen> m_open;
