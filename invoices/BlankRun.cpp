@@ -21,9 +21,10 @@ void StoreNumbers(const QString& code, const QString& first, int count, const QS
             ":saleMan,:kpdName)")))
         throw EDatabaseError(insert.lastError().text());
     TInvoiceAdvance advance;  // its statements prepared once for the whole run
+    TIssuedCounter issued;
     for (int k = 0; k < count; ++k) {
         const QString no = IncInvoiceNo(first, k);
-        if (CountIssued(code, no) != 0)
+        if (issued.Count(code, no) != 0)
             throw EDatabaseError(QStringLiteral("发票代码") + code + QStringLiteral("发票号码") + no +
                                  QStringLiteral("已经存在！"));
         insert.bindValue(QStringLiteral(":kprq"), DateTimeText(Now()));

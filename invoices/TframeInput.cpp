@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QVBoxLayout>
 #include <cmath>
@@ -734,18 +735,26 @@ const QString kInsertSaleDetail = QStringLiteral(
     ":saleBank,:saleAcount,:saleMan,:skr,:flag,:fpzt,:ysfpdm,:ysfphm,:sccj,:kpdName)");
 }  // namespace
 
-int CountIssued(const QString& code, const QString& number)
+int CountIssued(const QString& code, const QString& number) { return TIssuedCounter().Count(code, number); }
+
+TIssuedCounter::TIssuedCounter()
 {
     if (!DataBase)
-        throw EDatabaseError(QStringLiteral("no database"));
-    QSqlQuery& q = DataBase->Query();
-    q.finish();
-    if (!DataBase->Execute(q, QStringLiteral("select count(*) from SaleDetail where fpdm =:code and fphm=:no"),
-                           {{QStringLiteral("code"), code}, {QStringLiteral("no"), number}}) ||
-        !q.next())
-        throw EDatabaseError(DataBase->LastErrorText());
-    const int n = q.value(0).toInt();
-    q.finish();
+        throw EDatabaseError(QStringLiteral("数据库未连接"));
+    m_query = QSqlQuery(DataBase->Connection());
+    m_query.setForwardOnly(true);
+    if (!m_query.prepare(QStringLiteral("select count(*) from SaleDetail where fpdm =:code and fphm=:no")))
+        throw EDatabaseError(m_query.lastError().text());
+}
+
+int TIssuedCounter::Count(const QString& code, const QString& number)
+{
+    m_query.bindValue(QStringLiteral(":code"), code);
+    m_query.bindValue(QStringLiteral(":no"), number);
+    if (!m_query.exec() || !m_query.next())
+        throw EDatabaseError(m_query.lastError().text());
+    const int n = m_query.value(0).toInt();
+    m_query.finish();  // no read left open on the connection
     return n;
 }
 

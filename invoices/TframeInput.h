@@ -2,6 +2,7 @@
 #include "core/TADODB.h"
 
 #include <QDateTime>
+#include <QSqlQuery>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -28,6 +29,15 @@ bool AmountKeyAccepted(const QString& text, QChar key, bool allowMinus);
 void StoreIssuedInvoice(const TParams& row);
 // Rows of SaleDetail with this code and number, whatever their state; raises EDatabaseError.
 int CountIssued(const QString& code, const QString& number);
+// The same count with its statement prepared once, for a run of numbers.
+class TIssuedCounter {
+public:
+    TIssuedCounter();  // raises EDatabaseError
+    int Count(const QString& code, const QString& number);
+
+private:
+    QSqlQuery m_query;
+};
 
 // The on-screen image of the invoice: entry, checks, totals, display of a stored invoice and
 // the issuing transaction (SaveAndPrint lives in TframeInputSave.cpp).
