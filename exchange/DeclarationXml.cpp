@@ -53,15 +53,28 @@ struct TPlace {
 
 class TElements {
 public:
-    void Open(const char* name) { m_text += u'<' + QLatin1String(name) + u'>'; }
-    void Close(const char* name) { m_text += QLatin1String("</") + QLatin1String(name) + u'>'; }
+    // Appended piece by piece: a concatenated tag would be a string made and freed per tag.
+    void Open(const char* name)
+    {
+        m_text += u'<';
+        m_text += QLatin1String(name);
+        m_text += u'>';
+    }
+    void Close(const char* name)
+    {
+        m_text += QLatin1String("</");
+        m_text += QLatin1String(name);
+        m_text += u'>';
+    }
     // An element holding text; empty text gives <X/>.
     void Leaf(const char* name, const QString& text, const TPlace& place)
     {
         if (HasControl(text))
             throw EConvertError(place.Text() + QStringLiteral("含有控制字符"));
         if (text.isEmpty()) {
-            m_text += u'<' + QLatin1String(name) + QLatin1String("/>");
+            m_text += u'<';
+            m_text += QLatin1String(name);
+            m_text += QLatin1String("/>");
             return;
         }
         Open(name);
