@@ -352,8 +352,9 @@ TEST(RecordsetReader, EmptyRowsTakeNoValuePerColumnAndTheHostileFileIsRefusedByI
     EXPECT_EQ(rs.fields.size(), 2000u);
     EXPECT_EQ(rs.rows.size(), 40000u);
     EXPECT_TRUE(rs.rows.Value(39999, 1999).isNull());
-    if (kPeaksMeasured)
+    if (kPeaksMeasured) {
         EXPECT_LT(PeakSinceLast(), 8 * QFileInfo(hostile).size() + 50'000'000);
+    }
 }
 
 TEST(RecordsetReader, PeakMemoryStaysUnderEightTimesTheFileSize)
@@ -365,8 +366,9 @@ TEST(RecordsetReader, PeakMemoryStaysUnderEightTimesTheFileSize)
         PeakSinceLast();
         const TRecordset rs = LoadRecordsetXmlFile(file);
         const qint64 peak = PeakSinceLast();
-        if (kPeaksMeasured)
+        if (kPeaksMeasured) {
             EXPECT_LT(peak, 8 * size + 50'000'000) << size;
+        }
         EXPECT_GE(rs.rows.size(), 20000u);
         EXPECT_EQ(rs.rows.Value(rs.rows.size() - 1, 14), QVariant(0.1));
     }

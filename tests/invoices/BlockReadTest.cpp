@@ -111,8 +111,9 @@ TEST_F(BlockRead, WritesOfAnotherConnectionBetweenBlocksNeitherRepeatNorDropRows
         const TReadRows block = read.Next();
         Collect(block, names);
         for (int r = 0; r < block.RowCount(); ++r)
-            if (block.Value(r, block.FieldIndex(QStringLiteral("htdh"))).toString() == unread1)
+            if (block.Value(r, block.FieldIndex(QStringLiteral("htdh"))).toString() == unread1) {
                 EXPECT_EQ(block.Value(r, block.FieldIndex(QStringLiteral("ghdw"))).toString(), QStringLiteral("新买方"));
+            }
         EXPECT_TRUE(ConnectionIdle(folder));
     }
     // What was read stays; the rest is the statement's rows now after the last row read.

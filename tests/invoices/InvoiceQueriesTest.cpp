@@ -38,7 +38,7 @@ TEST(TextWidths, UtfEightTextsAsWideAsTheTextsShown)
     font.setStyleStrategy(QFont::PreferNoShaping);
     TTextWidths widths(font);
     TTextWidths fresh(font);
-    for (const std::string text : {std::string(), std::string("00001001"), std::string("广州某某贸易有限公司"),
+    for (const std::string& text : {std::string(), std::string("00001001"), std::string("广州某某贸易有限公司"),
                                    std::string("RMB捌万圆整 ÄÖ"), std::string("《机动车》（注）"), std::string("شركة 12"),
                                    std::string("e\u0301"), std::string("\xf0\x9f\x9a\x97车"), std::string("a\xc3"),
                                    std::string("\xc0\xafx"), std::string("\xe0\x80\xaf"), std::string("\xed\xa0\x80"),

@@ -342,8 +342,9 @@ TEST_F(IssuingAtTheKeyboard, AfterYesTheNextInvoiceStartsInTheBuyerField)
     EXPECT_EQ(DbCount(QStringLiteral("select count(*) from SaleDetail")), 1);
     ASSERT_EQ(f.stFPHM->text(), QStringLiteral("00001002"));
     // The window system hands the activation back to the main window.
-    if (!main->isActiveWindow())
+    if (!main->isActiveWindow()) {
         ASSERT_TRUE(ShowActive(main.get()));
+    }
     EXPECT_EQ(QApplication::focusWidget(), f.edtGHDW);
     for (const char key : std::string("ABC"))
         QTest::keyClick(main->windowHandle(), key);
