@@ -178,7 +178,8 @@ void InsertInvoices(TDb& db, int size)
 
 void InsertRolls(TDb& db, int size, int& rolls)
 {
-    TInsert ins(db, "insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10)");
+    TInsert ins(
+        db, "insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10)");
     const auto roll = [&](const std::string& lyrq, const QString& code, qint64 first, qint64 last, const char* state,
                           qint64 current, int left, int p) {
         ins.Text(1, lyrq)
@@ -221,8 +222,8 @@ void InsertRolls(TDb& db, int size, int& rolls)
         }
         // Spare rolls not opened yet.
         for (int j = 0; j < 10; ++j)
-            roll("2026-01-28 09:00:00", QStringLiteral("14400190") + pp + QStringLiteral("98"), j * 100 + 1, j * 100 + 100,
-                 "000", j * 100 + 1, 100, p);
+            roll("2026-01-28 09:00:00", QStringLiteral("14400190") + pp + QStringLiteral("98"), j * 100 + 1, j * 100 + 100, "000",
+                 j * 100 + 1, 100, p);
     }
 }
 
@@ -264,11 +265,14 @@ void Generate(const QString& file, int size)
     for (const std::string& name : names)
         db.Exec("drop index " + name);
     db.Exec("begin");
-    db.Exec("insert into baseinfo(corpName,corpAdd,CorpTel,corpTaxID,corpBank,corpAcount,ManageTaxID,OperMan,kpdName,flag) "
-            "values('" + kCorp + "','" + kCorpAdd + "','" + kCorpTel + "','" + kCorpTaxID + "','" + kCorpBank + "','" +
-            kCorpAccount + "','44010000','" + kOperMan + "','" + Utf8(kHead) + "','是')");
-    db.Exec("insert into CLLX(cllx) values('轿车'),('客车'),('货车');"
-            "insert into SCCJ(cpxh,sccj,cd) values('某牌SV7000','某汽车制造厂','广州'),('B型','乙厂','上海')");
+    db.Exec(
+        "insert into baseinfo(corpName,corpAdd,CorpTel,corpTaxID,corpBank,corpAcount,ManageTaxID,OperMan,kpdName,flag) "
+        "values('" +
+        kCorp + "','" + kCorpAdd + "','" + kCorpTel + "','" + kCorpTaxID + "','" + kCorpBank + "','" + kCorpAccount +
+        "','44010000','" + kOperMan + "','" + Utf8(kHead) + "','是')");
+    db.Exec(
+        "insert into CLLX(cllx) values('轿车'),('客车'),('货车');"
+        "insert into SCCJ(cpxh,sccj,cd) values('某牌SV7000','某汽车制造厂','广州'),('B型','乙厂','上海')");
     InsertInvoices(db, size);
     int rolls = 0;
     InsertRolls(db, size, rolls);
@@ -314,7 +318,8 @@ QString CachedDatabase(int size)
     QFile schema(QStringLiteral(TALLYRA_SCHEMA_FILE));
     if (!schema.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read the schema");
-    const QString key = QString::fromLatin1(QCryptographicHash::hash(schema.readAll(), QCryptographicHash::Sha1).toHex().left(10));
+    const QString key =
+        QString::fromLatin1(QCryptographicHash::hash(schema.readAll(), QCryptographicHash::Sha1).toHex().left(10));
     const QDir folder(CacheFolder());
     folder.mkpath(QStringLiteral("."));
     const QString name = QStringLiteral("scale-v%1-%2-%3.db").arg(kGeneratorVersion).arg(size).arg(key);

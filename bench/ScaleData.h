@@ -21,8 +21,8 @@ QString MonthKey(int monthIndex);
 
 constexpr int kPoints = 10;
 constexpr int kMonths = 12;
-constexpr int kListMonth = 11;  // 2026-02, the 10k month
-constexpr int kBusyMonth = 10;  // 2026-01, the 50k month
+constexpr int kListMonth = 11;      // 2026-02, the 10k month
+constexpr int kBusyMonth = 10;      // 2026-01, the 50k month
 constexpr int kBigExportMonth = 9;  // 2025-12: 100,000 of 开票点02 at 1,000,000
 constexpr int kOpenRollNumbers = 100000;
 

@@ -22,7 +22,8 @@ std::unique_ptr<TTestProgramFolder> MakeLargeFolder()
     for (int r = 0; r < 1000; ++r) {
         const QString first = QString::number(r * 100 + 1).rightJustified(8, u'0');
         const QString last = QString::number(r * 100 + 100).rightJustified(8, u'0');
-        sql += QStringLiteral("insert into fpkcxx values('2026-01-01 13:28:19','144001900111','%1','%2','000','%1','张三',100,100,'总部');")
+        sql += QStringLiteral(
+                   "insert into fpkcxx values('2026-01-01 13:28:19','144001900111','%1','%2','000','%1','张三',100,100,'总部');")
                    .arg(first, last);
     }
     sql += QStringLiteral(

@@ -46,25 +46,28 @@ qint64 Peak() { return ResetPeak(); }
 
 // monthRows invoices of the point 一店 in February 2026 (every other one valid), and 100,000
 // of another point in 2025; every column filled as the clerk fills it.
-void SeedInvoices(const TTestProgramFolder& folder, const QString& code, int monthRows, const QString& point = QStringLiteral("一店"))
+void SeedInvoices(const TTestProgramFolder& folder, const QString& code, int monthRows,
+                  const QString& point = QStringLiteral("一店"))
 {
-    folder.Sql(QStringLiteral(
-        "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售有限公司','330100000000001','@POINT@','否');"
-        "begin;"
-        "with recursive n(i) as (select 0 union all select i+1 from n where i < @LAST@) "
-        "insert into SaleDetail select "
-        "case when i < @MONTH@ then printf('2026-02-%02d %02d:%02d:00', i % 28 + 1, i % 24, i % 60) "
-        "else printf('2025-%02d-10 10:00:00', i % 12 + 1) end, "
-        "'@CODE@' || printf('%05d', i / 10000), printf('%08d', i + 1), '广州某''某\"贸易<有限>公司', '44010119900101123X', '轿车', "
-        "'某牌SV7180', '广州', 'WAB' || i, NULL, '', 'ENG' || i, printf('LSVAB2B3%09d', i), '壹', 125000.5, 'HT' || i, "
-        "'上牌', NULL, '', 100, 0, 0, 'RMB壹拾贰万伍仟壹佰圆伍角', 125100.5, '某汽车销售有限公司', '某市某路1号', "
-        "'0571-8800000', '330100000000001', '某银行某支行', '6222000000000001', '张三', '王出纳', '0', "
-        "case when i < @MONTH@ then (i % 2) || '' else '0' end, '', '', '某汽车制造厂', "
-        "case when i < @MONTH@ then '一店' else '二店' end from n;commit;")
-                   .replace(QStringLiteral("@CODE@"), code)
-                   .replace(QStringLiteral("@POINT@"), point)
-                   .replace(QStringLiteral("@MONTH@"), QString::number(monthRows))
-                   .replace(QStringLiteral("@LAST@"), QString::number(monthRows + 100000 - 1)));
+    folder.Sql(
+        QStringLiteral(
+            "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售有限公司','330100000000001','@POINT@','否');"
+            "begin;"
+            "with recursive n(i) as (select 0 union all select i+1 from n where i < @LAST@) "
+            "insert into SaleDetail select "
+            "case when i < @MONTH@ then printf('2026-02-%02d %02d:%02d:00', i % 28 + 1, i % 24, i % 60) "
+            "else printf('2025-%02d-10 10:00:00', i % 12 + 1) end, "
+            "'@CODE@' || printf('%05d', i / 10000), printf('%08d', i + 1), '广州某''某\"贸易<有限>公司', '44010119900101123X', "
+            "'轿车', "
+            "'某牌SV7180', '广州', 'WAB' || i, NULL, '', 'ENG' || i, printf('LSVAB2B3%09d', i), '壹', 125000.5, 'HT' || i, "
+            "'上牌', NULL, '', 100, 0, 0, 'RMB壹拾贰万伍仟壹佰圆伍角', 125100.5, '某汽车销售有限公司', '某市某路1号', "
+            "'0571-8800000', '330100000000001', '某银行某支行', '6222000000000001', '张三', '王出纳', '0', "
+            "case when i < @MONTH@ then (i % 2) || '' else '0' end, '', '', '某汽车制造厂', "
+            "case when i < @MONTH@ then '一店' else '二店' end from n;commit;")
+            .replace(QStringLiteral("@CODE@"), code)
+            .replace(QStringLiteral("@POINT@"), point)
+            .replace(QStringLiteral("@MONTH@"), QString::number(monthRows))
+            .replace(QStringLiteral("@LAST@"), QString::number(monthRows + 100000 - 1)));
 }
 
 // The sales list of a branch with rows invoices of the month, as its export window writes it.
@@ -114,7 +117,13 @@ void BM_ExportSales(benchmark::State& state)
     state.counters["queryMs"] = static_cast<double>(queryMs) / std::max<qint64>(runs, 1);
     state.counters["writeMs"] = static_cast<double>(writeMs) / std::max<qint64>(runs, 1);
 }
-BENCHMARK(BM_ExportSales)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportSales)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // The statement stepped through SQLite with every column read, and as many bytes as the
 // list has written to a file that replaces the old one.
@@ -126,7 +135,8 @@ void BM_ExportSalesFloor(benchmark::State& state)
     sqlite3* db = nullptr;
     sqlite3_open_v2(folder.DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "select * from SaleDetail where kpdName = ? and substr(kprq,1,7) = ? order by kprq,fpdm,fphm", -1, &st, nullptr);
+    sqlite3_prepare_v2(db, "select * from SaleDetail where kpdName = ? and substr(kprq,1,7) = ? order by kprq,fpdm,fphm", -1, &st,
+                       nullptr);
     qint64 cells = 0;
     for (auto _ : state) {
         sqlite3_reset(st);
@@ -141,7 +151,13 @@ void BM_ExportSalesFloor(benchmark::State& state)
     sqlite3_close(db);
     benchmark::DoNotOptimize(cells);
 }
-BENCHMARK(BM_ExportSalesFloor)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportSalesFloor)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // A sales list of 20,000 rows loaded into the sales window's grid.
 void BM_LoadSalesList(benchmark::State& state)

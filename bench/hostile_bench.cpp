@@ -80,7 +80,11 @@ void BM_PrintMergeOverTheWholeSheet(benchmark::State& state)
         PrintSheet(file, nullptr);
     state.counters["peak_rss_mb"] = PeakRssMb();
 }
-BENCHMARK(BM_PrintMergeOverTheWholeSheet)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PrintMergeOverTheWholeSheet)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_PrintFortyThousandCharacterItem(benchmark::State& state)
 {
@@ -99,7 +103,11 @@ void BM_PrintFortyThousandCharacterItem(benchmark::State& state)
             break;
         }
 }
-BENCHMARK(BM_PrintFortyThousandCharacterItem)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PrintFortyThousandCharacterItem)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_RefuseTemplateOf200000NestedElements(benchmark::State& state)
 {
@@ -115,5 +123,9 @@ void BM_RefuseTemplateOf200000NestedElements(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_RefuseTemplateOf200000NestedElements)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RefuseTemplateOf200000NestedElements)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 }  // namespace

@@ -99,7 +99,12 @@ void BM_SaveAndPrint(benchmark::State& state)
         issuing.Next();
     }
 }
-BENCHMARK(BM_SaveAndPrint)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(50)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveAndPrint)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(50)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // The same transaction without dialogs and printer: existence test, row, roll, commit.
 void BM_IssueDatabasePart(benchmark::State& state)
@@ -116,5 +121,10 @@ void BM_IssueDatabasePart(benchmark::State& state)
         issuing.Next();
     }
 }
-BENCHMARK(BM_IssueDatabasePart)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(200)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_IssueDatabasePart)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 }  // namespace

@@ -121,7 +121,11 @@ void BM_ThousandBlankNumbersRegistered(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_ThousandBlankNumbersRegistered)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ThousandBlankNumbersRegistered)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 TStatement ThreeDays()
 {
@@ -155,8 +159,8 @@ void BM_ListBareStatement(benchmark::State& state)
         sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
         for (auto it = statement.Params.cbegin(); it != statement.Params.cend(); ++it) {
             const QByteArray value = it.value().toString().toUtf8();
-            sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, (u':' + it.key()).toUtf8().constData()),
-                              value.constData(), int(value.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, (u':' + it.key()).toUtf8().constData()), value.constData(),
+                              int(value.size()), SQLITE_TRANSIENT);
         }
         int rows = 0;
         const int columns = sqlite3_column_count(st);

@@ -45,5 +45,9 @@ void BM_LoadDefaultTemplateFromDB(benchmark::State& state)
     }
     FreeGlobals();
 }
-BENCHMARK(BM_LoadDefaultTemplateFromDB)->Unit(benchmark::kMicrosecond)->Iterations(500)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadDefaultTemplateFromDB)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(500)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 }  // namespace

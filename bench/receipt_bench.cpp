@@ -24,10 +24,11 @@ void SeedStock(const TTestProgramFolder& folder)
         "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售公司','440100000000001','总部','是');begin;");
     for (int c = 0; c < kCodes; ++c)
         for (int r = 0; r < kRollsPerCode; ++r)
-            sql += QStringLiteral("insert into fpkcxx values('2025-%1-01 13:28:19','%2','%3','%4','101','%3','张三',100,100,'%5');")
-                       .arg(r % 12 + 1, 2, 10, QLatin1Char('0'))
-                       .arg(Code(c), Number(r * 100 + 1), Number(r * 100 + 100),
-                            r % 3 ? QStringLiteral("总部") : QStringLiteral("分部"));
+            sql +=
+                QStringLiteral("insert into fpkcxx values('2025-%1-01 13:28:19','%2','%3','%4','101','%3','张三',100,100,'%5');")
+                    .arg(r % 12 + 1, 2, 10, QLatin1Char('0'))
+                    .arg(Code(c), Number(r * 100 + 1), Number(r * 100 + 100),
+                         r % 3 ? QStringLiteral("总部") : QStringLiteral("分部"));
     folder.Sql(sql + QStringLiteral("commit;"));
 }
 

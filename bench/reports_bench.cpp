@@ -39,7 +39,8 @@ struct TBusyMonth {
             "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cllx,cpxh,cd,cjhm,sl,dj,jwjehj,sccj,fpzt,kpdName) "
             "select case when i <= 90000 then '2025-06-01 10:00:00' else '2026-02-15 10:00:00' end,"
             "'144001900111',printf('%08d',i),'买方','轿车','某牌SV7180','广州',printf('LVIN%013d',i),'壹',"
-            "100000+i,100000+i+0.5,'某汽车制造厂',case when i <= 90000 then cast(i % 5 as text) when i % 10 = 0 then '2' else '0' end,'总部' from n;"
+            "100000+i,100000+i+0.5,'某汽车制造厂',case when i <= 90000 then cast(i % 5 as text) when i % 10 = 0 then '2' else "
+            "'0' end,'总部' from n;"
             "commit;"));
         SetProgramFolder(folder->Path());
         InitGlobals();
@@ -77,19 +78,21 @@ BENCHMARK(BM_OpenIntoViewModel)->Unit(benchmark::kMillisecond)->Iterations(5)->R
 // every other one of them valid; the rest of another point in 2025.
 void SeedInvoices(const TTestProgramFolder& folder, const QString& code)
 {
-    folder.Sql(QStringLiteral(
-        "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售有限公司','330100000000001','一店','否');"
-        "with recursive n(i) as (select 0 union all select i+1 from n where i < 99999) "
-        "insert into SaleDetail select "
-        "case when i < 20000 then printf('2026-02-%02d %02d:%02d:00', i % 28 + 1, i % 24, i % 60) "
-        "else printf('2025-%02d-10 10:00:00', i % 12 + 1) end, "
-        "'@CODE@' || printf('%05d', i / 10000), printf('%08d', i + 1), '广州某''某\"贸易<有限>公司', '44010119900101123X', '轿车', "
-        "'某牌SV7180', '广州', 'WAB' || i, NULL, '', 'ENG' || i, printf('LSVAB2B3%09d', i), '壹', 125000.5, 'HT' || i, "
-        "'上牌', NULL, '', 100, 0, 0, 'RMB壹拾贰万伍仟壹佰圆伍角', 125100.5, '某汽车销售有限公司', '某市某路1号', "
-        "'0571-8800000', '330100000000001', '某银行某支行', '6222000000000001', '张三', '王出纳', '0', "
-        "case when i < 20000 then (i % 2) || '' else '0' end, '', '', '某汽车制造厂', "
-        "case when i < 20000 then '一店' else '二店' end from n;")
-                   .replace(QStringLiteral("@CODE@"), code));
+    folder.Sql(
+        QStringLiteral(
+            "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售有限公司','330100000000001','一店','否');"
+            "with recursive n(i) as (select 0 union all select i+1 from n where i < 99999) "
+            "insert into SaleDetail select "
+            "case when i < 20000 then printf('2026-02-%02d %02d:%02d:00', i % 28 + 1, i % 24, i % 60) "
+            "else printf('2025-%02d-10 10:00:00', i % 12 + 1) end, "
+            "'@CODE@' || printf('%05d', i / 10000), printf('%08d', i + 1), '广州某''某\"贸易<有限>公司', '44010119900101123X', "
+            "'轿车', "
+            "'某牌SV7180', '广州', 'WAB' || i, NULL, '', 'ENG' || i, printf('LSVAB2B3%09d', i), '壹', 125000.5, 'HT' || i, "
+            "'上牌', NULL, '', 100, 0, 0, 'RMB壹拾贰万伍仟壹佰圆伍角', 125100.5, '某汽车销售有限公司', '某市某路1号', "
+            "'0571-8800000', '330100000000001', '某银行某支行', '6222000000000001', '张三', '王出纳', '0', "
+            "case when i < 20000 then (i % 2) || '' else '0' end, '', '', '某汽车制造厂', "
+            "case when i < 20000 then '一店' else '二店' end from n;")
+            .replace(QStringLiteral("@CODE@"), code));
 }
 
 void BM_QuerySalesAndExport(benchmark::State& state)
@@ -190,18 +193,22 @@ struct TStockMonth {
         const auto number = [](const char* n) { return QStringLiteral("printf('%08d',") + QLatin1String(n) + u')'; };
         const QString ranges = QStringLiteral("with recursive r(i) as (select 0 union all select i+1 from r where i < 499) ");
         folder->Sql(
-            QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某汽车销售公司','440100000000001','开票点00','是');"
+            QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName,flag) "
+                           "values('某汽车销售公司','440100000000001','开票点00','是');"
                            "begin;") +
-            QString(ranges + QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) select '2026-02',100,CODE||':'||FIRST||'-'||LAST,POINT "
-                                            "from r where i%50 < 25;"))
+            QString(ranges + QStringLiteral(
+                                 "insert into qmkc(ssrq,fs,qzhm,kpdName) select '2026-02',100,CODE||':'||FIRST||'-'||LAST,POINT "
+                                 "from r where i%50 < 25;"))
                 .replace("CODE", code("i/50"))
                 .replace("FIRST", number("(i%50)*100+1"))
                 .replace("LAST", number("(i%50)*100+100"))
                 .replace("POINT", point("i/50")) +
-            QString(ranges + QStringLiteral("insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) "
-                                            "select '2026-02-'||printf('%02d',1+i%28)||' 13:28:19',CODE,FIRST,LAST,'101',FIRST,'李四',100,100,"
-                                            "POINT from r where i%50 >= 25 union all select '2025-06-01 13:28:19',CODE,'00010001','00022000',"
-                                            "'101','00010001','李四',12000,0,POINT from r where i%50 = 0;"))
+            QString(
+                ranges +
+                QStringLiteral("insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) "
+                               "select '2026-02-'||printf('%02d',1+i%28)||' 13:28:19',CODE,FIRST,LAST,'101',FIRST,'李四',100,100,"
+                               "POINT from r where i%50 >= 25 union all select '2025-06-01 13:28:19',CODE,'00010001','00022000',"
+                               "'101','00010001','李四',12000,0,POINT from r where i%50 = 0;"))
                 .replace("CODE", code("i/50"))
                 .replace("FIRST", number("(i%50)*100+1"))
                 .replace("LAST", number("(i%50)*100+100"))

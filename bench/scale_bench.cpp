@@ -267,7 +267,8 @@ void BM_StatementFloor(benchmark::State& state)
             };
             std::vector<TRange> list;
             const TParams pm{{QStringLiteral("month"), month}, {QStringLiteral("point"), point}};
-            for (QSqlQuery q = Open(QStringLiteral("select qzhm,fs from qmkc where ssrq=:month and kpdName=:point order by ssrq,qzhm"), pm);
+            for (QSqlQuery q =
+                     Open(QStringLiteral("select qzhm,fs from qmkc where ssrq=:month and kpdName=:point order by ssrq,qzhm"), pm);
                  q.next();) {
                 const QString qzhm = q.value(0).toString();
                 const QString numbers = qzhm.mid(qzhm.indexOf(u':') + 1);
@@ -294,8 +295,9 @@ void BM_StatementFloor(benchmark::State& state)
                                         "fphmq>=:first and fphmz<=:last and fpdm=:code"),
                          p);
                 for (const char* m : movements)
-                    Walk(QStringLiteral("select fphm from SaleDetail where %1 and substr(kprq,1,7)=:month and kpdName=:point%2 and "
-                                        "fphm>=:first and fphm<=:last order by fphm")
+                    Walk(QStringLiteral(
+                             "select fphm from SaleDetail where %1 and substr(kprq,1,7)=:month and kpdName=:point%2 and "
+                             "fphm>=:first and fphm<=:last order by fphm")
                              .arg(QLatin1String(m), codeClause),
                          p);
                 Walk(QStringLiteral("select max(fphm) from SaleDetail where substr(kprq,1,7)=:month and kpdName=:point and "
@@ -359,8 +361,10 @@ void BM_BlankRunFloor(benchmark::State& state)
         DataBase->RunInTransaction([&] {
             QSqlQuery insert(DataBase->Connection());
             insert.prepare(QStringLiteral(
-                "insert into SaleDetail(kprq,fpdm,fphm,fpzt,saleName,saleAdd,saleTel,saleTaxID,saleBank,saleAcount,saleMan,kpdName) "
-                "values(:kprq,:fpdm,:fphm,:fpzt,:saleName,:saleAdd,:saleTel,:saleTaxID,:saleBank,:saleAcount,:saleMan,:kpdName)"));
+                "insert into "
+                "SaleDetail(kprq,fpdm,fphm,fpzt,saleName,saleAdd,saleTel,saleTaxID,saleBank,saleAcount,saleMan,kpdName) "
+                "values(:kprq,:fpdm,:fphm,:fpzt,:saleName,:saleAdd,:saleTel,:saleTaxID,:saleBank,:saleAcount,:saleMan,:"
+                "kpdName)"));
             QSqlQuery advance(DataBase->Connection());
             advance.prepare(QStringLiteral("update fpkcxx set dqhm=:next, syfs=syfs-1 where rowid=:roll"));
             for (int k = 1; k <= 1000; ++k) {
@@ -451,8 +455,14 @@ void BM_Export(benchmark::State& state)
     }
     state.counters["bytes"] = static_cast<double>(QFileInfo(ExportFile(c, rows)).size());
 }
-BENCHMARK(BM_Export)->Args({100000, 20000})->Args({1000000, 20000})->Args({1000000, 100000})->Unit(benchmark::kMillisecond)
-    ->Iterations(2)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Export)
+    ->Args({100000, 20000})
+    ->Args({1000000, 20000})
+    ->Args({1000000, 100000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // The list's rows read and a file of the exported size written.
 void BM_ExportFloor(benchmark::State& state)
@@ -474,8 +484,14 @@ void BM_ExportFloor(benchmark::State& state)
     }
     state.counters["rows"] = n;
 }
-BENCHMARK(BM_ExportFloor)->Args({100000, 20000})->Args({1000000, 20000})->Args({1000000, 100000})->Unit(benchmark::kMillisecond)
-    ->Iterations(2)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportFloor)
+    ->Args({100000, 20000})
+    ->Args({1000000, 20000})
+    ->Args({1000000, 100000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // --- That list imported at the head point, its rows taken away first ------------------------
 
@@ -570,8 +586,14 @@ void BM_Import(benchmark::State& state)
     }
     state.counters["peak_MB"] = peak;
 }
-BENCHMARK(BM_Import)->Args({100000, 20000})->Args({1000000, 20000})->Args({1000000, 100000})->Unit(benchmark::kMillisecond)
-    ->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Import)
+    ->Args({100000, 20000})
+    ->Args({1000000, 20000})
+    ->Args({1000000, 100000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // The file read and parsed as XML, and its rows inserted by a prepared statement.
 void BM_ImportFloor(benchmark::State& state)
@@ -619,8 +641,14 @@ void BM_ImportFloor(benchmark::State& state)
     }
     state.counters["rows"] = double(stored.size());
 }
-BENCHMARK(BM_ImportFloor)->Args({100000, 20000})->Args({1000000, 20000})->Args({1000000, 100000})->Unit(benchmark::kMillisecond)
-    ->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ImportFloor)
+    ->Args({100000, 20000})
+    ->Args({1000000, 20000})
+    ->Args({1000000, 100000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // --- The list of the 50k month opened into the sheet view -----------------------------------
 

@@ -172,9 +172,9 @@ bool GetCurInvoice(TCurFPInfo& record, QString* failure)
         TRollQueries queries(db);
         if (!CurrentRoll(queries, record))
             return false;
-        const std::optional<QSqlRecord> sum = db.FirstRow(
-            QStringLiteral("select sum(syfs) as syfs from fpkcxx where syfs >0  and kpdName=:p"),
-            {{QStringLiteral("p"), CorpInfo.kpdName}});
+        const std::optional<QSqlRecord> sum =
+            db.FirstRow(QStringLiteral("select sum(syfs) as syfs from fpkcxx where syfs >0  and kpdName=:p"),
+                        {{QStringLiteral("p"), CorpInfo.kpdName}});
         if (sum && !sum->value(0).isNull())
             record.syfs = sum->value(0).toInt();
         return true;
@@ -210,11 +210,10 @@ TInvoiceAdvance::TInvoiceAdvance()
     d = std::make_unique<TData>(*DataBase);
     // The cap compares as numbers against the roll that holds the number: "100000000" must
     // not pass a roll that ends at 99999999.
-    if (!d->update.prepare(QStringLiteral(
-            "update  fpkcxx set dqhm=case when length(:next) > length(fphmz) or "
-            "(length(:next) = length(fphmz) and :next > fphmz) then fphmz else :next end,"
-            "syfs=syfs-1 where kpdName = :p and syfs <> 0 and lyfs>=syfs and fphmq<=:n and "
-            "fphmz>=:n and fpdm =:code")))
+    if (!d->update.prepare(QStringLiteral("update  fpkcxx set dqhm=case when length(:next) > length(fphmz) or "
+                                          "(length(:next) = length(fphmz) and :next > fphmz) then fphmz else :next end,"
+                                          "syfs=syfs-1 where kpdName = :p and syfs <> 0 and lyfs>=syfs and fphmq<=:n and "
+                                          "fphmz>=:n and fpdm =:code")))
         throw EDatabaseError(d->update.lastError().text());
 }
 

@@ -9,7 +9,7 @@ enum class TMsgKind { Warning, Error, Information, Confirmation };
 enum TMsgButton : int { mbNone = 0, mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
 using TMsgButtons = int;
 
-QString CaptionOf(TMsgKind kind);      // "警告" "错误" "提示" "确定"
+QString CaptionOf(TMsgKind kind);       // "警告" "错误" "提示" "确定"
 QString ButtonText(TMsgButton button);  // "确定" "取消" "是" "否"
 // The button Enter presses in a box of these buttons when defaultButton is asked for: that one
 // when the box offers it, else the first offered of "是", "否", "确定", "取消".
@@ -20,8 +20,8 @@ public:
     virtual ~TDialogs() = default;
     // Shows a modal box and returns the button pressed (mbCancel or mbNo when closed otherwise).
     // Enter presses defaultButton (mbNone: the first of "是", "确定" offered).
-    virtual TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                                  TMsgButtons buttons, TMsgButton defaultButton = mbNone) = 0;
+    virtual TMsgButton MessageBox(TMsgKind kind, const QString& caption, const QString& text, TMsgButtons buttons,
+                                  TMsgButton defaultButton = mbNone) = 0;
     // The input box: true with value set to the text as typed when confirmed.
     virtual bool InputBox(const QString& caption, const QString& prompt, QString& value, int maxLength) = 0;
     // Empty text when cancelled.

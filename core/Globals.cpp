@@ -98,10 +98,7 @@ TStuckUpdate& StuckUpdate()
     return stuck;
 }
 
-bool RemoveUpdateFile(const QString& file)
-{
-    return UpdateFileOps().Remove ? UpdateFileOps().Remove(file) : QFile::remove(file);
-}
+bool RemoveUpdateFile(const QString& file) { return UpdateFileOps().Remove ? UpdateFileOps().Remove(file) : QFile::remove(file); }
 
 bool RenameUpdateFile(const QString& from, const QString& to)
 {
@@ -237,8 +234,9 @@ bool ApplyUpdateSQL()
         RemoveUpdateFile(done);
         if (!RenameUpdateFile(fileName, done)) {
             StuckUpdate() = {fileName, bytes};
-            WriteLogLine(QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
-                                        "下次启动时将再次执行"));
+            WriteLogLine(
+                QStringLiteral("update.sql 已执行，但既不能删除也不能改名为 update.sql.done，"
+                               "下次启动时将再次执行"));
         }
     }
     return true;

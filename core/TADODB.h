@@ -57,7 +57,9 @@ private:
     // row's start below), then the values: integers and reals in 8 bytes, texts and blobs
     // after a 32-bit length. Rows lie one after another in the blocks.
     std::vector<const char*> m_rows;
-    struct TFree { void operator()(char* p) const { std::free(p); } };
+    struct TFree {
+        void operator()(char* p) const { std::free(p); }
+    };
     std::vector<std::unique_ptr<char, TFree>> m_blocks;
     char* m_next = nullptr;  // the free end of the last block
     size_t m_free = 0;       // and its size
@@ -70,8 +72,7 @@ public:
     static constexpr int kFailed = -8009;     // executed and failed, or no connection
 
     // The user name and the passwords are kept in the connection text only: SQLite has none.
-    TADODB(const QString& databaseFile, const QString& userName, const QString& password,
-           const QString& databasePassword);
+    TADODB(const QString& databaseFile, const QString& userName, const QString& password, const QString& databasePassword);
     ~TADODB();
     TADODB(const TADODB&) = delete;
     TADODB& operator=(const TADODB&) = delete;

@@ -46,8 +46,7 @@ void TLog::OpenLogFile()
         m_fileName = FileNameFor(m_folder, Now().date());
     m_file.setFileName(m_fileName);
     const bool continueToday = IsToday(m_fileName);
-    const auto mode = continueToday ? (QIODevice::WriteOnly | QIODevice::Append)
-                                    : (QIODevice::WriteOnly | QIODevice::Truncate);
+    const auto mode = continueToday ? (QIODevice::WriteOnly | QIODevice::Append) : (QIODevice::WriteOnly | QIODevice::Truncate);
     if (!m_file.open(mode))
         throw EInOutError(QStringLiteral("无法打开日志文件 %1：%2").arg(m_fileName, m_file.errorString()));
     WriteLine(continueToday ? QStringLiteral("Log file Opened") : QStringLiteral("Log file Create"));
@@ -66,8 +65,7 @@ void TLog::WriteLine(const QString& message)
 {
     const QDateTime now = Now();
     const QByteArray line = (DateTimeText(now) + u':' + message).toUtf8() + "\r\n";
-    if (!m_file.isOpen() || m_file.write(line) != line.size() || !m_file.flush() ||
-        ::fdatasync(m_file.handle()) != 0)
+    if (!m_file.isOpen() || m_file.write(line) != line.size() || !m_file.flush() || ::fdatasync(m_file.handle()) != 0)
         throw EInOutError(QStringLiteral("无法写入日志文件 %1：%2").arg(m_fileName, m_file.errorString()));
     // The day test reads the file's time: keep it on the program's clock.
     m_file.setFileTime(now, QFileDevice::FileModificationTime);

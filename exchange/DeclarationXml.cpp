@@ -124,8 +124,9 @@ private:
 
 QString DeclarationStatement()
 {
-    return QStringLiteral("select fpdm,fphm,SCCJ,cpxh,cjhm,jwjehj from SaleDetail where (fpzt=:normal or fpzt=:negative) "
-                          "and substr(kprq,1,7)=:month order by kprq,fpdm,fphm");
+    return QStringLiteral(
+        "select fpdm,fphm,SCCJ,cpxh,cjhm,jwjehj from SaleDetail where (fpzt=:normal or fpzt=:negative) "
+        "and substr(kprq,1,7)=:month order by kprq,fpdm,fphm");
 }
 
 std::vector<TDeclarationRow> QueryDeclarationRows(TADODB& db, const QString& month)
@@ -145,7 +146,8 @@ std::vector<TDeclarationRow> QueryDeclarationRows(TADODB& db, const QString& mon
 
 QString DeclarationFileName(const QString& taxId, const QDate& day)
 {
-    return QStringLiteral("SB_") + taxId + u'_' + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("_JDC_QYJDCXSFPB.xml");
+    return QStringLiteral("SB_") + taxId + u'_' + day.toString(QStringLiteral("yyyyMMdd")) +
+           QStringLiteral("_JDC_QYJDCXSFPB.xml");
 }
 
 QByteArray DeclarationXml(const QString& corpName, const QString& taxId, const QString& reportMonth,
@@ -250,9 +252,9 @@ void TDeclarationLines::SetFile(const QByteArray& fileBytes, const QFontMetrics&
             continue;
         if (longest.size() == 16)
             longest.pop_back();
-        longest.insert(std::upper_bound(longest.begin(), longest.end(), line,
-                                        [&](size_t a, size_t b) { return length(a) > length(b); }),
-                       line);
+        longest.insert(
+            std::upper_bound(longest.begin(), longest.end(), line, [&](size_t a, size_t b) { return length(a) > length(b); }),
+            line);
     }
     int width = 0;
     for (const size_t line : longest)
@@ -269,7 +271,10 @@ QString TDeclarationLines::LineText(size_t line) const
     return text;
 }
 
-int TDeclarationLines::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(m_lines.size()); }
+int TDeclarationLines::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
+}
 
 QVariant TDeclarationLines::data(const QModelIndex& index, int role) const
 {

@@ -193,30 +193,30 @@ void TRowDraft::SetValue(int field, const QVariant& value)
         return;
     }
     switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        SetInteger(field, value.toLongLong());
-        return;
-    case QMetaType::ULongLong: {
-        const qulonglong u = value.toULongLong();
-        if (u > static_cast<qulonglong>(std::numeric_limits<qlonglong>::max()))
-            SetUnsigned(field, u);
-        else
-            SetInteger(field, static_cast<qlonglong>(u));
-        return;
-    }
-    case QMetaType::Double:
-    case QMetaType::Float:
-        SetNumber(field, value.toDouble());
-        return;
-    case QMetaType::QString:
-        SetString(field, *static_cast<const QString*>(value.constData()));
-        return;
-    default:
-        SetString(field, value.toString());
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            SetInteger(field, value.toLongLong());
+            return;
+        case QMetaType::ULongLong: {
+            const qulonglong u = value.toULongLong();
+            if (u > static_cast<qulonglong>(std::numeric_limits<qlonglong>::max()))
+                SetUnsigned(field, u);
+            else
+                SetInteger(field, static_cast<qlonglong>(u));
+            return;
+        }
+        case QMetaType::Double:
+        case QMetaType::Float:
+            SetNumber(field, value.toDouble());
+            return;
+        case QMetaType::QString:
+            SetString(field, *static_cast<const QString*>(value.constData()));
+            return;
+        default:
+            SetString(field, value.toString());
     }
 }
 
@@ -247,11 +247,19 @@ TRecord TRowStore::Row(size_t row) const
             rec.resize(static_cast<size_t>(c.field) + 1);
         QVariant& v = rec[static_cast<size_t>(c.field)];
         switch (c.kind) {
-        case TKind::Integer: v = c.integer; break;
-        case TKind::Unsigned: v = c.unsignedInteger; break;
-        case TKind::Number: v = c.number; break;
-        case TKind::Text:
-        case TKind::BadText: v = Text(c.text); break;
+            case TKind::Integer:
+                v = c.integer;
+                break;
+            case TKind::Unsigned:
+                v = c.unsignedInteger;
+                break;
+            case TKind::Number:
+                v = c.number;
+                break;
+            case TKind::Text:
+            case TKind::BadText:
+                v = Text(c.text);
+                break;
         }
     });
     return rec;
@@ -264,11 +272,19 @@ QVariant TRowStore::Value(size_t row, size_t field) const
         if (static_cast<size_t>(c.field) != field)
             return;
         switch (c.kind) {
-        case TKind::Integer: v = c.integer; break;
-        case TKind::Unsigned: v = c.unsignedInteger; break;
-        case TKind::Number: v = c.number; break;
-        case TKind::Text:
-        case TKind::BadText: v = Text(c.text); break;
+            case TKind::Integer:
+                v = c.integer;
+                break;
+            case TKind::Unsigned:
+                v = c.unsignedInteger;
+                break;
+            case TKind::Number:
+                v = c.number;
+                break;
+            case TKind::Text:
+            case TKind::BadText:
+                v = Text(c.text);
+                break;
         }
     });
     return v;
@@ -403,10 +419,7 @@ int TRecordset::FieldIndex(const QString& name) const
     return -1;
 }
 
-TField TextField(const QString& name, int maxLength)
-{
-    return TField{name, name, TFieldKind::Text, maxLength, true};
-}
+TField TextField(const QString& name, int maxLength) { return TField{name, name, TFieldKind::Text, maxLength, true}; }
 
 TField NumberField(const QString& name) { return TField{name, name, TFieldKind::Number, 8, true}; }
 
@@ -447,7 +460,8 @@ QVariant TRecordsetModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !m_rs || !index.isValid())
         return {};
     const int field = m_fieldOf[index.column()];
-    return field < 0 ? QVariant() : QVariant(DisplayText(m_rs->rows.Value(static_cast<size_t>(index.row()), static_cast<size_t>(field))));
+    return field < 0 ? QVariant()
+                     : QVariant(DisplayText(m_rs->rows.Value(static_cast<size_t>(index.row()), static_cast<size_t>(field))));
 }
 
 QVariant TRecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const

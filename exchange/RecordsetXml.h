@@ -79,7 +79,10 @@ public:
 
     void push_back(const TRecord& row);
     template <class It>
-    void emplace_back(It first, It last) { push_back(TRecord(first, last)); }
+    void emplace_back(It first, It last)
+    {
+        push_back(TRecord(first, last));
+    }
     void Append(const TRowDraft& draft);
     void clear();
 
@@ -110,7 +113,7 @@ private:
     static TCell NextCell(const char*& p);
     static constexpr size_t kBlock = 1 << 20;
     std::vector<std::vector<char>> m_blocks;  // rows one after another, a row never split
-    std::vector<quint64> m_rowAt;  // block << 32 | offset
+    std::vector<quint64> m_rowAt;             // block << 32 | offset
     size_t m_width = 0;
     std::vector<char> m_scratch;
     std::vector<TRowDraft::TCell> m_sorted;

@@ -200,7 +200,8 @@ private:
     static int IntOf(const QString& text)
     {
         const std::optional<qlonglong> v = IntegerFromText(text.trimmed().toStdString());
-        return v ? static_cast<int>(std::clamp<qlonglong>(*v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())) : 0;
+        return v ? static_cast<int>(std::clamp<qlonglong>(*v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()))
+                 : 0;
     }
 
     static bool IsTrue(const std::optional<QString>& a) { return a && a->compare(u"true", Qt::CaseInsensitive) == 0; }
@@ -246,10 +247,7 @@ private:
 
     bool IsRow() const { return m_x.Ns() == kRowNs && m_x.Local() == m_rowName; }
 
-    [[noreturn]] void NotARow() const
-    {
-        m_x.Fail(QStringLiteral("数据部分含有不是行的元素") + Text(m_x.RawName()));
-    }
+    [[noreturn]] void NotARow() const { m_x.Fail(QStringLiteral("数据部分含有不是行的元素") + Text(m_x.RawName())); }
 
     // Text between the rows: only blanks.
     void Between(TToken t) const
@@ -386,30 +384,30 @@ private:
     {
         const TField& f = m_rs.fields[static_cast<size_t>(field)];
         switch (f.kind) {
-        case TFieldKind::Integer:
-            if (const std::optional<qlonglong> v = IntegerFromText(s)) {
-                draft.SetInteger(field, *v);
-                return;
-            }
-            if (IsIntegerText(s) && s.front() != '-') {
-                qulonglong u = 0;
-                const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
-                if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
-                    draft.SetUnsigned(field, u);
+            case TFieldKind::Integer:
+                if (const std::optional<qlonglong> v = IntegerFromText(s)) {
+                    draft.SetInteger(field, *v);
                     return;
                 }
-            }
-            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
-        case TFieldKind::Number:
-            if (const std::optional<double> v = NumberFromText(s)) {
-                draft.SetNumber(field, *v);
+                if (IsIntegerText(s) && s.front() != '-') {
+                    qulonglong u = 0;
+                    const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
+                    if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
+                        draft.SetUnsigned(field, u);
+                        return;
+                    }
+                }
+                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
+            case TFieldKind::Number:
+                if (const std::optional<double> v = NumberFromText(s)) {
+                    draft.SetNumber(field, *v);
+                    return;
+                }
+                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
+            case TFieldKind::Text:
+            case TFieldKind::DateTime:
+                draft.SetText(field, s);  // an empty value is empty text, never NULL
                 return;
-            }
-            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
-        case TFieldKind::Text:
-        case TFieldKind::DateTime:
-            draft.SetText(field, s);  // an empty value is empty text, never NULL
-            return;
         }
     }
 
@@ -417,7 +415,7 @@ private:
     const TRecordsetLimits& m_limits;
     TRecordset m_rs;
     std::string m_rowName;
-    std::vector<std::string> m_names;  // the rows' attribute of each field
+    std::vector<std::string> m_names;                   // the rows' attribute of each field
     std::unordered_map<std::string_view, int> m_index;  // views into m_names
     TRowDraft m_draft, m_original;
 };

@@ -55,9 +55,8 @@ bool IsPlainName(const QString& name)
 {
     if (name.isEmpty() || !(name[0].isLetter() || name[0] == u'_') || name[0].unicode() > 0x7f)
         return false;
-    return std::all_of(name.begin(), name.end(), [](QChar c) {
-        return c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'_');
-    });
+    return std::all_of(name.begin(), name.end(),
+                       [](QChar c) { return c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'_'); });
 }
 
 // Appends text escaped as MDAC escapes it, with TAB, LF and CR as references. False, leaving
@@ -90,14 +89,30 @@ bool AppendEscaped(QByteArray& out, std::string_view utf8)
         }
         const char* entity = "";
         switch (c) {
-        case '&': entity = "&#x26;"; break;
-        case '\'': entity = "&#x27;"; break;
-        case '"': entity = "&#x22;"; break;
-        case '<': entity = "&#x3c;"; break;
-        case '>': entity = "&#x3e;"; break;
-        case '\t': entity = "&#x9;"; break;
-        case '\n': entity = "&#xA;"; break;
-        case '\r': entity = "&#xD;"; break;
+            case '&':
+                entity = "&#x26;";
+                break;
+            case '\'':
+                entity = "&#x27;";
+                break;
+            case '"':
+                entity = "&#x22;";
+                break;
+            case '<':
+                entity = "&#x3c;";
+                break;
+            case '>':
+                entity = "&#x3e;";
+                break;
+            case '\t':
+                entity = "&#x9;";
+                break;
+            case '\n':
+                entity = "&#xA;";
+                break;
+            case '\r':
+                entity = "&#xD;";
+                break;
         }
         out.append(utf8.data() + plain, static_cast<qsizetype>(i - plain));
         out.append(entity);
@@ -129,43 +144,51 @@ void AppendValue(QByteArray& out, const TField& f, const TRowStore::TCell& c, si
 {
     using K = TRowStore::TKind;
     switch (f.kind) {
-    case TFieldKind::Integer: {
-        std::optional<qlonglong> i;
-        if (c.kind == K::Integer)
-            i = c.integer;
-        else if (c.kind == K::Number && std::isfinite(c.number) && c.number == std::trunc(c.number) && std::fabs(c.number) <= 9.0e15)
-            i = static_cast<qlonglong>(c.number);
-        if (!i || *i < std::numeric_limits<qint32>::min() || *i > std::numeric_limits<qint32>::max())
-            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
-        AppendInteger(out, *i);
-        return;
-    }
-    case TFieldKind::Number: {
-        std::optional<double> d;
-        if (c.kind == K::Integer)
-            d = static_cast<double>(c.integer);
-        else if (c.kind == K::Unsigned)
-            d = static_cast<double>(c.unsignedInteger);
-        else if (c.kind == K::Number && std::isfinite(c.number))
-            d = c.number;
-        if (!d)
-            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
-        AppendDouble17(out, *d);
-        return;
-    }
-    case TFieldKind::Text:
-    case TFieldKind::DateTime:
-        break;
+        case TFieldKind::Integer: {
+            std::optional<qlonglong> i;
+            if (c.kind == K::Integer)
+                i = c.integer;
+            else if (c.kind == K::Number && std::isfinite(c.number) && c.number == std::trunc(c.number) &&
+                     std::fabs(c.number) <= 9.0e15)
+                i = static_cast<qlonglong>(c.number);
+            if (!i || *i < std::numeric_limits<qint32>::min() || *i > std::numeric_limits<qint32>::max())
+                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
+            AppendInteger(out, *i);
+            return;
+        }
+        case TFieldKind::Number: {
+            std::optional<double> d;
+            if (c.kind == K::Integer)
+                d = static_cast<double>(c.integer);
+            else if (c.kind == K::Unsigned)
+                d = static_cast<double>(c.unsignedInteger);
+            else if (c.kind == K::Number && std::isfinite(c.number))
+                d = c.number;
+            if (!d)
+                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
+            AppendDouble17(out, *d);
+            return;
+        }
+        case TFieldKind::Text:
+        case TFieldKind::DateTime:
+            break;
     }
     switch (c.kind) {
-    case K::Integer: AppendInteger(out, c.integer); return;
-    case K::Unsigned: out.append(QByteArray::number(c.unsignedInteger)); return;
-    case K::Number: out.append(QString::number(c.number, 'g', QLocale::FloatingPointShortest).toLatin1()); return;
-    case K::Text:
-        if (AppendEscaped(out, c.text))
+        case K::Integer:
+            AppendInteger(out, c.integer);
             return;
-        break;
-    case K::BadText: break;
+        case K::Unsigned:
+            out.append(QByteArray::number(c.unsignedInteger));
+            return;
+        case K::Number:
+            out.append(QString::number(c.number, 'g', QLocale::FloatingPointShortest).toLatin1());
+            return;
+        case K::Text:
+            if (AppendEscaped(out, c.text))
+                return;
+            break;
+        case K::BadText:
+            break;
     }
     throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值含有文件不能写入的字符"));
 }
@@ -188,11 +211,17 @@ void WriteRecordsetXml(QIODevice& device, const TRecordset& rs)
         names.push_back(f.name.toLatin1());
         const bool integer = f.kind == TFieldKind::Integer;
         const bool number = f.kind == TFieldKind::Number;
-        out << "\t\t<s:AttributeType name='" << names.back() << "' rs:number='" << QByteArray::number(qulonglong(i + 1))
-            << "'" << (f.nullable ? " rs:nullable='true'" : "") << " rs:write='true'>\r\n"
-            << "\t\t\t<s:datatype dt:type='" << (integer ? "int" : number ? "float" : "string") << "' dt:maxLength='"
-            << QByteArray::number(integer ? 4 : number ? 8 : (f.maxLength > 0 ? f.maxLength : 255)) << "' rs:precision='0'"
-            << (integer || number ? " rs:fixedlength='true'" : "") << " rs:maybenull='false'/>\r\n"
+        out << "\t\t<s:AttributeType name='" << names.back() << "' rs:number='" << QByteArray::number(qulonglong(i + 1)) << "'"
+            << (f.nullable ? " rs:nullable='true'" : "") << " rs:write='true'>\r\n"
+            << "\t\t\t<s:datatype dt:type='"
+            << (integer  ? "int"
+                : number ? "float"
+                         : "string")
+            << "' dt:maxLength='"
+            << QByteArray::number(integer  ? 4
+                                  : number ? 8
+                                           : (f.maxLength > 0 ? f.maxLength : 255))
+            << "' rs:precision='0'" << (integer || number ? " rs:fixedlength='true'" : "") << " rs:maybenull='false'/>\r\n"
             << "\t\t</s:AttributeType>\r\n";
     }
     out << "\t\t<s:extends type='rs:rowbase'/>\r\n"

@@ -61,9 +61,15 @@ struct TNeedMore {};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool IsBlank(std::string_view s) { return std::all_of(s.begin(), s.end(), [](char c) { return IsBlank(c); }); }
+bool IsBlank(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), [](char c) { return IsBlank(c); });
+}
 
-bool IsNameStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80; }
+bool IsNameStart(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
 
 bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
@@ -71,8 +77,9 @@ bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9
 bool IsWideNameChar(char32_t c, bool start)
 {
     if ((c >= 0xc0 && c <= 0xd6) || (c >= 0xd8 && c <= 0xf6) || (c >= 0xf8 && c <= 0x2ff) || (c >= 0x370 && c <= 0x37d) ||
-        (c >= 0x37f && c <= 0x1fff) || c == 0x200c || c == 0x200d || (c >= 0x2070 && c <= 0x218f) || (c >= 0x2c00 && c <= 0x2fef) ||
-        (c >= 0x3001 && c <= 0xd7ff) || (c >= 0xf900 && c <= 0xfdcf) || (c >= 0xfdf0 && c <= 0xfffd) || (c >= 0x10000 && c <= 0xeffff))
+        (c >= 0x37f && c <= 0x1fff) || c == 0x200c || c == 0x200d || (c >= 0x2070 && c <= 0x218f) ||
+        (c >= 0x2c00 && c <= 0x2fef) || (c >= 0x3001 && c <= 0xd7ff) || (c >= 0xf900 && c <= 0xfdcf) ||
+        (c >= 0xfdf0 && c <= 0xfffd) || (c >= 0x10000 && c <= 0xeffff))
         return true;
     return !start && (c == 0xb7 || (c >= 0x300 && c <= 0x36f) || c == 0x203f || c == 0x2040);
 }
@@ -133,8 +140,8 @@ void AppendLines(std::string& out, std::string_view s, bool spaces = false)
 bool SameLetters(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-        return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
-    });
+               return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
+           });
 }
 
 size_t LineEnds(const char* from, const char* to)
@@ -471,7 +478,8 @@ void TXmlScanner::Declaration(std::string_view body) const
         Fail(QStringLiteral("XML声明无效"));
     if (const std::optional<std::string_view> encoding = pseudo("encoding")) {
         // Only what the bytes are: UTF-8, or UTF-16 after its mark.
-        const bool utf16 = SameLetters(*encoding, "utf-16") || SameLetters(*encoding, "utf-16le") || SameLetters(*encoding, "utf-16be");
+        const bool utf16 =
+            SameLetters(*encoding, "utf-16") || SameLetters(*encoding, "utf-16le") || SameLetters(*encoding, "utf-16be");
         if (m_utf16 ? !utf16 : !SameLetters(*encoding, "utf-8"))
             throw EXmlFormat(QStringLiteral("不支持的编码：") + Text(*encoding));
     }
@@ -652,7 +660,8 @@ TXmlScanner::TToken TXmlScanner::StartTag(size_t i)
             continue;
         // xml and xmlns keep their own namespaces, and a prefix cannot be bound to nothing.
         const std::string_view bound = a.name == "xmlns" ? std::string_view() : a.local;
-        if (bound == "xmlns" || a.value == kXmlnsNs || (bound == "xml") != (a.value == kXmlNs) || (!bound.empty() && a.value.empty()))
+        if (bound == "xmlns" || a.value == kXmlnsNs || (bound == "xml") != (a.value == kXmlNs) ||
+            (!bound.empty() && a.value.empty()))
             refuse(QStringLiteral("命名空间声明无效：") + Text(a.name));
         m_bindings.emplace_back(std::string(bound), std::string(a.value));
     }
@@ -727,4 +736,3 @@ void TXmlScanner::Pop()
 }
 
 bool TXmlScanner::TextIsBlank() const { return IsBlank(m_text); }
-

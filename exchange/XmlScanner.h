@@ -26,7 +26,7 @@ struct TXmlAttribute {
     std::string_view name;
     std::string_view prefix;  // empty when it has none
     std::string_view local;
-    std::string_view value;   // with its references replaced
+    std::string_view value;  // with its references replaced
 };
 
 // Start tags, end tags (also of an empty element) and text, one by one; comments and processing

@@ -126,8 +126,7 @@ TReadRows TBlockRead::Start(int& count)
     if (own)
         DataBase->BeginTrans();
     try {
-        const TReadRows counted =
-            DataBase->ReadRows(QStringLiteral("select count(*) ") + m_statement.Rows, m_statement.Params);
+        const TReadRows counted = DataBase->ReadRows(QStringLiteral("select count(*) ") + m_statement.Rows, m_statement.Params);
         count = int(counted.Value(0, 0).toLongLong());
         TReadRows rows = Read(m_firstBlock);
         if (own)
@@ -170,8 +169,8 @@ TReadRows TBlockRead::Read(int limit)
         for (int i = int(columns.size()) - 1; i >= 0; --i) {
             const QString c = columns[i], k = QStringLiteral(":k%1").arg(i);
             after = u'(' + c + u'>' + k + QStringLiteral(" or (") + k + QStringLiteral(" is null and ") + c +
-                    QStringLiteral(" is not null) or (") + c + QStringLiteral(" is ") + k + QStringLiteral(" and ") +
-                    after + QStringLiteral("))");
+                    QStringLiteral(" is not null) or (") + c + QStringLiteral(" is ") + k + QStringLiteral(" and ") + after +
+                    QStringLiteral("))");
         }
         sql += QStringLiteral(" and ") + after;
     }

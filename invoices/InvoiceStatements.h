@@ -9,13 +9,13 @@
 // One list statement of the management and query windows: run with its values bound, logged
 // with them quoted in.
 struct TStatement {
-    QString Sql;    // the values as :name placeholders
+    QString Sql;  // the values as :name placeholders
     TParams Params;
     QString Text;   // the statement as the log shows it
     QString Rows;   // "from ... where ..." of Sql
     QString Order;  // " order by ..." of Sql
     QString Table;
-    QString Where;   // the condition of Sql, values as placeholders
+    QString Where;             // the condition of Sql, values as placeholders
     QStringList OrderColumns;  // the columns of Order, each ascending
 
     // The same rows in the same order with only these fields.
@@ -31,8 +31,7 @@ TStatement IssuedInvoicesStatement(const QDate& first, const QDate& last, const 
                                    const QString& point);
 // Every point's invoice rows of the days, in one state (0..4; any other value: all states);
 // vin and number trimmed, each narrowing it when not empty.
-TStatement SalesStatement(const QDate& first, const QDate& last, int state, const QString& vin,
-                          const QString& number);
+TStatement SalesStatement(const QDate& first, const QDate& last, int state, const QString& vin, const QString& number);
 // Every point's rolls received from first to last inclusive.
 TStatement StockStatement(const QDate& first, const QDate& last);
 

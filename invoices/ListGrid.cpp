@@ -27,15 +27,32 @@ QList<TGridColumn> Columns(std::initializer_list<std::pair<const char*, const ch
 const QList<TGridColumn>& SaleColumns()
 {
     static const QList<TGridColumn> columns = Columns({
-        {"kprq", "开票日期"},       {"fpdm", "发票代码"},   {"fphm", "发票号码"},
-        {"ghdw", "购货单位"},       {"cllx", "车辆类型"},   {"cpxh", "厂牌型号"},
-        {"cd", "产地"},             {"jwjehj", "价费合计金额"}, {"fdjhm", "发动机号码"},
-        {"cjhm", "车架号码/车辆识别代码"}, {"sl", "数量"},  {"dj", "单价"},
-        {"htdh", "合同单号"},       {"jwfy1", "价外费用名称"}, {"jwje1", "价外费用金额"},
-        {"jwfy2", "价外费用名称"},  {"jwje2", "价外费用金额"}, {"jwfy3", "价外费用名称"},
-        {"jwje3", "价外费用金额"},  {"jwhjdx", ""},          {"saleName", "销货单位名称"},
-        {"saleAdd", "地址"},        {"saleTel", "电话"},     {"saleMan", "开票人"},
-        {"skr", "收款人"},          {"ghdwID", "身份证号码/组织机构代码"},
+        {"kprq", "开票日期"},
+        {"fpdm", "发票代码"},
+        {"fphm", "发票号码"},
+        {"ghdw", "购货单位"},
+        {"cllx", "车辆类型"},
+        {"cpxh", "厂牌型号"},
+        {"cd", "产地"},
+        {"jwjehj", "价费合计金额"},
+        {"fdjhm", "发动机号码"},
+        {"cjhm", "车架号码/车辆识别代码"},
+        {"sl", "数量"},
+        {"dj", "单价"},
+        {"htdh", "合同单号"},
+        {"jwfy1", "价外费用名称"},
+        {"jwje1", "价外费用金额"},
+        {"jwfy2", "价外费用名称"},
+        {"jwje2", "价外费用金额"},
+        {"jwfy3", "价外费用名称"},
+        {"jwje3", "价外费用金额"},
+        {"jwhjdx", ""},
+        {"saleName", "销货单位名称"},
+        {"saleAdd", "地址"},
+        {"saleTel", "电话"},
+        {"saleMan", "开票人"},
+        {"skr", "收款人"},
+        {"ghdwID", "身份证号码/组织机构代码"},
     });
     return columns;
 }
@@ -43,8 +60,14 @@ const QList<TGridColumn>& SaleColumns()
 const QList<TGridColumn>& StockColumns()
 {
     static const QList<TGridColumn> columns = Columns({
-        {"lyrq", "领用日期"}, {"fpdm", "发票代码"}, {"fphmq", "发票号码起"}, {"fphmz", "发票号码止"},
-        {"dqhm", "当前号码"}, {"lyfs", "领用份数"}, {"syfs", "剩余份数"},   {"kpdName", "开票点名称"},
+        {"lyrq", "领用日期"},
+        {"fpdm", "发票代码"},
+        {"fphmq", "发票号码起"},
+        {"fphmz", "发票号码止"},
+        {"dqhm", "当前号码"},
+        {"lyfs", "领用份数"},
+        {"syfs", "剩余份数"},
+        {"kpdName", "开票点名称"},
     });
     return columns;
 }
@@ -236,8 +259,7 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->save();
     painter->setClipRect(opt.rect);
     painter->setFont(opt.font);
-    painter->setPen(opt.palette.color(group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                                  : QPalette::Text));
+    painter->setPen(opt.palette.color(group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(opt.rect.adjusted(2, 0, -2, 0), int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), text);
     painter->restore();
 }
@@ -276,9 +298,9 @@ namespace {
 // symbols, CJK and full-width forms.
 bool Unshaped(char16_t u)
 {
-    return (u >= 0x20 && u < 0x7f) || (u >= 0xa0 && u < 0x250) || (u >= 0x2010 && u < 0x2028) ||
-           (u >= 0x2030 && u < 0x205f) || (u >= 0x2100 && u < 0x2c00) || (u >= 0x3000 && u < 0xa000) ||
-           (u >= 0xf900 && u < 0xfb00) || (u >= 0xff00 && u < 0xfff0);
+    return (u >= 0x20 && u < 0x7f) || (u >= 0xa0 && u < 0x250) || (u >= 0x2010 && u < 0x2028) || (u >= 0x2030 && u < 0x205f) ||
+           (u >= 0x2100 && u < 0x2c00) || (u >= 0x3000 && u < 0xa000) || (u >= 0xf900 && u < 0xfb00) ||
+           (u >= 0xff00 && u < 0xfff0);
 }
 }  // namespace
 

@@ -17,9 +17,9 @@ bool RangeClashes(const QString& first, const QString& last, const QString& roll
 bool StoredRangeClashes(TADODB& database, const QString& code, const QString& first, const QString& last)
 {
     // The same rule as RangeClashes, on every stored roll of the code.
-    const QVariant n = database.Scalar(
-        QStringLiteral("select count(*) from fpkcxx where fpdm = :code  and ((fphmq <=:first and fphmz>=:first) "
-                       "or  (fphmq <=:last and fphmz >=:last) or (fphmq>=:first and fphmz<=:last))"),
-        {{QStringLiteral("code"), code}, {QStringLiteral("first"), first}, {QStringLiteral("last"), last}});
+    const QVariant n =
+        database.Scalar(QStringLiteral("select count(*) from fpkcxx where fpdm = :code  and ((fphmq <=:first and fphmz>=:first) "
+                                       "or  (fphmq <=:last and fphmz >=:last) or (fphmq>=:first and fphmz<=:last))"),
+                        {{QStringLiteral("code"), code}, {QStringLiteral("first"), first}, {QStringLiteral("last"), last}});
     return n.toLongLong() > 0;
 }

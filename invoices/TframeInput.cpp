@@ -27,8 +27,7 @@
 namespace {
 const QString kNoEngine = QStringLiteral("无");
 const QString kBuyerHint = QStringLiteral("按购货单位组织机构代码证书或身份证件标明的名称填写");
-const QString kImportHint =
-    QStringLiteral("进口车为必录项（录入存盘时校验，车辆识别代码第一位不为L的，为进口车，此项必录）");
+const QString kImportHint = QStringLiteral("进口车为必录项（录入存盘时校验，车辆识别代码第一位不为L的，为进口车，此项必录）");
 
 int ModelIndex(const QString& cpxh)
 {
@@ -101,7 +100,6 @@ QString NumberText(const QVariant& v)
     return ok ? QString::number(d, 'g', 15) : v.toString();
 }
 
-
 // The Null of a stored column shows as empty text.
 QString Text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 }  // namespace
@@ -118,7 +116,6 @@ std::optional<double> ParseAmount(const QString& text)
         return std::nullopt;
     return v;
 }
-
 
 bool AmountKeyAccepted(const QString& text, QChar key, bool allowMinus)
 {
@@ -151,8 +148,8 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
     cmbCLLX = NewCombo(this, "cmbCLLX", true);
     cmbCLLX->setToolTip(QStringLiteral("请选择车辆类型"));
     cmbCPXH = NewCombo(this, "cmbCPXH", false);
-    edtCD = NewEdit(this, "edtCD", 40,
-                    QStringLiteral("同上。增加项目“生产企业名称”且只录入不输出，数据长度 20字节（必录)可写简称"));
+    edtCD =
+        NewEdit(this, "edtCD", 40, QStringLiteral("同上。增加项目“生产企业名称”且只录入不输出，数据长度 20字节（必录)可写简称"));
     edtHGZHM = NewEdit(this, "edtHGZHM", 40,
                        QStringLiteral("国产车为必录项（录入存盘时校验，车辆识别代码第一位为L的，为国产车，此项必录）"));
     edtJKZMHM = NewEdit(this, "edtJKZMHM", 100, kImportHint);
@@ -160,8 +157,7 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
     edtFDJH = NewCombo(this, "edtFDJH", true);
     edtFDJH->addItem(kNoEngine);
     edtFDJH->setCurrentIndex(-1);
-    edtCJHM = NewEdit(this, "edtCJHM", 17,
-                      QStringLiteral("国产车以“合格证书”、进口车以“进口证明书”标明的车辆识别代码为准"));
+    edtCJHM = NewEdit(this, "edtCJHM", 17, QStringLiteral("国产车以“合格证书”、进口车以“进口证明书”标明的车辆识别代码为准"));
     stSL = NewText(this, "stSL");
     stSL->setText(QStringLiteral("壹"));
     edtDJ = NewEdit(this, "edtDJ", 10, QStringLiteral("金额单位为元至角分"));
@@ -209,9 +205,7 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
     m_enterChain = new TEnterChain(EntryControls(), nullptr, this);
 
     // Room for the texts the program sets, so that the image keeps its size.
-    auto reserve = [](QLabel* l, const QString& sample) {
-        l->setMinimumWidth(l->fontMetrics().horizontalAdvance(sample) + 2);
-    };
+    auto reserve = [](QLabel* l, const QString& sample) { l->setMinimumWidth(l->fontMetrics().horizontalAdvance(sample) + 2); };
     reserve(stYear, QStringLiteral("0000"));
     reserve(stMonth, QStringLiteral("00"));
     reserve(stDay, QStringLiteral("00"));
@@ -231,9 +225,8 @@ TframeInput::TframeInput(QWidget* parent) : QWidget(parent)
 
 QList<QWidget*> TframeInput::EntryControls() const
 {
-    return {edtGHDW,  edtGHDWID, cmbCLLX,  cmbCPXH,  edtCD,    edtHGZHM, edtJKZMHM,
-            edtSJDHM, edtFDJH,   edtCJHM,  edtDJ,    edtHTDH,  edtJWFY1, edtJWJE1,
-            edtJWFY2, edtJWJE2,  edtJWFY3, edtJWJE3, edtSKR};
+    return {edtGHDW, edtGHDWID, cmbCLLX,  cmbCPXH,  edtCD,    edtHGZHM, edtJKZMHM, edtSJDHM, edtFDJH, edtCJHM,
+            edtDJ,   edtHTDH,   edtJWFY1, edtJWJE1, edtJWFY2, edtJWJE2, edtJWFY3,  edtJWJE3, edtSKR};
 }
 
 void TframeInput::ReserveRoomForLongestValues()
@@ -249,10 +242,10 @@ void TframeInput::ReserveRoomForLongestValues()
         int bytes;
         bool chinese;
     } fields[] = {
-        {edtGHDW, 90, true},   {edtGHDWID, 25, false}, {edtCD, 40, true},     {edtHGZHM, 40, false},
-        {edtJKZMHM, 100, false}, {edtSJDHM, 100, false}, {edtCJHM, 17, false}, {edtDJ, 10, false},
-        {edtHTDH, 16, false},  {edtJWFY1, 20, true},   {edtJWFY2, 20, true},  {edtJWFY3, 20, true},
-        {edtJWJE1, 10, false}, {edtJWJE2, 10, false},  {edtJWJE3, 10, false}, {edtSKR, 10, true},
+        {edtGHDW, 90, true},     {edtGHDWID, 25, false}, {edtCD, 40, true},     {edtHGZHM, 40, false},
+        {edtJKZMHM, 100, false}, {edtSJDHM, 100, false}, {edtCJHM, 17, false},  {edtDJ, 10, false},
+        {edtHTDH, 16, false},    {edtJWFY1, 20, true},   {edtJWFY2, 20, true},  {edtJWFY3, 20, true},
+        {edtJWJE1, 10, false},   {edtJWJE2, 10, false},  {edtJWJE3, 10, false}, {edtSKR, 10, true},
     };
     for (const auto& f : fields)
         ReserveTextWidth(f.edit, int(std::ceil(f.chinese ? f.bytes / 2 * hanzi : f.bytes * code)));
@@ -396,8 +389,8 @@ void TframeInput::ShowDate(const QDate& day)
 
 void TframeInput::SetEntryReadOnly(bool readOnly)
 {
-    for (QLineEdit* e : {edtGHDW, edtGHDWID, edtCD, edtDJ, edtHTDH, edtJWFY1, edtJWJE1, edtJWFY2, edtJWJE2,
-                         edtJWFY3, edtJWJE3, edtSKR})
+    for (QLineEdit* e :
+         {edtGHDW, edtGHDWID, edtCD, edtDJ, edtHTDH, edtJWFY1, edtJWJE1, edtJWFY2, edtJWJE2, edtJWFY3, edtJWJE3, edtSKR})
         e->setReadOnly(readOnly);
     cmbCLLX->setEnabled(!readOnly);
     cmbCPXH->setEnabled(!readOnly);
@@ -421,8 +414,8 @@ void TframeInput::PrepareInvoice()
     FillModels();
 
     if (FMode == 0) {
-        for (QLineEdit* e : {edtGHDW, edtGHDWID, edtHGZHM, edtJKZMHM, edtSJDHM, edtCJHM, edtDJ, edtHTDH, edtJWFY1,
-                             edtJWJE1, edtJWFY2, edtJWJE2, edtJWFY3, edtJWJE3, edtSKR})
+        for (QLineEdit* e : {edtGHDW, edtGHDWID, edtHGZHM, edtJKZMHM, edtSJDHM, edtCJHM, edtDJ, edtHTDH, edtJWFY1, edtJWJE1,
+                             edtJWFY2, edtJWJE2, edtJWFY3, edtJWJE3, edtSKR})
             e->clear();
         edtFDJH->setCurrentIndex(-1);
         edtFDJH->clearEditText();
@@ -556,8 +549,7 @@ bool TframeInput::CheckInput(const QString& Kind)
             continue;
         // The charge as the image shows it: its name before the printed "费".
         const QString name = TrimBlanks(names[i]->text());
-        const QString charge = name.isEmpty() ? QStringLiteral("价外费用")
-                                              : name.endsWith(u'费') ? name : name + u'费';
+        const QString charge = name.isEmpty() ? QStringLiteral("价外费用") : name.endsWith(u'费') ? name : name + u'费';
         return RefuseInput(charge + QStringLiteral("只能是数值！"), amounts[i]);
     }
     if (Kind == InvoiceState::Negative && *value > 0)
@@ -575,9 +567,9 @@ namespace {
 // Live normal invoices of the car count -1 and live negative ones +1.
 bool Clashes(const QString& column, const QString& value, const QString& kind)
 {
-    const QVariant sum = DataBase->Scalar(
-        QStringLiteral("select sum(fpzt-1) from saleDetail where (fpzt='0' or fpzt='2') and %1=:v").arg(column),
-        {{QStringLiteral("v"), TextParam(value)}});
+    const QVariant sum =
+        DataBase->Scalar(QStringLiteral("select sum(fpzt-1) from saleDetail where (fpzt='0' or fpzt='2') and %1=:v").arg(column),
+                         {{QStringLiteral("v"), TextParam(value)}});
     const qint64 s = sum.isNull() ? 0 : sum.toLongLong();
     if (s < 0)
         return kind == InvoiceState::Normal;
@@ -618,10 +610,7 @@ bool TframeInput::EngineNoInUse(const QString& EngineNo, const QString& Kind)
     return Clashes(QStringLiteral("fdjhm"), EngineNo, Kind);
 }
 
-bool TframeInput::VinInUse(const QString& Vin, const QString& Kind)
-{
-    return Clashes(QStringLiteral("cjhm"), Vin, Kind);
-}
+bool TframeInput::VinInUse(const QString& Vin, const QString& Kind) { return Clashes(QStringLiteral("cjhm"), Vin, Kind); }
 
 bool TframeInput::InvoiceExists(const QString& No, const QString& Code, const QString& State)
 {
@@ -651,10 +640,9 @@ bool TframeInput::IsReversed(const QString& No, const QString& Code)
 {
     // A reversal stored without the reversed code (typed by hand, or from before the code was
     // kept) cannot tell which invoice of the number it reversed: it counts for all of them.
-    QSqlQuery q = DataBase->Run(
-        QStringLiteral("select * from saleDetail where fpzt='2' and ysfphm=:no "
-                       "and (ysfpdm=:code or ysfpdm='' or ysfpdm is null)"),
-        {{QStringLiteral("no"), TextParam(No)}, {QStringLiteral("code"), TextParam(Code)}});
+    QSqlQuery q = DataBase->Run(QStringLiteral("select * from saleDetail where fpzt='2' and ysfphm=:no "
+                                               "and (ysfpdm=:code or ysfpdm='' or ysfpdm is null)"),
+                                {{QStringLiteral("no"), TextParam(No)}, {QStringLiteral("code"), TextParam(Code)}});
     return q.next();
 }
 
@@ -768,12 +756,11 @@ void StoreIssuedInvoice(const TParams& row)
         throw EDatabaseError(DataBase->LastErrorText());
     q.finish();
     // A number stored without its roll moving on would be offered again for ever.
-    const int moved = AdvanceInvoiceNo(row.value(QStringLiteral("fphm")).toString(),
-                                       row.value(QStringLiteral("fpdm")).toString());
+    const int moved =
+        AdvanceInvoiceNo(row.value(QStringLiteral("fphm")).toString(), row.value(QStringLiteral("fpdm")).toString());
     if (moved != 1)
         throw EDatabaseError(QStringLiteral("发票%1-%2的库存未能更新（%3卷）")
-                                 .arg(row.value(QStringLiteral("fpdm")).toString(),
-                                      row.value(QStringLiteral("fphm")).toString())
+                                 .arg(row.value(QStringLiteral("fpdm")).toString(), row.value(QStringLiteral("fphm")).toString())
                                  .arg(moved));
 }
 
@@ -782,8 +769,8 @@ TParams TframeInput::SaleRow(const QString& Kind, const QDateTime& at) const
     auto amount = [](const QString& text, const char* what) {
         const std::optional<double> v = ParseAmount(text);
         if (!v)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value (%2)")
-                                    .arg(text, QString::fromLatin1(what)));
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value (%2)").arg(text, QString::fromLatin1(what)));
         return *v;
     };
     auto charge = [&](const QLineEdit* e, const char* what) {
@@ -860,10 +847,7 @@ void TframeInput::edtJWJE1Exit() { ReformatAmount(edtJWJE1); }
 void TframeInput::edtJWJE2Exit() { ReformatAmount(edtJWJE2); }
 void TframeInput::edtJWJE3Exit() { ReformatAmount(edtJWJE3); }
 
-bool TframeInput::IsAmountEdit(QObject* o) const
-{
-    return o == edtDJ || o == edtJWJE1 || o == edtJWJE2 || o == edtJWJE3;
-}
+bool TframeInput::IsAmountEdit(QObject* o) const { return o == edtDJ || o == edtJWJE1 || o == edtJWJE2 || o == edtJWJE3; }
 
 bool TframeInput::eventFilter(QObject* watched, QEvent* event)
 {

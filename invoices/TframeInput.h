@@ -87,7 +87,7 @@ public:
     QLineEdit* edtSKR;
     QLineEdit* edtYSFPDM;  // hidden: the invoice a negative invoice reverses
     QLineEdit* edtYSFPHM;
-    QLineEdit* edtSCCJ;    // hidden: maker of the chosen model
+    QLineEdit* edtSCCJ;  // hidden: maker of the chosen model
 
     // Prepares the next invoice: date, seller, lists, fields by FMode, the current invoice from
     // stock. False (after its warning) when there is no blank invoice left.
@@ -156,6 +156,6 @@ private:
     bool IsAmountEdit(QObject* o) const;
 
     TEnterChain* m_enterChain = nullptr;  // Enter moves to the next entry control
-    QSqlRecord m_found;  // the first row of the last lookup
+    QSqlRecord m_found;                   // the first row of the last lookup
     std::function<bool(QLineEdit*, QKeyEvent*)> m_amountKeyFilter;
 };

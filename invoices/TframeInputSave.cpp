@@ -141,7 +141,7 @@ bool TframeInput::SaveAndPrint(const QString& Kind)
         if (printed)
             // The sheet is out of the printer but nothing was stored: it has to be registered.
             WriteLogLine(QStringLiteral("开票失败：发票代码%1号码%2已打印但未能保存，请将该纸质发票登记作废（%3）")
-                    .arg(code, number, ErrorText(e)));
+                             .arg(code, number, ErrorText(e)));
         else
             WriteLogLine(QStringLiteral("开票失败：") + ErrorText(e));
         ShowError(QStringLiteral("开票失败！"));

@@ -123,8 +123,7 @@ void TfrmCHInv::btnQryClick()
     FBlankNo = frameInput1->stFPHM->text();
     // Only a number stored in no state at all is typed by hand: a voided, handed-back or lost
     // one goes the found way, which refuses what is not a normal invoice.
-    if (frameInput1->InvoiceExists(number, QString(), InvoiceState::Normal) ||
-        frameInput1->CountInvoices(number, QString()) != 0)
+    if (frameInput1->InvoiceExists(number, QString(), InvoiceState::Normal) || frameInput1->CountInvoices(number, QString()) != 0)
         LoadFound(number);
     else
         ManualEntry(number);

@@ -125,7 +125,8 @@ TfrmLYFP::TfrmLYFP(QWidget* parent) : QWidget(parent)
 
     connect(edtFPHMQ, &QLineEdit::textChanged, this, [this] { edtLYFSKeyUp(); });
     connect(edtFPHMZ, &QLineEdit::textChanged, this, [this] { edtLYFSKeyUp(); });
-    m_enterChain = new TEnterChain({edtFPDM, edtFPHMQ, edtFPHMZ, edtLYR}, [this] { btnAddClick(); }, this);
+    m_enterChain = new TEnterChain(
+        {edtFPDM, edtFPHMQ, edtFPHMZ, edtLYR}, [this] { btnAddClick(); }, this);
     connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
     connect(btnClear, &QPushButton::clicked, this, [this] { btnClearClick(); });
     connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
@@ -296,9 +297,8 @@ void TfrmLYFP::ClearGrid()
 
 void TfrmLYFP::btnSaveClick()
 {
-    const QString question = QStringLiteral("当前要入库的发票是\n发票代码:") + edtFPDM->text() +
-                             QStringLiteral("发票号码起止:") + edtFPHMQ->text() + QStringLiteral("--") +
-                             edtFPHMZ->text() + QStringLiteral(",是否入库!");
+    const QString question = QStringLiteral("当前要入库的发票是\n发票代码:") + edtFPDM->text() + QStringLiteral("发票号码起止:") +
+                             edtFPHMQ->text() + QStringLiteral("--") + edtFPHMZ->text() + QStringLiteral(",是否入库!");
     if (!AskYesNo(question))
         return;
     SaveStock();
@@ -323,19 +323,19 @@ void TfrmLYFP::SaveStock()
                 SaveLastClosingStock();
             for (row = 0; row < rows; ++row) {
                 const int copies = StrictToInt(Cell(row, colLYFS));
-                QSqlQuery q = DataBase->Run(
-                    QStringLiteral("INSERT INTO fpkcxx(\nLYRQ,FPDM,FPHMQ,FPHMZ,KCZT,DQHM,LYR,LYFS,SYFS,kpdName)\n"
-                                   "VALUES(:LYRQ,:FPDM,:FPHMQ,:FPHMZ,:KCZT,:DQHM,:LYR,:LYFS,:SYFS,:kpdName)"),
-                    {{QStringLiteral("LYRQ"), Cell(row, colLYRQ)},
-                     {QStringLiteral("FPDM"), Cell(row, colFPDM)},
-                     {QStringLiteral("FPHMQ"), Cell(row, colFPHMQ)},
-                     {QStringLiteral("FPHMZ"), Cell(row, colFPHMZ)},
-                     {QStringLiteral("KCZT"), RollState::Received},
-                     {QStringLiteral("DQHM"), Cell(row, colFPHMQ)},
-                     {QStringLiteral("LYR"), Cell(row, colLYR)},
-                     {QStringLiteral("LYFS"), copies},
-                     {QStringLiteral("SYFS"), copies},
-                     {QStringLiteral("kpdName"), CorpInfo.kpdName}});
+                QSqlQuery q =
+                    DataBase->Run(QStringLiteral("INSERT INTO fpkcxx(\nLYRQ,FPDM,FPHMQ,FPHMZ,KCZT,DQHM,LYR,LYFS,SYFS,kpdName)\n"
+                                                 "VALUES(:LYRQ,:FPDM,:FPHMQ,:FPHMZ,:KCZT,:DQHM,:LYR,:LYFS,:SYFS,:kpdName)"),
+                                  {{QStringLiteral("LYRQ"), Cell(row, colLYRQ)},
+                                   {QStringLiteral("FPDM"), Cell(row, colFPDM)},
+                                   {QStringLiteral("FPHMQ"), Cell(row, colFPHMQ)},
+                                   {QStringLiteral("FPHMZ"), Cell(row, colFPHMZ)},
+                                   {QStringLiteral("KCZT"), RollState::Received},
+                                   {QStringLiteral("DQHM"), Cell(row, colFPHMQ)},
+                                   {QStringLiteral("LYR"), Cell(row, colLYR)},
+                                   {QStringLiteral("LYFS"), copies},
+                                   {QStringLiteral("SYFS"), copies},
+                                   {QStringLiteral("kpdName"), CorpInfo.kpdName}});
                 if (q.numRowsAffected() != 1)
                     throw EDatabaseError(QStringLiteral("insert fpkcxx error!"));
             }
@@ -344,8 +344,8 @@ void TfrmLYFP::SaveStock()
     } catch (const std::exception& e) {
         if (DataBase)
             DataBase->Query().finish();
-        WriteLogLine(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' +
-                        Cell(row, colFPHMZ) + QStringLiteral("原因为:") + QString::fromUtf8(e.what()));
+        WriteLogLine(QStringLiteral("插入数据库失败，发票号码：") + Cell(row, colFPHMQ) + u'-' + Cell(row, colFPHMZ) +
+                     QStringLiteral("原因为:") + QString::fromUtf8(e.what()));
         ShowWarning(QStringLiteral("发票入库失败"));
         return;
     }
@@ -360,12 +360,11 @@ void TfrmLYFP::SaveStock()
 
 void TfrmLYFP::SaveLastClosingStock()
 {
-    QSqlQuery q = DataBase->Run(
-        QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values(:ssrq,:fs,:qzhm,:kpdName)"),
-        {{QStringLiteral("ssrq"), PrevMonth},
-         {QStringLiteral("fs"), StrictToInt(edtFS->text())},
-         {QStringLiteral("qzhm"), edtQZHM->text()},
-         {QStringLiteral("kpdName"), CorpInfo.kpdName}});
+    QSqlQuery q = DataBase->Run(QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values(:ssrq,:fs,:qzhm,:kpdName)"),
+                                {{QStringLiteral("ssrq"), PrevMonth},
+                                 {QStringLiteral("fs"), StrictToInt(edtFS->text())},
+                                 {QStringLiteral("qzhm"), edtQZHM->text()},
+                                 {QStringLiteral("kpdName"), CorpInfo.kpdName}});
     if (q.numRowsAffected() != 1)
         throw EDatabaseError(QStringLiteral("保存上期期末库存失败!"));
 }

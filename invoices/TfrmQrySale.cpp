@@ -43,8 +43,8 @@ QWidget* LegendItem(const QColor& colour, const QString& text)
 }  // namespace
 
 TfrmQrySale::TfrmQrySale(QWidget* parent)
-    : TListWindow({QStringLiteral("开票记录查询"), QStringLiteral("frmQrySale"), QSize(720, 420),
-                   QStringLiteral("yyyy年M月d日"), QStringLiteral("关闭开票记录查询"), SaleColumns(), false},
+    : TListWindow({QStringLiteral("开票记录查询"), QStringLiteral("frmQrySale"), QSize(720, 420), QStringLiteral("yyyy年M月d日"),
+                   QStringLiteral("关闭开票记录查询"), SaleColumns(), false},
                   parent),
       ColWidths(SaleColumns().size(), 0)
 {

@@ -144,15 +144,14 @@ void TfrmWKJFPGL::btnBlankClick()
     }
     // The text comparisons let "00005" or "0000500a" through between the current and the
     // last number: only a whole number ends a run.
-    if (!edtSFPHM->text().isEmpty() &&
-        (last.size() != 8 || !IsDigits(last) || InvoiceCount(edtSFPHM->text(), last) < 1)) {
+    if (!edtSFPHM->text().isEmpty() && (last.size() != 8 || !IsDigits(last) || InvoiceCount(edtSFPHM->text(), last) < 1)) {
         RefuseInput(QStringLiteral("发票号码只能是8位！"), edtEFPHM);
         return;
     }
     const QString op = Operation();
-    if (!AskYesNo(QStringLiteral("确定要") + op + QStringLiteral("此发票吗,\n一旦") + op +
-                      QStringLiteral("将无法恢复，请您慎重选择？"),
-                  TMsgKind::Warning, mbNo))
+    if (!AskYesNo(
+            QStringLiteral("确定要") + op + QStringLiteral("此发票吗,\n一旦") + op + QStringLiteral("将无法恢复，请您慎重选择？"),
+            TMsgKind::Warning, mbNo))
         return;
     RegisterBlankRange(*kStates[ItemIndex()]);
 }

@@ -101,8 +101,8 @@ void TfrmYKJFPGL::btnQryClick() { QueryInvoices(); }
 
 void TfrmYKJFPGL::QueryInvoices()
 {
-    const TStatement statement = IssuedInvoicesStatement(dtpStart->date(), dtpEnd->date(), edtFPHM->text(),
-                                                         edtCJHM->text(), CorpInfo.kpdName);
+    const TStatement statement =
+        IssuedInvoicesStatement(dtpStart->date(), dtpEnd->date(), edtFPHM->text(), edtCJHM->text(), CorpInfo.kpdName);
     // The first rows show at once, counted in the same read; the rest follow while idle.
     const int count = dsSale->ReadInBlocks(std::make_unique<TBlockRead>(statement, kFirstRows, kRowsPerBlock));
     FitColumnsToRowsShown();
@@ -133,12 +133,11 @@ void TfrmYKJFPGL::btnBlankClick()
     for (int row : rows)
         selected.append({dsSale->Field(row, QStringLiteral("fphm")).toString(),
                          dsSale->Field(row, QStringLiteral("fpdm")).toString(),
-                         dsSale->Field(row, QStringLiteral("kprq")).toString(),
-                         dsSale->Field(row, QStringLiteral("cjhm"))});
+                         dsSale->Field(row, QStringLiteral("kprq")).toString(), dsSale->Field(row, QStringLiteral("cjhm"))});
     for (const TSelected& s : selected) {
-        if (!AskYesNo(QStringLiteral("您确实要作废") + s.fphm +
-                          QStringLiteral("号发票吗？？\n一旦作废将无法恢复，请您慎重选择!!!"),
-                      TMsgKind::Warning, mbNo))
+        if (!AskYesNo(
+                QStringLiteral("您确实要作废") + s.fphm + QStringLiteral("号发票吗？？\n一旦作废将无法恢复，请您慎重选择!!!"),
+                TMsgKind::Warning, mbNo))
             continue;
         const QDateTime issued = QDateTime::fromString(s.kprq, QString::fromLatin1(kDateTimeFormat));
         if (!issued.isValid()) {
@@ -159,13 +158,13 @@ void TfrmYKJFPGL::VoidInvoice(const QString& fphm, const QString& fpdm, const QV
 {
     int changed = 0;
     try {
-        QSqlQuery q = DataBase->Run(
-            QStringLiteral("update SaleDetail set fpzt='1' where fphm=:fphm and fpdm=:fpdm  and  cjhm IS :cjhm and "
-                           "kprq=:kprq"),
-            {{QStringLiteral("fphm"), TextParam(fphm)},
-             {QStringLiteral("fpdm"), TextParam(fpdm)},
-             {QStringLiteral("cjhm"), TextKeepingNull(cjhm)},
-             {QStringLiteral("kprq"), TextParam(kprq)}});
+        QSqlQuery q =
+            DataBase->Run(QStringLiteral("update SaleDetail set fpzt='1' where fphm=:fphm and fpdm=:fpdm  and  cjhm IS :cjhm and "
+                                         "kprq=:kprq"),
+                          {{QStringLiteral("fphm"), TextParam(fphm)},
+                           {QStringLiteral("fpdm"), TextParam(fpdm)},
+                           {QStringLiteral("cjhm"), TextKeepingNull(cjhm)},
+                           {QStringLiteral("kprq"), TextParam(kprq)}});
         changed = q.numRowsAffected();
     } catch (const std::exception&) {
         changed = 0;

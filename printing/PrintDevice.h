@@ -32,8 +32,8 @@ public:
     virtual bool Failed(QString* error) const = 0;
 
     virtual void SetFont(const QString& face, int points) = 0;
-    virtual int AverageCharWidth() const = 0;          // of the current font
-    virtual QSize TextExtent(const QString& text) const = 0;  // width, height (ascent + descent)
+    virtual int AverageCharWidth() const = 0;                      // of the current font
+    virtual QSize TextExtent(const QString& text) const = 0;       // width, height (ascent + descent)
     virtual void DrawText(int x, int y, const QString& text) = 0;  // (x, y) is the top-left corner
     virtual void DrawRectangle(int x1, int y1, int x2, int y2, int penWidth) = 0;
 

@@ -52,8 +52,7 @@ int CharsInBytes(const QString& text, int n)
     int bytes = 0;
     int taken = 0;
     while (taken < text.size()) {
-        const bool pair = text.at(taken).isHighSurrogate() && taken + 1 < text.size() &&
-                          text.at(taken + 1).isLowSurrogate();
+        const bool pair = text.at(taken).isHighSurrogate() && taken + 1 < text.size() && text.at(taken + 1).isLowSurrogate();
         const int width = text.at(taken).unicode() < 0x80 ? 1 : 2;
         if (bytes + width > n)
             break;

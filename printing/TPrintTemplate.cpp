@@ -22,10 +22,7 @@ TPrintDateItem& TPrintTemplate::GetItem(int index)
     return m_items[static_cast<size_t>(index)];
 }
 
-const TPrintDateItem& TPrintTemplate::GetItem(int index) const
-{
-    return const_cast<TPrintTemplate*>(this)->GetItem(index);
-}
+const TPrintDateItem& TPrintTemplate::GetItem(int index) const { return const_cast<TPrintTemplate*>(this)->GetItem(index); }
 
 int TPrintTemplate::IndexOfName(const QString& name) const
 {
@@ -96,10 +93,9 @@ bool TPrintTemplate::LoadFromDB(TADODB& db)
     try {
         // Read into a template of its own so that a failure never leaves a half template.
         TPrintTemplate read;
-        QSqlQuery head = db.Run(QStringLiteral(
-            "select TmpNO, TmpDesc, TmpDetail, TmpIsDefault, PageWidth, PageHeight, PrintWay "
-            "from PrintTemplate where TmpIsDefault = :def order by rowid limit 1"),
-            {{QStringLiteral("def"), QStringLiteral("1")}});
+        QSqlQuery head = db.Run(QStringLiteral("select TmpNO, TmpDesc, TmpDetail, TmpIsDefault, PageWidth, PageHeight, PrintWay "
+                                               "from PrintTemplate where TmpIsDefault = :def order by rowid limit 1"),
+                                {{QStringLiteral("def"), QStringLiteral("1")}});
         if (!head.next())
             return false;
         const qint32 tmpNo = RequiredInt(head.value(0), "TmpNO");
@@ -112,10 +108,10 @@ bool TPrintTemplate::LoadFromDB(TADODB& db)
         head.finish();
 
         // The rows come back in the order SaveToDB wrote them.
-        QSqlQuery items = db.Run(QStringLiteral(
-            "select ItemName, ItemMaxLength, ItemFontName, ItemFontSize, ItemNewLine, ItemPosX, "
-            "ItemPosY, ItemDisName from PrintTemplateItem where TmpNO = :no order by ItemNo, rowid"),
-            {{QStringLiteral("no"), tmpNo}});
+        QSqlQuery items =
+            db.Run(QStringLiteral("select ItemName, ItemMaxLength, ItemFontName, ItemFontSize, ItemNewLine, ItemPosX, "
+                                  "ItemPosY, ItemDisName from PrintTemplateItem where TmpNO = :no order by ItemNo, rowid"),
+                   {{QStringLiteral("no"), tmpNo}});
         while (items.next()) {
             TPrintDateItem& item = read.Add();
             item.ItemName = RequiredText(items.value(0), "ItemName");
@@ -148,25 +144,34 @@ bool TPrintTemplate::SaveToDB(TADODB& db)
                 db.ExecSQL(QStringLiteral("delete from PrintTemplateItem")) < 0)
                 throw EDatabaseError(db.LastErrorText());
             const int tmpNo = 1;
-            if (db.ExecSQL(QStringLiteral(
-                    "insert into PrintTemplate(TmpNO, TmpDesc, TmpDetail, TmpIsDefault, PageWidth, PageHeight, PrintWay) "
-                    "values(:no, :desc, :detail, :def, :w, :h, :way)"),
-                    {{QStringLiteral("no"), tmpNo}, {QStringLiteral("desc"), TextParam(TmpDesc)},
-                     {QStringLiteral("detail"), TextParam(TmpDetail)}, {QStringLiteral("def"), TextParam(TmpIsDefault)},
-                     {QStringLiteral("w"), PageWidth}, {QStringLiteral("h"), PageHeight},
+            if (db.ExecSQL(
+                    QStringLiteral(
+                        "insert into PrintTemplate(TmpNO, TmpDesc, TmpDetail, TmpIsDefault, PageWidth, PageHeight, PrintWay) "
+                        "values(:no, :desc, :detail, :def, :w, :h, :way)"),
+                    {{QStringLiteral("no"), tmpNo},
+                     {QStringLiteral("desc"), TextParam(TmpDesc)},
+                     {QStringLiteral("detail"), TextParam(TmpDetail)},
+                     {QStringLiteral("def"), TextParam(TmpIsDefault)},
+                     {QStringLiteral("w"), PageWidth},
+                     {QStringLiteral("h"), PageHeight},
                      {QStringLiteral("way"), TextParam(PrintWay)}}) != 1)
                 throw EDatabaseError(db.LastErrorText());
             int itemNo = 0;
             for (const TPrintDateItem& item : m_items) {
-                if (db.ExecSQL(QStringLiteral(
-                        "insert into PrintTemplateItem(ItemNo, TmpNO, ItemName, ItemMaxLength, ItemFontName, "
-                        "ItemFontSize, ItemNewLine, ItemPosY, ItemPosX, ItemDisName) "
-                        "values(:itemNo, :no, :name, :len, :font, :size, :newLine, :y, :x, :disName)"),
-                        {{QStringLiteral("itemNo"), ++itemNo}, {QStringLiteral("no"), tmpNo},
-                         {QStringLiteral("name"), TextParam(item.ItemName)}, {QStringLiteral("len"), item.ItemMaxLength},
-                         {QStringLiteral("font"), TextParam(item.ItemFontName)}, {QStringLiteral("size"), item.ItemFontSize},
-                         {QStringLiteral("newLine"), item.ItemNewLine}, {QStringLiteral("y"), item.ItemPosY},
-                         {QStringLiteral("x"), item.ItemPosX}, {QStringLiteral("disName"), TextParam(item.ItemDisName)}}) != 1)
+                if (db.ExecSQL(
+                        QStringLiteral("insert into PrintTemplateItem(ItemNo, TmpNO, ItemName, ItemMaxLength, ItemFontName, "
+                                       "ItemFontSize, ItemNewLine, ItemPosY, ItemPosX, ItemDisName) "
+                                       "values(:itemNo, :no, :name, :len, :font, :size, :newLine, :y, :x, :disName)"),
+                        {{QStringLiteral("itemNo"), ++itemNo},
+                         {QStringLiteral("no"), tmpNo},
+                         {QStringLiteral("name"), TextParam(item.ItemName)},
+                         {QStringLiteral("len"), item.ItemMaxLength},
+                         {QStringLiteral("font"), TextParam(item.ItemFontName)},
+                         {QStringLiteral("size"), item.ItemFontSize},
+                         {QStringLiteral("newLine"), item.ItemNewLine},
+                         {QStringLiteral("y"), item.ItemPosY},
+                         {QStringLiteral("x"), item.ItemPosX},
+                         {QStringLiteral("disName"), TextParam(item.ItemDisName)}}) != 1)
                     throw EDatabaseError(db.LastErrorText());
             }
         });

@@ -8,26 +8,26 @@ class TADODB;
 
 // One printable field of the invoice: where and how its value is printed.
 struct TPrintDateItem {
-    QString ItemName;       // key by which the invoice fills the value ("ManageTaxID" is framed)
-    QVariant Value;         // Null: nothing is printed
-    QString ItemDisName;    // printed in place of the value on the test page
+    QString ItemName;          // key by which the invoice fills the value ("ManageTaxID" is framed)
+    QVariant Value;            // Null: nothing is printed
+    QString ItemDisName;       // printed in place of the value on the test page
     qint32 ItemMaxLength = 0;  // mm available to the text
     QString ItemFontName;
-    qint32 ItemFontSize = 0;   // points
-    qint32 ItemNewLine = 0;    // carried, not used for printing
-    qint32 ItemPosX = 0;       // mm from the left edge of the sheet
-    qint32 ItemPosY = 0;       // mm from the top edge of the sheet
+    qint32 ItemFontSize = 0;  // points
+    qint32 ItemNewLine = 0;   // carried, not used for printing
+    qint32 ItemPosX = 0;      // mm from the left edge of the sheet
+    qint32 ItemPosY = 0;      // mm from the top edge of the sheet
 };
 
 // The print template: the sheet and its fields, in insertion order.
 class TPrintTemplate {
 public:
     QString TmpDesc;
-    QString TmpIsDefault;  // "1" marks the template that is loaded
-    qint32 PageWidth = 0;  // mm
-    qint32 PageHeight = 0; // mm
-    QString TmpDetail;     // item names joined by ","
-    QString PrintWay;      // "0" portrait, "1" landscape, anything else: leave the printer as it is
+    QString TmpIsDefault;   // "1" marks the template that is loaded
+    qint32 PageWidth = 0;   // mm
+    qint32 PageHeight = 0;  // mm
+    QString TmpDetail;      // item names joined by ","
+    QString PrintWay;       // "0" portrait, "1" landscape, anything else: leave the printer as it is
 
     // Adds an item with a Null value at the end; the reference stays valid until Clear.
     TPrintDateItem& Add();

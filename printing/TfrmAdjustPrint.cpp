@@ -73,10 +73,11 @@ TfrmAdjustPrint::TfrmAdjustPrint(QWidget* parent) : QWidget(parent)
     memoPalette.setColor(QPalette::Base, memoPalette.color(QPalette::Button));
     memoPalette.setColor(QPalette::Text, Qt::red);
     Memo1->setPalette(memoPalette);
-    Memo1->setPlainText(QStringLiteral("                                调整说明\n"
-                                       "    1、调整单位为毫米\n"
-                                       "    2、横向如是正数则向右调整，如是负数则向左调整。\n"
-                                       "    3、纵向如是正数则向下调整，如是负数则向上调整。"));
+    Memo1->setPlainText(
+        QStringLiteral("                                调整说明\n"
+                       "    1、调整单位为毫米\n"
+                       "    2、横向如是正数则向右调整，如是负数则向左调整。\n"
+                       "    3、纵向如是正数则向下调整，如是负数则向上调整。"));
 
     QFont bold = font();
     bold.setBold(true);
@@ -185,10 +186,10 @@ bool TfrmAdjustPrint::ValidateOffsets()
 
 bool TfrmAdjustPrint::SaveOffsets()
 {
-    const TOffsetCheck check = CheckOffsets(edtOffX->text(), edtOffY->text(), std::numeric_limits<int>::max(),
-                                            std::numeric_limits<int>::max());
-    if (!check.Ok() || !WriteIniValues(QStringLiteral("Print"), {{QStringLiteral("prtOffX"), check.offX},
-                                                                  {QStringLiteral("prtOffY"), check.offY}})) {
+    const TOffsetCheck check =
+        CheckOffsets(edtOffX->text(), edtOffY->text(), std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+    if (!check.Ok() || !WriteIniValues(QStringLiteral("Print"),
+                                       {{QStringLiteral("prtOffX"), check.offX}, {QStringLiteral("prtOffY"), check.offY}})) {
         // The offsets in use stay: the next start would not find the new ones.
         WriteLogLine(QStringLiteral("保存设置失败！"));
         ShowError(QStringLiteral("保存设置失败！"));
@@ -213,8 +214,8 @@ void TfrmAdjustPrint::btnPrtTestClick()
 {
     if (!ValidateOffsets())
         return;
-    const TOffsetCheck check = CheckOffsets(edtOffX->text(), edtOffY->text(), std::numeric_limits<int>::max(),
-                                            std::numeric_limits<int>::max());
+    const TOffsetCheck check =
+        CheckOffsets(edtOffX->text(), edtOffY->text(), std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
     static const TPrintTemplate kEmpty;
     QString error;
     if (!PrintTestPage(PrintTpl ? *PrintTpl : kEmpty, check.offX, check.offY, &error)) {

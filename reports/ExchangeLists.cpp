@@ -34,8 +34,8 @@ bool IsRealType(const QString& type)
 // "yyyy-mm-dd", optionally with a time, fraction and zone: the text form of the tables.
 std::optional<QString> DateTimeForTable(const QString& text)
 {
-    static const QRegularExpression form(QStringLiteral(
-        "^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}:\\d{2}:\\d{2})(?:\\.\\d+)?)?(?:Z|[+-]\\d{2}:\\d{2})?\\z"));
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}:\\d{2}:\\d{2})(?:\\.\\d+)?)?(?:Z|[+-]\\d{2}:\\d{2})?\\z"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -79,15 +79,15 @@ std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to
         return std::nullopt;
     }
     switch (from) {
-    case TFieldKind::DateTime:
-        if (auto t = DateTimeForTable(v.toString()))
-            return QVariant(*t);
-        return std::nullopt;
-    case TFieldKind::Number:
-        return QVariant(QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
-    case TFieldKind::Integer:
-    case TFieldKind::Text:
-        break;
+        case TFieldKind::DateTime:
+            if (auto t = DateTimeForTable(v.toString()))
+                return QVariant(*t);
+            return std::nullopt;
+        case TFieldKind::Number:
+            return QVariant(QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
+        case TFieldKind::Integer:
+        case TFieldKind::Text:
+            break;
     }
     return QVariant(TextParam(v.toString()));  // empty text stays text, not NULL
 }
@@ -168,15 +168,31 @@ TField FieldOf(const TTableColumn& column)
 const TGridColumns& SaleGridColumns()
 {
     static const TGridColumns c = Columns({
-        {"kprq", "开票日期"},      {"fpdm", "发票代码"},       {"fphm", "发票号码"},
-        {"ghdw", "购货单位"},      {"cllx", "车辆类型"},       {"cpxh", "厂牌型号"},
-        {"cd", "产地"},            {"jwjehj", "价费合计金额"}, {"fdjhm", "发动机号码"},
-        {"cjhm", "车架号码/车辆识别代码"},                     {"sl", "数量"},
-        {"dj", "单价"},            {"htdh", "合同单号"},       {"jwfy1", "价外费用名称"},
-        {"jwje1", "价外费用金额"}, {"jwfy2", "价外费用名称"},  {"jwje2", "价外费用金额"},
-        {"jwfy3", "价外费用名称"}, {"jwje3", "价外费用金额"},  {"jwhjdx", "价费合计大写"},
-        {"saleName", "销货单位名称"},                          {"saleAdd", "地址"},
-        {"saleTel", "电话"},       {"saleMan", "开票人"},      {"skr", "收款人"},
+        {"kprq", "开票日期"},
+        {"fpdm", "发票代码"},
+        {"fphm", "发票号码"},
+        {"ghdw", "购货单位"},
+        {"cllx", "车辆类型"},
+        {"cpxh", "厂牌型号"},
+        {"cd", "产地"},
+        {"jwjehj", "价费合计金额"},
+        {"fdjhm", "发动机号码"},
+        {"cjhm", "车架号码/车辆识别代码"},
+        {"sl", "数量"},
+        {"dj", "单价"},
+        {"htdh", "合同单号"},
+        {"jwfy1", "价外费用名称"},
+        {"jwje1", "价外费用金额"},
+        {"jwfy2", "价外费用名称"},
+        {"jwje2", "价外费用金额"},
+        {"jwfy3", "价外费用名称"},
+        {"jwje3", "价外费用金额"},
+        {"jwhjdx", "价费合计大写"},
+        {"saleName", "销货单位名称"},
+        {"saleAdd", "地址"},
+        {"saleTel", "电话"},
+        {"saleMan", "开票人"},
+        {"skr", "收款人"},
         {"ghdwID", "身份证号码/组织机构代码"},
     });
     return c;
@@ -184,9 +200,14 @@ const TGridColumns& SaleGridColumns()
 
 const TGridColumns& StockGridColumns()
 {
-    static const TGridColumns c = Columns({{"lyrq", "领用日期"}, {"fpdm", "发票代码"}, {"fphmq", "发票号码起"},
-                                           {"fphmz", "发票号码止"}, {"dqhm", "当前号码"}, {"lyfs", "领用份数"},
-                                           {"syfs", "剩余份数"}, {"kpdName", "开票点名称"}});
+    static const TGridColumns c = Columns({{"lyrq", "领用日期"},
+                                           {"fpdm", "发票代码"},
+                                           {"fphmq", "发票号码起"},
+                                           {"fphmz", "发票号码止"},
+                                           {"dqhm", "当前号码"},
+                                           {"lyfs", "领用份数"},
+                                           {"syfs", "剩余份数"},
+                                           {"kpdName", "开票点名称"}});
     return c;
 }
 
@@ -225,8 +246,10 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
     // without a value object for each.
     TStatement q(db, ListStatement(kind));
     const QByteArray pointText = point.toUtf8(), monthText = month.toUtf8();
-    sqlite3_bind_text(q.Get(), sqlite3_bind_parameter_index(q.Get(), ":point"), pointText.constData(), static_cast<int>(pointText.size()), SQLITE_STATIC);
-    sqlite3_bind_text(q.Get(), sqlite3_bind_parameter_index(q.Get(), ":month"), monthText.constData(), static_cast<int>(monthText.size()), SQLITE_STATIC);
+    sqlite3_bind_text(q.Get(), sqlite3_bind_parameter_index(q.Get(), ":point"), pointText.constData(),
+                      static_cast<int>(pointText.size()), SQLITE_STATIC);
+    sqlite3_bind_text(q.Get(), sqlite3_bind_parameter_index(q.Get(), ":month"), monthText.constData(),
+                      static_cast<int>(monthText.size()), SQLITE_STATIC);
     const int n = static_cast<int>(rs.fields.size());
     if (sqlite3_column_count(q.Get()) != n)
         throw EDatabaseError(QStringLiteral("查询的列数与表不符"));
@@ -235,18 +258,19 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
         row.Clear();
         for (int i = 0; i < n; ++i) {
             switch (sqlite3_column_type(q.Get(), i)) {
-            case SQLITE_NULL:
-                break;
-            case SQLITE_INTEGER:
-                row.SetInteger(i, sqlite3_column_int64(q.Get(), i));
-                break;
-            case SQLITE_FLOAT:
-                row.SetNumber(i, sqlite3_column_double(q.Get(), i));
-                break;
-            default: {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.Get(), i));
-                row.SetUncheckedText(i, std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(q.Get(), i))));
-            }
+                case SQLITE_NULL:
+                    break;
+                case SQLITE_INTEGER:
+                    row.SetInteger(i, sqlite3_column_int64(q.Get(), i));
+                    break;
+                case SQLITE_FLOAT:
+                    row.SetNumber(i, sqlite3_column_double(q.Get(), i));
+                    break;
+                default: {
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.Get(), i));
+                    row.SetUncheckedText(
+                        i, std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(q.Get(), i))));
+                }
             }
         }
         rs.rows.Append(row);
@@ -314,7 +338,8 @@ void TListValues::Bind(sqlite3_stmt* st, int param, size_t r, size_t c)
         rc = sqlite3_bind_null(st, param);
     } else if (const TRowStore::TCell& cell = m_cells[static_cast<size_t>(m_at[c])];
                cell.kind == K::Text && from == TFieldKind::Text && to == TAffinity::Text) {
-        rc = sqlite3_bind_text(st, param, cell.text.empty() ? "" : cell.text.data(), static_cast<int>(cell.text.size()), SQLITE_STATIC);
+        rc = sqlite3_bind_text(st, param, cell.text.empty() ? "" : cell.text.data(), static_cast<int>(cell.text.size()),
+                               SQLITE_STATIC);
     } else if (cell.kind == K::Number && from == TFieldKind::Number && to == TAffinity::Real) {
         rc = sqlite3_bind_double(st, param, cell.number);
     } else if (cell.kind == K::Integer && from == TFieldKind::Integer && to == TAffinity::Integer) {

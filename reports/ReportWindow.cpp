@@ -35,8 +35,8 @@ TReportWindow::TReportWindow(const TKind& kind, QWidget* parent) : QWidget(paren
     edtPath = Named(new QLineEdit(Panel1), "edtPath");
     StaticText1 = Named(new QLabel(QStringLiteral("生成的报表名称："), Panel1), "StaticText1");
     edtRepName = Named(new QLineEdit(Panel1), "edtRepName");
-    for (QWidget* w : {static_cast<QWidget*>(StaticText2), static_cast<QWidget*>(edtPath),
-                       static_cast<QWidget*>(StaticText1), static_cast<QWidget*>(edtRepName)})
+    for (QWidget* w : {static_cast<QWidget*>(StaticText2), static_cast<QWidget*>(edtPath), static_cast<QWidget*>(StaticText1),
+                       static_cast<QWidget*>(edtRepName)})
         w->setFont(SongFont(19));
     edtPath->setReadOnly(true);
     edtRepName->setReadOnly(true);

@@ -21,13 +21,13 @@ QString CellText(const QVariant& v)
     if (v.isNull())
         return QString();
     switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        return GeneralNumberText(v.toDouble());
-    default:
-        return TrimBlanks(v.toString());
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return GeneralNumberText(v.toDouble());
+        default:
+            return TrimBlanks(v.toString());
     }
 }
 
@@ -60,10 +60,10 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders)
     book.SetText(3, 4, QStringLiteral("纳税人识别号：") + CorpInfo.corpTaxID);
     book.SetText(3, 6, QStringLiteral("所属期限：") + MonthTitle(month));
 
-    QSqlQuery q = DataBase->Run(
-        QStringLiteral("select fpdm,fphm,SCCJ,cpxh,cjhm,jwjehj from SaleDetail where (fpzt='0' or fpzt='2') and "
-                       "substr(kprq,1,7)=:month order by fpdm,fphm,kprq"),
-        {{QStringLiteral("month"), month}});
+    QSqlQuery q =
+        DataBase->Run(QStringLiteral("select fpdm,fphm,SCCJ,cpxh,cjhm,jwjehj from SaleDetail where (fpzt='0' or fpzt='2') and "
+                                     "substr(kprq,1,7)=:month order by fpdm,fphm,kprq"),
+                      {{QStringLiteral("month"), month}});
     int n = 0;
     double total = 0;
     while (FetchNext(q)) {
@@ -100,4 +100,3 @@ int MakeSaleList(const QString& folder, const QString& name, const QString& mont
     book.SaveAs(file);
     return n;
 }
-

@@ -24,4 +24,3 @@ int FillSaleList(TWorkbook& book, const QString& month, bool borders);
 // complete list. The template is only read. Raises as FillSaleList, and EWorkbookError for a
 // name that would point into another folder.
 int MakeSaleList(const QString& folder, const QString& name, const QString& month, bool borders);
-

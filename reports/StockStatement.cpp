@@ -25,13 +25,14 @@ struct TMovement {
     TStockGroup group;
     const char* states;
 };
-const TMovement kMovements[] = {{sgUsed, "(fpzt='0' or fpzt='2')"},
-                                {sgHandedBack, "fpzt='3'"},
-                                {sgVoidedOrLost, "(fpzt='1' or fpzt='4')"}};
+const TMovement kMovements[] = {
+    {sgUsed, "(fpzt='0' or fpzt='2')"}, {sgHandedBack, "fpzt='3'"}, {sgVoidedOrLost, "(fpzt='1' or fpzt='4')"}};
 
 QString MonthAfter(const QString& month)
 {
-    return QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd")).addMonths(1).toString(QStringLiteral("yyyy-MM"));
+    return QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"))
+        .addMonths(1)
+        .toString(QStringLiteral("yyyy-MM"));
 }
 
 // A failed statement is never taken for one without rows.
@@ -146,7 +147,8 @@ void TStatementFill::Point(const QString& point)
     if (DataBase->ExecSQL(QStringLiteral("delete from qmkc where ssrq=:current and kpdName=:point"),
                           {{QStringLiteral("current"), m_current}, {QStringLiteral("point"), point}}) < 0)
         throw EDatabaseError(DataBase->LastErrorText());
-    for (const auto& row : Select(QStringLiteral("select qzhm,fs from qmkc where ssrq=:month and kpdName=:point order by ssrq,qzhm"), params))
+    for (const auto& row :
+         Select(QStringLiteral("select qzhm,fs from qmkc where ssrq=:month and kpdName=:point order by ssrq,qzhm"), params))
         Opening(row);
     Align();
     for (const auto& row : Select(QStringLiteral("select fphmq,fphmz,dqhm,fpdm from fpkcxx where substr(lyrq,1,7)=:month and "
@@ -187,7 +189,8 @@ void TStatementFill::Opening(const std::vector<QVariant>& row)
         throw bad(QStringLiteral("没有份数"));
 
     StartBlock();
-    m_book.SetNumber(m_next[sgOpening], CountColumn(sgOpening), static_cast<double>(WholeNumber(row[1], QStringLiteral("期初份数"))));
+    m_book.SetNumber(m_next[sgOpening], CountColumn(sgOpening),
+                     static_cast<double>(WholeNumber(row[1], QStringLiteral("期初份数"))));
     Put(sgOpening, range.first + u'-' + range.last);
     Movements(range);
     Closing(range);
@@ -202,7 +205,8 @@ void TStatementFill::Roll(const std::vector<QVariant>& row)
         QStringLiteral("select sum(lyfs) from fpkcxx where substr(lyrq,1,7)=:month and kpdName=:point and fphmq>=:first and "
                        "fphmz<=:last and fpdm=:code"),
         Params(range, true));
-    m_book.SetNumber(m_start[sgReceived], CountColumn(sgReceived), static_cast<double>(WholeNumber(received, QStringLiteral("领用份数"))));
+    m_book.SetNumber(m_start[sgReceived], CountColumn(sgReceived),
+                     static_cast<double>(WholeNumber(received, QStringLiteral("领用份数"))));
     Movements(range);
     Closing(range);
 }
@@ -223,8 +227,9 @@ void TStatementFill::Movements(const TRange& range)
     const bool code = !range.code.isEmpty();
     const TParams params = Params(range, code);
     for (const TMovement& m : kMovements) {
-        const QString where = QStringLiteral(" from SaleDetail where %1 and substr(kprq,1,7)=:month and kpdName=:point%2 and "
-                                             "fphm>=:first and fphm<=:last")
+        const QString where = QStringLiteral(
+                                  " from SaleDetail where %1 and substr(kprq,1,7)=:month and kpdName=:point%2 and "
+                                  "fphm>=:first and fphm<=:last")
                                   .arg(QLatin1String(m.states), code ? QStringLiteral(" and fpdm=:code") : QString());
         QStringList numbers;
         for (const auto& row : Select(QStringLiteral("select fphm") + where + QStringLiteral(" order by fphm"), params))
@@ -298,11 +303,12 @@ QStringList FoldRuns(const QStringList& numbers)
 
 void SaveClosingStock(const QString& ssrq, const QString& qzhm, const QString& kpdName, int fs)
 {
-    const int inserted = DataBase->ExecSQL(QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values(:ssrq,:fs,:qzhm,:kpdName)"),
-                                           {{QStringLiteral("ssrq"), ssrq},
-                                            {QStringLiteral("fs"), fs},
-                                            {QStringLiteral("qzhm"), qzhm},
-                                            {QStringLiteral("kpdName"), kpdName}});
+    const int inserted =
+        DataBase->ExecSQL(QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values(:ssrq,:fs,:qzhm,:kpdName)"),
+                          {{QStringLiteral("ssrq"), ssrq},
+                           {QStringLiteral("fs"), fs},
+                           {QStringLiteral("qzhm"), qzhm},
+                           {QStringLiteral("kpdName"), kpdName}});
     if (inserted != 1)
         throw EDatabaseError(QStringLiteral("保存上期期末库存失败!"));
 }

@@ -137,8 +137,8 @@ void TExportListWindow::SpeedButton1Click()
 {
     if (!PointNameFits())
         return;
-    const QString name = dtpDate->date().toString(QStringLiteral("yyyy年MM月")) + CorpInfo.kpdName +
-                         QString::fromUtf8(m_kind.fileEnd);
+    const QString name =
+        dtpDate->date().toString(QStringLiteral("yyyy年MM月")) + CorpInfo.kpdName + QString::fromUtf8(m_kind.fileEnd);
     const QString chosen =
         Dialogs().SaveFileName(SpeedButton1->text(), ExchangeFolder() + u'/' + name, QStringLiteral("xml文件 (*.xml)"));
     if (chosen.isEmpty())

@@ -38,7 +38,5 @@ void TfrmMKInvReport::btnMakeRepClick()
 
 bool TfrmMKInvReport::FillStockSheet()
 {
-    return FillReport([this] {
-        MakeStockStatement(TrimBlanks(edtPath->text()), TrimBlanks(edtRepName->text()), ReportMonth);
-    });
+    return FillReport([this] { MakeStockStatement(TrimBlanks(edtPath->text()), TrimBlanks(edtRepName->text()), ReportMonth); });
 }

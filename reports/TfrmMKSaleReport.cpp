@@ -41,7 +41,5 @@ void TfrmMKSaleReport::btnMakeRepClick()
 
 bool TfrmMKSaleReport::FillSaleListSheet()
 {
-    return FillReport([this] {
-        MakeSaleList(TrimBlanks(edtPath->text()), TrimBlanks(edtRepName->text()), ReportMonth, true);
-    });
+    return FillReport([this] { MakeSaleList(TrimBlanks(edtPath->text()), TrimBlanks(edtRepName->text()), ReportMonth, true); });
 }

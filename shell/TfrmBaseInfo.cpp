@@ -138,8 +138,8 @@ void TfrmBaseInfo::OpenBaseInfo()
         QStringList columns;
         for (const TField& f : kFields)
             columns << QString::fromLatin1(f.column);
-        QSqlQuery q = DataBase->Run(QStringLiteral("select id, %1, flag from baseinfo order by id limit 1")
-                                        .arg(columns.join(QStringLiteral(", "))));
+        QSqlQuery q = DataBase->Run(
+            QStringLiteral("select id, %1, flag from baseinfo order by id limit 1").arg(columns.join(QStringLiteral(", "))));
         if (q.next()) {
             empty = false;
             m_id = q.value(0);
@@ -174,11 +174,11 @@ void TfrmBaseInfo::StoreRecord()
         p.insert(QString::fromLatin1(f.column), (this->*(f.edit))->text());
     p.insert(QStringLiteral("flag"), cmbFlag->currentText());
     if (m_id.isNull()) {
-        QSqlQuery q = DataBase->Run(
-            QStringLiteral("insert into baseinfo(corpName, corpAdd, CorpTel, corpTaxID, corpBank, corpAcount, "
-                           "ManageTaxID, OperMan, kpdName, flag) values(:corpName, :corpAdd, :CorpTel, "
-                           ":corpTaxID, :corpBank, :corpAcount, :ManageTaxID, :OperMan, :kpdName, :flag)"),
-            p);
+        QSqlQuery q =
+            DataBase->Run(QStringLiteral("insert into baseinfo(corpName, corpAdd, CorpTel, corpTaxID, corpBank, corpAcount, "
+                                         "ManageTaxID, OperMan, kpdName, flag) values(:corpName, :corpAdd, :CorpTel, "
+                                         ":corpTaxID, :corpBank, :corpAcount, :ManageTaxID, :OperMan, :kpdName, :flag)"),
+                          p);
         m_id = q.lastInsertId();  // a second save edits this row
         return;
     }
@@ -205,8 +205,8 @@ void TfrmBaseInfo::btnSaveClick()
     LoadBaseInfo(*DataBase, CorpInfo);
     const TBaseInfo& c = CorpInfo;
     WriteLogLine(QStringLiteral("保存基本信息为:") + QStringList{c.corpName, c.corpAdd, c.corpTel, c.corpTaxID, c.corpBank,
-                                                                c.corpAcount, c.ManageTaxID, c.OperMan, c.kpdName}
-                                                        .join(u'^'));
+                                                                 c.corpAcount, c.ManageTaxID, c.OperMan, c.kpdName}
+                                                         .join(u'^'));
     ShowInfo(QStringLiteral("保存基本信息成功！"));
 }
 

@@ -149,10 +149,7 @@ void TfrmCJCL::OpenTables()
             t->First();
 }
 
-TGridTable* TfrmCJCL::ActiveTable() const
-{
-    return PageControl1->currentIndex() != 0 ? adotbCLLX : adotbSCCJ;
-}
+TGridTable* TfrmCJCL::ActiveTable() const { return PageControl1->currentIndex() != 0 ? adotbCLLX : adotbSCCJ; }
 
 void TfrmCJCL::BitBtn9Click() { ActiveTable()->First(); }
 void TfrmCJCL::BitBtn2Click() { ActiveTable()->Prior(); }

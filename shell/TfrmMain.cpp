@@ -101,71 +101,283 @@ void ShowHelp(TfrmMain&, QAction*)
 struct TActionRow {
     QAction* TfrmMain::*member;
     void (TfrmMain::*execute)();  // its handler
-    TOpening opening;     // its name, and how it closes the work windows and logs
+    TOpening opening;             // its name, and how it closes the work windows and logs
     const char* caption;
-    const char* menu;     // the top-level menu it stands in, which is also its category
-    bool hint;            // its caption is its hint
-    const char* glyph;    // the icon: a character of its own on a tile of its colour
+    const char* menu;   // the top-level menu it stands in, which is also its category
+    bool hint;          // its caption is its hint
+    const char* glyph;  // the icon: a character of its own on a tile of its colour
     QRgb colour;
     TOffer offer;
-    bool issuing;         // the issuing checks come first
+    bool issuing;  // the issuing checks come first
     TPerform perform;
 };
 
 using O = TOpenOrder;
 const TActionRow kActionRows[] = {
-    {&TfrmMain::KJZCFP, &TfrmMain::KJZCFPExecute, {"KJZCFP", O::CloseThenLog, true, "打开单车销售发票开具"}, "单车销售发票开具", "发票开具",
-     true, "单", 0x2e7d32, TOffer::Work, true, Child<TfrmMKNormalInv>},
-    {&TfrmMain::PLKJFP, &TfrmMain::PLKJFPExecute, {"PLKJFP", O::LogThenClose, true, "打开批量销售发票开具"}, "批量销售发票开具", "发票开具",
-     true, "批", 0x2e7d32, TOffer::Work, true, Child<TfrmPLMKInv>},
-    {&TfrmMain::FSFPKJ, &TfrmMain::FSFPKJExecute, {"FSFPKJ", O::LogThenClose, true, "打开负数销售发票开具"}, "负数发票开具", "发票开具", true,
-     "负", 0xc62828, TOffer::Work, true, Child<TfrmCHInv>},
-    {&TfrmMain::FPRKGL, &TfrmMain::FPRKGLExecute, {"FPRKGL", O::CloseThenLog, true, "打开发票入库管理"}, "发票入库管理", "发票管理", true, "入",
-     0x1565c0, TOffer::Work, false, Child<TfrmLYFP>},
-    {&TfrmMain::YKFPGL, &TfrmMain::YKFPGLExecute, {"YKFPGL", O::CloseThenLog, true, "打开已开发票管理"}, "已开发票管理", "发票管理", true, "已",
-     0x1565c0, TOffer::Work, false, Child<TfrmYKJFPGL>},
-    {&TfrmMain::WKFPGL, &TfrmMain::WKFPGLExecute, {"WKFPGL", O::CloseThenLog, false, "打开未开发票管理"}, "未开发票管理", "发票管理", true, "未",
-     0x1565c0, TOffer::Work, false, Modal<TfrmWKJFPGL>},
-    {&TfrmMain::qrySaleAct, &TfrmMain::qrySaleActExecute, {"qrySaleAct", O::LogThenClose, true, "打开开票记录查询"}, "开票记录查询", "查询", true,
-     "查", 0x6a1b9a, TOffer::Work, false, Child<TfrmQrySale>},
-    {&TfrmMain::qryInvRecAct, &TfrmMain::qryInvRecActExecute, {"qryInvRecAct", O::LogThenClose, true, "打开查询库存记录"}, "查询库存记录", "查询",
-     true, "库", 0x6a1b9a, TOffer::Work, false, Child<TfrmQryInvRec>},
-    {&TfrmMain::importSaleAct, &TfrmMain::importSaleActExecute, {"importSaleAct", O::LogThenClose, true, "打开销售导入数据界面"},
-     "导入机动车销售统一发票清单", "合并报表", true, "汇", 0xef6c00, TOffer::Head, false, Child<TfrmImportSaleData>},
-    {&TfrmMain::exportSaleAct, &TfrmMain::exportSaleActExecute, {"exportSaleAct", O::LogThenClose, true, "打开销售导出数据界面"},
-     "导出机动车销售统一发票清单", "合并报表", true, "销", 0xef6c00, TOffer::Branch, false, Child<TfrmExportSaleData>},
-    {&TfrmMain::importInvAct, &TfrmMain::importInvActExecute, {"importInvAct", O::CloseThenLog, true, "打开库存导入数据界面"},
-     "导入机动车销售统一发票领用存月报表", "合并报表", true, "合", 0xad5a00, TOffer::Head, false,
+    {&TfrmMain::KJZCFP,
+     &TfrmMain::KJZCFPExecute,
+     {"KJZCFP", O::CloseThenLog, true, "打开单车销售发票开具"},
+     "单车销售发票开具",
+     "发票开具",
+     true,
+     "单",
+     0x2e7d32,
+     TOffer::Work,
+     true,
+     Child<TfrmMKNormalInv>},
+    {&TfrmMain::PLKJFP,
+     &TfrmMain::PLKJFPExecute,
+     {"PLKJFP", O::LogThenClose, true, "打开批量销售发票开具"},
+     "批量销售发票开具",
+     "发票开具",
+     true,
+     "批",
+     0x2e7d32,
+     TOffer::Work,
+     true,
+     Child<TfrmPLMKInv>},
+    {&TfrmMain::FSFPKJ,
+     &TfrmMain::FSFPKJExecute,
+     {"FSFPKJ", O::LogThenClose, true, "打开负数销售发票开具"},
+     "负数发票开具",
+     "发票开具",
+     true,
+     "负",
+     0xc62828,
+     TOffer::Work,
+     true,
+     Child<TfrmCHInv>},
+    {&TfrmMain::FPRKGL,
+     &TfrmMain::FPRKGLExecute,
+     {"FPRKGL", O::CloseThenLog, true, "打开发票入库管理"},
+     "发票入库管理",
+     "发票管理",
+     true,
+     "入",
+     0x1565c0,
+     TOffer::Work,
+     false,
+     Child<TfrmLYFP>},
+    {&TfrmMain::YKFPGL,
+     &TfrmMain::YKFPGLExecute,
+     {"YKFPGL", O::CloseThenLog, true, "打开已开发票管理"},
+     "已开发票管理",
+     "发票管理",
+     true,
+     "已",
+     0x1565c0,
+     TOffer::Work,
+     false,
+     Child<TfrmYKJFPGL>},
+    {&TfrmMain::WKFPGL,
+     &TfrmMain::WKFPGLExecute,
+     {"WKFPGL", O::CloseThenLog, false, "打开未开发票管理"},
+     "未开发票管理",
+     "发票管理",
+     true,
+     "未",
+     0x1565c0,
+     TOffer::Work,
+     false,
+     Modal<TfrmWKJFPGL>},
+    {&TfrmMain::qrySaleAct,
+     &TfrmMain::qrySaleActExecute,
+     {"qrySaleAct", O::LogThenClose, true, "打开开票记录查询"},
+     "开票记录查询",
+     "查询",
+     true,
+     "查",
+     0x6a1b9a,
+     TOffer::Work,
+     false,
+     Child<TfrmQrySale>},
+    {&TfrmMain::qryInvRecAct,
+     &TfrmMain::qryInvRecActExecute,
+     {"qryInvRecAct", O::LogThenClose, true, "打开查询库存记录"},
+     "查询库存记录",
+     "查询",
+     true,
+     "库",
+     0x6a1b9a,
+     TOffer::Work,
+     false,
+     Child<TfrmQryInvRec>},
+    {&TfrmMain::importSaleAct,
+     &TfrmMain::importSaleActExecute,
+     {"importSaleAct", O::LogThenClose, true, "打开销售导入数据界面"},
+     "导入机动车销售统一发票清单",
+     "合并报表",
+     true,
+     "汇",
+     0xef6c00,
+     TOffer::Head,
+     false,
+     Child<TfrmImportSaleData>},
+    {&TfrmMain::exportSaleAct,
+     &TfrmMain::exportSaleActExecute,
+     {"exportSaleAct", O::LogThenClose, true, "打开销售导出数据界面"},
+     "导出机动车销售统一发票清单",
+     "合并报表",
+     true,
+     "销",
+     0xef6c00,
+     TOffer::Branch,
+     false,
+     Child<TfrmExportSaleData>},
+    {&TfrmMain::importInvAct,
+     &TfrmMain::importInvActExecute,
+     {"importInvAct", O::CloseThenLog, true, "打开库存导入数据界面"},
+     "导入机动车销售统一发票领用存月报表",
+     "合并报表",
+     true,
+     "合",
+     0xad5a00,
+     TOffer::Head,
+     false,
      Child<TfrmImportInvData>},
-    {&TfrmMain::exportInvAct, &TfrmMain::exportInvActExecute, {"exportInvAct", O::LogThenClose, true, "打开库存导出数据界面"},
-     "导出机动车销售统一发票领用存月报表", "合并报表", true, "存", 0xad5a00, TOffer::Branch, false,
+    {&TfrmMain::exportInvAct,
+     &TfrmMain::exportInvActExecute,
+     {"exportInvAct", O::LogThenClose, true, "打开库存导出数据界面"},
+     "导出机动车销售统一发票领用存月报表",
+     "合并报表",
+     true,
+     "存",
+     0xad5a00,
+     TOffer::Branch,
+     false,
      Child<TfrmExportInvData>},
-    {&TfrmMain::SCFPQD, &TfrmMain::SCFPQDExecute, {"SCFPQD", O::LogThenClose, true, "打开生成《机动车销售统一发票清单》"},
-     "生成《机动车销售统一发票清单》", "生成上报数据", true, "清", 0x00838f, TOffer::Head, false,
+    {&TfrmMain::SCFPQD,
+     &TfrmMain::SCFPQDExecute,
+     {"SCFPQD", O::LogThenClose, true, "打开生成《机动车销售统一发票清单》"},
+     "生成《机动车销售统一发票清单》",
+     "生成上报数据",
+     true,
+     "清",
+     0x00838f,
+     TOffer::Head,
+     false,
      Child<TfrmMKSaleReport>},
-    {&TfrmMain::SCLYCBB, &TfrmMain::SCLYCBBExecute, {"SCLYCBB", O::LogThenClose, true, "打开生成《机动车销售统一发票领用存月报表》"},
-     "生成《机动车销售统一发票领用存月报表》", "生成上报数据", true, "月", 0x00838f, TOffer::Head, false,
+    {&TfrmMain::SCLYCBB,
+     &TfrmMain::SCLYCBBExecute,
+     {"SCLYCBB", O::LogThenClose, true, "打开生成《机动车销售统一发票领用存月报表》"},
+     "生成《机动车销售统一发票领用存月报表》",
+     "生成上报数据",
+     true,
+     "月",
+     0x00838f,
+     TOffer::Head,
+     false,
      Child<TfrmMKInvReport>},
-    {&TfrmMain::ImportICData, &TfrmMain::ImportICDataExecute, {"ImportICData", O::CloseThenLog, false, "打开导出电子申报数据"}, "导出电子申报数据",
-     "生成上报数据", false, "申", 0x00838f, TOffer::Head, false, Child<TfrmMKICData>},
-    {&TfrmMain::SCRPSJ, &TfrmMain::SCRPSJExecute, {"SCRPSJ", O::CloseThenLog, false, "生成软盘申报数据"}, "生成软盘申报数据", "生成上报数据",
-     false, "盘", 0x00838f, TOffer::Head, false, Child<TfrmRPSBSJ>},
-    {&TfrmMain::infoAct, &TfrmMain::infoActExecute, {"infoAct", O::CloseThenLog, false, "打开企业基本信息"}, "企业基本信息", "企业基本信息设置",
-     true, "企", 0x455a64, TOffer::Always, false, Child<TfrmBaseInfo>},
-    {&TfrmMain::SCCJAct, &TfrmMain::SCCJActExecute, {"SCCJAct", O::CloseThenLog, false, "打开生产厂家维护"}, "生产厂家维护", "企业基本信息设置",
-     true, "厂", 0x455a64, TOffer::Always, false, Child<TfrmCJCL>},
-    {&TfrmMain::passAct, &TfrmMain::passActExecute, {"passAct", O::CloseThenLog, false, "打开修改用户口令"}, "修改口令", "文件", false, "密",
-     0x5d4037, TOffer::Always, false, Child<TfrmUpdatePass>},
-    {&TfrmMain::Action2, &TfrmMain::Action2Execute, {"Action2", O::CloseThenLog, false, "打开打印微调"}, "打印设置", "文件", false, "印",
-     0x5d4037, TOffer::Always, false, Child<TfrmAdjustPrint>},
-    {&TfrmMain::Exit, &TfrmMain::ExitExecute, {"Exit", O::CloseOnly, false, ""}, "退出", "文件", true, "退", 0xb71c1c, TOffer::Always, false,
+    {&TfrmMain::ImportICData,
+     &TfrmMain::ImportICDataExecute,
+     {"ImportICData", O::CloseThenLog, false, "打开导出电子申报数据"},
+     "导出电子申报数据",
+     "生成上报数据",
+     false,
+     "申",
+     0x00838f,
+     TOffer::Head,
+     false,
+     Child<TfrmMKICData>},
+    {&TfrmMain::SCRPSJ,
+     &TfrmMain::SCRPSJExecute,
+     {"SCRPSJ", O::CloseThenLog, false, "生成软盘申报数据"},
+     "生成软盘申报数据",
+     "生成上报数据",
+     false,
+     "盘",
+     0x00838f,
+     TOffer::Head,
+     false,
+     Child<TfrmRPSBSJ>},
+    {&TfrmMain::infoAct,
+     &TfrmMain::infoActExecute,
+     {"infoAct", O::CloseThenLog, false, "打开企业基本信息"},
+     "企业基本信息",
+     "企业基本信息设置",
+     true,
+     "企",
+     0x455a64,
+     TOffer::Always,
+     false,
+     Child<TfrmBaseInfo>},
+    {&TfrmMain::SCCJAct,
+     &TfrmMain::SCCJActExecute,
+     {"SCCJAct", O::CloseThenLog, false, "打开生产厂家维护"},
+     "生产厂家维护",
+     "企业基本信息设置",
+     true,
+     "厂",
+     0x455a64,
+     TOffer::Always,
+     false,
+     Child<TfrmCJCL>},
+    {&TfrmMain::passAct,
+     &TfrmMain::passActExecute,
+     {"passAct", O::CloseThenLog, false, "打开修改用户口令"},
+     "修改口令",
+     "文件",
+     false,
+     "密",
+     0x5d4037,
+     TOffer::Always,
+     false,
+     Child<TfrmUpdatePass>},
+    {&TfrmMain::Action2,
+     &TfrmMain::Action2Execute,
+     {"Action2", O::CloseThenLog, false, "打开打印微调"},
+     "打印设置",
+     "文件",
+     false,
+     "印",
+     0x5d4037,
+     TOffer::Always,
+     false,
+     Child<TfrmAdjustPrint>},
+    {&TfrmMain::Exit,
+     &TfrmMain::ExitExecute,
+     {"Exit", O::CloseOnly, false, ""},
+     "退出",
+     "文件",
+     true,
+     "退",
+     0xb71c1c,
+     TOffer::Always,
+     false,
      Quit},
-    {&TfrmMain::aboutAct, &TfrmMain::aboutActExecute, {"aboutAct", O::CloseOnly, false, ""}, "关于...", "关于", true, "关", 0x37474f,
-     TOffer::Always, false, Box<TfrmAbout>},
-    {&TfrmMain::HelpAct, &TfrmMain::HelpActExecute, {"HelpAct", O::CloseOnly, false, ""}, "帮助？", "关于", true, "帮", 0x37474f, TOffer::Always,
-     false, ShowHelp},
-    {&TfrmMain::Action1, &TfrmMain::Action1Execute, {"Action1", O::CloseOnly, false, ""}, "在线升级", "关于", false, "升", 0x37474f,
-     TOffer::Always, false, Child<TfrmUpdate>},
+    {&TfrmMain::aboutAct,
+     &TfrmMain::aboutActExecute,
+     {"aboutAct", O::CloseOnly, false, ""},
+     "关于...",
+     "关于",
+     true,
+     "关",
+     0x37474f,
+     TOffer::Always,
+     false,
+     Box<TfrmAbout>},
+    {&TfrmMain::HelpAct,
+     &TfrmMain::HelpActExecute,
+     {"HelpAct", O::CloseOnly, false, ""},
+     "帮助？",
+     "关于",
+     true,
+     "帮",
+     0x37474f,
+     TOffer::Always,
+     false,
+     ShowHelp},
+    {&TfrmMain::Action1,
+     &TfrmMain::Action1Execute,
+     {"Action1", O::CloseOnly, false, ""},
+     "在线升级",
+     "关于",
+     false,
+     "升",
+     0x37474f,
+     TOffer::Always,
+     false,
+     Child<TfrmUpdate>},
 };
 
 // The menu bar, left to right; each menu holds its actions in the order of the rows.
@@ -206,8 +418,7 @@ TChildFrame::TChildFrame(QWidget* child)
     // A window that chooses its title-bar buttons (system menu and minimise only, say) keeps
     // that choice on its frame.
     constexpr Qt::WindowFlags kTitleBar = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
-                                          Qt::WindowCloseButtonHint;
+                                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     const Qt::WindowFlags chosen = child->windowFlags();
     setWidget(child);
     // Set on the frame itself: a frame made without one draws the toolkit's icon in its title bar.
@@ -226,8 +437,8 @@ TChildFrame::TChildFrame(QWidget* child)
 bool TChildFrame::eventFilter(QObject* watched, QEvent* event)
 {
     const bool handled = QMdiSubWindow::eventFilter(watched, event);
-    if (watched == widget() && event->type() == QEvent::Hide && widget()->isHidden() && !isHidden() &&
-        !isMinimized() && !isShaded()) {
+    if (watched == widget() && event->type() == QEvent::Hide && widget()->isHidden() && !isHidden() && !isMinimized() &&
+        !isShaded()) {
         hide();
         deleteLater();
     }
@@ -289,8 +500,7 @@ TfrmMain::~TfrmMain()
 void TfrmMain::CreateActions()
 {
     for (const TActionRow& row : kActionRows) {
-        auto* action = Named(new QAction(ActionIcon(S(row.glyph), QColor(row.colour)), S(row.caption), this),
-                             row.opening.action);
+        auto* action = Named(new QAction(ActionIcon(S(row.glyph), QColor(row.colour)), S(row.caption), this), row.opening.action);
         action->setProperty(kCategoryProperty, S(row.menu));
         action->setProperty(kHintProperty, row.hint ? S(row.caption) : QString());
         action->setToolTip(row.hint ? S(row.caption) : QString());
@@ -365,9 +575,8 @@ void TfrmMain::CreateToolBar()
     ActionToolBar1->setMovable(false);
     ActionToolBar1->setMouseTracking(true);
     ActionToolBar1->installEventFilter(this);
-    ActionToolBar1->addActions({Exit, KJZCFP, PLKJFP, FSFPKJ, FPRKGL, YKFPGL, WKFPGL, qrySaleAct, qryInvRecAct,
-                                importSaleAct, exportSaleAct, importInvAct, exportInvAct, SCFPQD, SCLYCBB,
-                                ImportICData, infoAct, SCCJAct});
+    ActionToolBar1->addActions({Exit, KJZCFP, PLKJFP, FSFPKJ, FPRKGL, YKFPGL, WKFPGL, qrySaleAct, qryInvRecAct, importSaleAct,
+                                exportSaleAct, importInvAct, exportInvAct, SCFPQD, SCLYCBB, ImportICData, infoAct, SCCJAct});
     addToolBar(Qt::TopToolBarArea, ActionToolBar1);
 }
 
@@ -451,10 +660,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TfrmMain::FormClose()
-{
-    WriteLogLine(QStringLiteral("退出开票系统！"));
-}
+void TfrmMain::FormClose() { WriteLogLine(QStringLiteral("退出开票系统！")); }
 
 void TfrmMain::FormDestroy()
 {
@@ -483,10 +689,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfrmMain::Timer1Timer()
-{
-    StatusPanels[0]->setText(QStringLiteral("当前时间：") + DateTimeText(Now()));
-}
+void TfrmMain::Timer1Timer() { StatusPanels[0]->setText(QStringLiteral("当前时间：") + DateTimeText(Now())); }
 
 void TfrmMain::showHint(QAction* action) { StatusPanels[1]->setText(action->property(kHintProperty).toString()); }
 
@@ -530,23 +733,23 @@ void TfrmMain::UpdateMenus()
     }
     for (const TActionRow& row : kActionRows) {
         switch (row.offer) {
-        case TOffer::Always:
-            break;
-        case TOffer::Work:
-            (this->*(row.member))->setVisible(showWork);
-            break;
-        case TOffer::Head:
-            (this->*(row.member))->setVisible(showHead);
-            break;
-        case TOffer::Branch:
-            (this->*(row.member))->setVisible(showBranch);
-            break;
+            case TOffer::Always:
+                break;
+            case TOffer::Work:
+                (this->*(row.member))->setVisible(showWork);
+                break;
+            case TOffer::Head:
+                (this->*(row.member))->setVisible(showHead);
+                break;
+            case TOffer::Branch:
+                (this->*(row.member))->setVisible(showBranch);
+                break;
         }
     }
     // A menu shows while it offers something.
     for (QMenu* menu : MenuItems)
-        menu->menuAction()->setVisible(std::any_of(menu->actions().cbegin(), menu->actions().cend(),
-                                                   [](const QAction* a) { return a->isVisible(); }));
+        menu->menuAction()->setVisible(
+            std::any_of(menu->actions().cbegin(), menu->actions().cend(), [](const QAction* a) { return a->isVisible(); }));
 }
 
 void TfrmMain::CloseAllMDIChildren()

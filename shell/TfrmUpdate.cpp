@@ -67,9 +67,9 @@ void TfrmUpdate::OpenUpgradePage()
     // An unreachable page is the browser's to show; a browser that did not start is ours to say.
     const bool opened = QDesktopServices::openUrl(QUrl(m_address));
     const QString link = QStringLiteral("<br><br><a href=\"%1\">%1</a>").arg(m_address.toHtmlEscaped());
-    WebBrowser1->setText((opened ? QStringLiteral("升级页面已在浏览器中打开：")
-                                 : QStringLiteral("未能打开浏览器，请在浏览器中打开升级页面：")) +
-                         link);
+    WebBrowser1->setText(
+        (opened ? QStringLiteral("升级页面已在浏览器中打开：") : QStringLiteral("未能打开浏览器，请在浏览器中打开升级页面：")) +
+        link);
 }
 
 void TfrmUpdate::btnCloseClick() { close(); }

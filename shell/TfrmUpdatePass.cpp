@@ -29,8 +29,8 @@ TfrmUpdatePass::TfrmUpdatePass(QWidget* parent) : QWidget(parent)
     m_panel->setObjectName(QStringLiteral("Panel1"));
     m_panel->setGeometry(0, 0, 481, 294);
 
-    const auto row = [this](QLabel*& label, const QString& caption, const char* labelName, QLineEdit*& edit,
-                            const char* editName, int y) {
+    const auto row = [this](QLabel*& label, const QString& caption, const char* labelName, QLineEdit*& edit, const char* editName,
+                            int y) {
         label = Named(new QLabel(caption, m_panel), labelName);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setGeometry(90, y, 100, 26);

@@ -15,8 +15,8 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent)
 {
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                    QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::SelectedClicked);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     verticalHeader()->setDefaultSectionSize(22);
 }
@@ -61,8 +61,7 @@ void TGridTable::Open()
     FetchAll();
     if (!m_grid->model()) {
         m_grid->setModel(m_model);
-        connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                &TGridTable::OnCurrentRowChanged);
+        connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TGridTable::OnCurrentRowChanged);
     }
     m_state = TState::Browse;
     ShowRow(RecordCount() > 0 ? 0 : -1);

@@ -79,8 +79,7 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!IsEnterKey(key->key()) ||
-            (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat())
+        if (!IsEnterKey(key->key()) || (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat())
             return false;
         auto* button = qobject_cast<QPushButton*>(watched);
         if (!button || !button->hasFocus() || !button->isEnabled())
@@ -120,26 +119,26 @@ protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseButtonRelease:
-        case QEvent::Wheel:
-            return true;
-        case QEvent::KeyPress: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            switch (key->key()) {
-            case Qt::Key_Tab:
-            case Qt::Key_Backtab:
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-            case Qt::Key_Escape:
-                return false;
-            default:
-                return !key->matches(QKeySequence::Copy);
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseButtonRelease:
+            case QEvent::Wheel:
+                return true;
+            case QEvent::KeyPress: {
+                const auto* key = static_cast<QKeyEvent*>(event);
+                switch (key->key()) {
+                    case Qt::Key_Tab:
+                    case Qt::Key_Backtab:
+                    case Qt::Key_Return:
+                    case Qt::Key_Enter:
+                    case Qt::Key_Escape:
+                        return false;
+                    default:
+                        return !key->matches(QKeySequence::Copy);
+                }
             }
-        }
-        default:
-            return false;
+            default:
+                return false;
         }
     }
 };

@@ -47,8 +47,7 @@ QImage DecodeJpeg(const QByteArray& bytes, QString* error)
         return QImage();
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_BGRX;  // the byte order of QImage::Format_RGB32 on this machine
     jpeg_start_decompress(&info);

@@ -16,25 +16,25 @@ namespace {
 QWidget* ModalParent() { return QApplication::activeWindow(); }
 }  // namespace
 
-TMsgButton TQtDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                                  TMsgButtons buttons, TMsgButton defaultButton)
+TMsgButton TQtDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text, TMsgButtons buttons,
+                                  TMsgButton defaultButton)
 {
     QMessageBox box(ModalParent());
     box.setWindowTitle(caption);
     box.setText(text);
     switch (kind) {
-    case TMsgKind::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case TMsgKind::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case TMsgKind::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case TMsgKind::Confirmation:
-        box.setIcon(QMessageBox::Question);
-        break;
+        case TMsgKind::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case TMsgKind::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case TMsgKind::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case TMsgKind::Confirmation:
+            box.setIcon(QMessageBox::Question);
+            break;
     }
     struct Choice {
         TMsgButton button;

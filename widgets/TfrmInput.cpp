@@ -4,8 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TfrmInput::TfrmInput(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TfrmInput::TfrmInput(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmInput"));
     setWindowTitle(QStringLiteral("提示"));

@@ -16,18 +16,18 @@ namespace {
 QPageSize PaperOf(int code)
 {
     switch (code) {
-    case 1:
-        return QPageSize(QPageSize::Letter);
-    case 5:
-        return QPageSize(QPageSize::Legal);
-    case 8:
-        return QPageSize(QPageSize::A3);
-    case 11:
-        return QPageSize(QPageSize::A5);
-    case 13:
-        return QPageSize(QPageSize::B5);
-    default:
-        return QPageSize(QPageSize::A4);
+        case 1:
+            return QPageSize(QPageSize::Letter);
+        case 5:
+            return QPageSize(QPageSize::Legal);
+        case 8:
+            return QPageSize(QPageSize::A3);
+        case 11:
+            return QPageSize(QPageSize::A5);
+        case 13:
+            return QPageSize(QPageSize::B5);
+        default:
+            return QPageSize(QPageSize::A4);
     }
 }
 
@@ -35,11 +35,11 @@ constexpr double kPadding = 2;  // points between a cell's edge and its text
 
 // The sheet measured in points, and the cells of each row.
 struct TLayout {
-    std::vector<double> x;  // left edge of each column from 1; x[columns + 1] the right end
-    std::vector<double> height;  // of each row from 1
+    std::vector<double> x;                            // left edge of each column from 1; x[columns + 1] the right end
+    std::vector<double> height;                       // of each row from 1
     std::vector<std::pair<size_t, size_t>> rowCells;  // [first, last) of each row's cells
-    std::unordered_map<qint64, TCellRange> mergeAt;  // top-left cell -> merge
-    std::unordered_map<qint64, bool> covered;  // cells inside a merge, not its top-left one
+    std::unordered_map<qint64, TCellRange> mergeAt;   // top-left cell -> merge
+    std::unordered_map<qint64, bool> covered;         // cells inside a merge, not its top-left one
 };
 
 qint64 Key(int row, int column) { return (static_cast<qint64>(row) << 16) | column; }
@@ -49,7 +49,8 @@ TLayout Measure(const TSheetContent& s)
     TLayout l;
     l.x.assign(static_cast<size_t>(s.columns) + 2, 0);
     for (int c = 1; c <= s.columns; ++c)
-        l.x[static_cast<size_t>(c) + 1] = l.x[static_cast<size_t>(c)] + ColumnPixels(s.columnWidths[static_cast<size_t>(c) - 1]) * 0.75;
+        l.x[static_cast<size_t>(c) + 1] =
+            l.x[static_cast<size_t>(c)] + ColumnPixels(s.columnWidths[static_cast<size_t>(c) - 1]) * 0.75;
     l.height.assign(static_cast<size_t>(s.rows) + 1, s.defaultRowHeight);
     for (const auto& [row, h] : s.rowHeights)
         if (row <= s.rows)

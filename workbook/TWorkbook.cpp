@@ -96,8 +96,7 @@ bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || 
 
 bool IsEscapeAt(const char* p, const char* end)
 {
-    return end - p >= 7 && p[0] == '_' && p[1] == 'x' && IsHex(p[2]) && IsHex(p[3]) && IsHex(p[4]) && IsHex(p[5]) &&
-           p[6] == '_';
+    return end - p >= 7 && p[0] == '_' && p[1] == 'x' && IsHex(p[2]) && IsHex(p[3]) && IsHex(p[4]) && IsHex(p[5]) && p[6] == '_';
 }
 
 void AppendHexEscape(std::string& out, unsigned code)
@@ -114,42 +113,42 @@ void AppendEscaped(std::string& out, const char* p, const char* end, bool attrib
     for (; p < end; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (c) {
-        case '&':
-            out += "&amp;";
-            continue;
-        case '<':
-            out += "&lt;";
-            continue;
-        case '>':
-            out += "&gt;";
-            continue;
-        case '"':
-            if (attribute) {
-                out += "&quot;";
+            case '&':
+                out += "&amp;";
                 continue;
-            }
-            break;
-        case '_':
-            // A text that looks like an escape is itself escaped, so it reads back as written.
-            if (IsEscapeAt(p, end)) {
-                out += "_x005F_";
+            case '<':
+                out += "&lt;";
                 continue;
-            }
-            break;
-        case 0xEF:
-            if (end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xBF &&
-                (static_cast<unsigned char>(p[2]) == 0xBE || static_cast<unsigned char>(p[2]) == 0xBF)) {
-                AppendHexEscape(out, static_cast<unsigned char>(p[2]) == 0xBE ? 0xFFFE : 0xFFFF);
-                p += 2;
+            case '>':
+                out += "&gt;";
                 continue;
-            }
-            break;
-        default:
-            // Control characters, and CR, which XML reading would turn into LF.
-            if (c < 0x20 && c != '\t' && c != '\n') {
-                AppendHexEscape(out, c);
-                continue;
-            }
+            case '"':
+                if (attribute) {
+                    out += "&quot;";
+                    continue;
+                }
+                break;
+            case '_':
+                // A text that looks like an escape is itself escaped, so it reads back as written.
+                if (IsEscapeAt(p, end)) {
+                    out += "_x005F_";
+                    continue;
+                }
+                break;
+            case 0xEF:
+                if (end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xBF &&
+                    (static_cast<unsigned char>(p[2]) == 0xBE || static_cast<unsigned char>(p[2]) == 0xBF)) {
+                    AppendHexEscape(out, static_cast<unsigned char>(p[2]) == 0xBE ? 0xFFFE : 0xFFFF);
+                    p += 2;
+                    continue;
+                }
+                break;
+            default:
+                // Control characters, and CR, which XML reading would turn into LF.
+                if (c < 0x20 && c != '\t' && c != '\n') {
+                    AppendHexEscape(out, c);
+                    continue;
+                }
         }
         out += static_cast<char>(c);
     }
@@ -290,9 +289,9 @@ bool IsTrue(const pugi::xml_attribute& a, bool absent)
 using TAttributes = std::vector<std::pair<std::string, std::string>>;
 
 struct TFormulaCell {
-    std::string text;  // without "="
+    std::string text;                      // without "="
     std::optional<TParsedFormula> parsed;  // none: kept as read, with its stored value
-    TAttributes attributes;  // of a formula kept as read
+    TAttributes attributes;                // of a formula kept as read
     mutable quint64 generation = 0;
     mutable TCellValue cached;
     mutable bool busy = false;
@@ -303,8 +302,8 @@ struct TCell {
     TCellKind kind = TCellKind::Empty;  // of the constant, or the stored value of a formula kept as read
     QString text;
     double number = 0;
-    int sharedString = -1;  // a template's shared string, written back as such while untouched
-    std::string richText;  // a template's inline string with runs, written back as read
+    int sharedString = -1;    // a template's shared string, written back as such while untouched
+    std::string richText;     // a template's inline string with runs, written back as read
     std::string storedValue;  // <v> of a formula kept as read
     std::string storedType;
     std::unique_ptr<TFormulaCell> formula;
@@ -323,9 +322,9 @@ struct TCell {
 };
 
 struct TRow {
-    TAttributes attributes;  // without r and spans
-    int style = -1;  // of a row formatted as a whole
-    double height = 0;  // points; 0 default
+    TAttributes attributes;                    // without r and spans
+    int style = -1;                            // of a row formatted as a whole
+    double height = 0;                         // points; 0 default
     std::vector<std::pair<int, TCell>> cells;  // sorted by column
 };
 
@@ -962,8 +961,8 @@ int TWorkbook::TData::BorderedBorder(int border)
         return it->second;
     if (!bordersNode)
         throw EWorkbookError(file, QStringLiteral("工作簿的样式表没有边框部分"));
-    const pugi::xml_node old = border >= 0 && static_cast<size_t>(border) < borders.size() ? borders[static_cast<size_t>(border)]
-                                                                                           : pugi::xml_node();
+    const pugi::xml_node old =
+        border >= 0 && static_cast<size_t>(border) < borders.size() ? borders[static_cast<size_t>(border)] : pugi::xml_node();
     if (old && IsContinuous(Side(old, 0)) && IsContinuous(Side(old, 1)) && IsContinuous(Side(old, 2)) &&
         IsContinuous(Side(old, 3))) {
         borderedBorder[border] = border;
@@ -980,7 +979,8 @@ int TWorkbook::TData::BorderedBorder(int border)
                     before = c;
                     break;
                 }
-            n = before ? copy.insert_child_before((p + kSides[side]).c_str(), before) : copy.append_child((p + kSides[side]).c_str());
+            n = before ? copy.insert_child_before((p + kSides[side]).c_str(), before)
+                       : copy.append_child((p + kSides[side]).c_str());
         }
         if (!IsContinuous(n)) {
             if (pugi::xml_attribute s = n.attribute("style"))
@@ -1140,48 +1140,48 @@ void TWorkbook::TData::WriteCell(std::string& out, const std::string& name, cons
         return;
     }
     switch (cell.kind) {
-    case TCellKind::Empty:
-        out += "/>";
-        return;
-    case TCellKind::Number:
-        out += '>';
-        element("v", ShortestNumberText(cell.number), false);
-        break;
-    case TCellKind::Boolean:
-        out += " t=\"b\">";
-        element("v", cell.number ? "1" : "0", false);
-        break;
-    case TCellKind::Error:
-        out += " t=\"e\">";
-        element("v", cell.text.toStdString(), true);
-        break;
-    case TCellKind::Text:
-        if (cell.sharedString >= 0) {
-            out += " t=\"s\">";
-            element("v", std::to_string(cell.sharedString), false);
-        } else {
-            out += " t=\"inlineStr\"><";
-            out += p;
-            out += "is>";
-            if (!cell.richText.empty()) {
-                out += cell.richText;
+        case TCellKind::Empty:
+            out += "/>";
+            return;
+        case TCellKind::Number:
+            out += '>';
+            element("v", ShortestNumberText(cell.number), false);
+            break;
+        case TCellKind::Boolean:
+            out += " t=\"b\">";
+            element("v", cell.number ? "1" : "0", false);
+            break;
+        case TCellKind::Error:
+            out += " t=\"e\">";
+            element("v", cell.text.toStdString(), true);
+            break;
+        case TCellKind::Text:
+            if (cell.sharedString >= 0) {
+                out += " t=\"s\">";
+                element("v", std::to_string(cell.sharedString), false);
             } else {
-                const QByteArray utf8 = cell.text.toUtf8();
-                const bool preserve = cell.text.contains(u' ') || cell.text.contains(u'\t') ||
-                                      cell.text.contains(u'\n') || cell.text.contains(u'\r');
-                out += '<';
+                out += " t=\"inlineStr\"><";
                 out += p;
-                out += preserve ? "t xml:space=\"preserve\">" : "t>";
-                AppendEscaped(out, utf8.constData(), utf8.constData() + utf8.size(), false);
+                out += "is>";
+                if (!cell.richText.empty()) {
+                    out += cell.richText;
+                } else {
+                    const QByteArray utf8 = cell.text.toUtf8();
+                    const bool preserve = cell.text.contains(u' ') || cell.text.contains(u'\t') || cell.text.contains(u'\n') ||
+                                          cell.text.contains(u'\r');
+                    out += '<';
+                    out += p;
+                    out += preserve ? "t xml:space=\"preserve\">" : "t>";
+                    AppendEscaped(out, utf8.constData(), utf8.constData() + utf8.size(), false);
+                    out += "</";
+                    out += p;
+                    out += "t>";
+                }
                 out += "</";
                 out += p;
-                out += "t>";
+                out += "is>";
             }
-            out += "</";
-            out += p;
-            out += "is>";
-        }
-        break;
+            break;
     }
     out += "</";
     out += p;
@@ -1202,7 +1202,7 @@ std::string TWorkbook::TData::SheetXml()
         left = left ? std::min(left, first) : first;
         right = std::max(right, last);
     }
-    const QString ref = !top ? QStringLiteral("A1")
+    const QString ref = !top                               ? QStringLiteral("A1")
                         : (top == bottom && left == right) ? CellName(top, left)
                                                            : CellName(top, left) + u':' + CellName(bottom, right);
     pugi::xml_node worksheet = sheetDoc.document_element();
@@ -1296,8 +1296,8 @@ QByteArray TWorkbook::TData::Build()
             const std::string partName = "/" + calcChainPart.toStdString();
             for (pugi::xml_node o = types.first_child(); o;) {
                 const pugi::xml_node next = o.next_sibling();
-                if (Is(o, "Override") && QString::fromUtf8(o.attribute("PartName").value()).compare(
-                                             QString::fromStdString(partName), Qt::CaseInsensitive) == 0)
+                if (Is(o, "Override") && QString::fromUtf8(o.attribute("PartName").value())
+                                                 .compare(QString::fromStdString(partName), Qt::CaseInsensitive) == 0)
                     types.remove_child(o);
                 o = next;
             }
@@ -1426,8 +1426,9 @@ void TWorkbook::SetFormula(int row, int column, const QString& formula)
     } catch (const TCycle& cycle) {
         std::swap(previous, c);
         d->Changed();
-        throw EWorkbookError(d->file, cycle.tooDeep ? cycle.Reason()
-                                                    : QStringLiteral("%1 的公式循环引用：%2").arg(CellName(row, column), formula));
+        throw EWorkbookError(d->file, cycle.tooDeep
+                                          ? cycle.Reason()
+                                          : QStringLiteral("%1 的公式循环引用：%2").arg(CellName(row, column), formula));
     }
 }
 

@@ -57,17 +57,17 @@ struct TSheetContent {
         TCellValue value;
         int look = 0;  // index into looks
     };
-    int rows = 0;     // the used range: every cell, styled or not; merges are clipped to it
+    int rows = 0;  // the used range: every cell, styled or not; merges are clipped to it
     int columns = 0;
-    std::vector<TCell> cells;  // sorted by row, then column
-    std::vector<TCellLook> looks;  // looks[0] is the workbook's default
+    std::vector<TCell> cells;          // sorted by row, then column
+    std::vector<TCellLook> looks;      // looks[0] is the workbook's default
     std::vector<double> columnWidths;  // characters, one per column of the used range
     std::map<int, double> rowHeights;  // points, rows of their own height
     double defaultRowHeight = 15;
     std::vector<TCellRange> merges;
     // Page set-up.
     bool landscape = false;
-    int paperSize = 9;  // the spreadsheet paper code: 9 A4, 8 A3, 11 A5, 1 Letter, 5 Legal
+    int paperSize = 9;      // the spreadsheet paper code: 9 A4, 8 A3, 11 A5, 1 Letter, 5 Legal
     int titleFirstRow = 0;  // rows repeated at the top of every page; 0 none
     int titleLastRow = 0;
     double marginLeft = 0.7, marginRight = 0.7, marginTop = 0.75, marginBottom = 0.75;  // inches

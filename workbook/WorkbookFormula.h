@@ -45,8 +45,7 @@ std::optional<TParsedFormula> ParseFormula(const QString& text);
 // a range (fn returns false to stop).
 struct TFormulaCells {
     std::function<TCellValue(int row, int column)> value;
-    std::function<void(int top, int left, int bottom, int right, const std::function<bool(const TCellValue&)>& fn)>
-        forEach;
+    std::function<void(int top, int left, int bottom, int right, const std::function<bool(const TCellValue&)>& fn)> forEach;
 };
 
 // A number, or an error value ("#VALUE!" for a text operand, or an error read from a cell).

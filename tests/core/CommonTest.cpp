@@ -23,21 +23,28 @@ protected:
     QVariant Value(const QString& sql) { return DataBase->Scalar(sql); }
 
     // A roll of the point: code, first and last number, state, copies left, receipt date.
-    void AddRoll(const QString& code, const QString& first, const QString& last, const QString& state,
-                 int left, const QString& date = QStringLiteral("2026-03-01 13:28:19"),
-                 const QString& point = QStringLiteral("总部"))
+    void AddRoll(const QString& code, const QString& first, const QString& last, const QString& state, int left,
+                 const QString& date = QStringLiteral("2026-03-01 13:28:19"), const QString& point = QStringLiteral("总部"))
     {
         const int copies = last.toInt() - first.toInt() + 1;
         const QString current = left == 0 ? last : QString::number(last.toInt() - left + 1).rightJustified(8, u'0');
         DataBase->Run(QStringLiteral("insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) "
                                      "values(:d,:c,:q,:z,:s,:cur,'张三',:n,:left,:p)"),
-                      {{"d", date}, {"c", code}, {"q", first}, {"z", last}, {"s", state}, {"cur", current},
-                       {"n", copies}, {"left", left}, {"p", point}});
+                      {{"d", date},
+                       {"c", code},
+                       {"q", first},
+                       {"z", last},
+                       {"s", state},
+                       {"cur", current},
+                       {"n", copies},
+                       {"left", left},
+                       {"p", point}});
     }
     QString Roll(const QString& code, const QString& first, const char* column)
     {
-        return DataBase->Scalar(QStringLiteral("select %1 from fpkcxx where fpdm=:c and fphmq=:q").arg(column),
-                                {{"c", code}, {"q", first}}).toString();
+        return DataBase
+            ->Scalar(QStringLiteral("select %1 from fpkcxx where fpdm=:c and fphmq=:q").arg(column), {{"c", code}, {"q", first}})
+            .toString();
     }
 };
 }  // namespace
@@ -177,10 +184,10 @@ TEST_F(ContextTest, PointNamesWithQuotesOrColumnNamesSelectOnlyTheirOwnRolls)
     for (const QString& point : {QStringLiteral("A\"B'C"), QStringLiteral("fpdm")}) {
         Exec(QStringLiteral("delete from fpkcxx"));
         CorpInfo.kpdName = point;
-        AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "000", 10,
-                QStringLiteral("2026-03-01 13:28:19"), point);
-        AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "000", 10,
-                QStringLiteral("2026-03-01 13:28:19"), QStringLiteral("other"));
+        AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "000", 10, QStringLiteral("2026-03-01 13:28:19"),
+                point);
+        AddRoll(code, QStringLiteral("00000001"), QStringLiteral("00000010"), "000", 10, QStringLiteral("2026-03-01 13:28:19"),
+                QStringLiteral("other"));
         TCurFPInfo cur;
         ASSERT_TRUE(GetCurInvoice(cur)) << point.toStdString();
         EXPECT_EQ(cur.syfs, 10);

@@ -24,8 +24,9 @@ TEST(InitGlobals, ReadsOffsetsWithDefaultsAndLoadsTheReferenceData)
         EXPECT_TRUE(CorpInfo.corpName.isEmpty());
     }
     folder.WriteFile(QStringLiteral("Corvane.ini"), "[Print]\nprtOffX=-3\nprtOffY=abc\n");
-    folder.Sql(QStringLiteral("insert into CLLX(cllx) values('轿车');"
-                              "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某公司','123','总部','是');"));
+    folder.Sql(
+        QStringLiteral("insert into CLLX(cllx) values('轿车');"
+                       "insert into baseinfo(corpName,corpTaxID,kpdName,flag) values('某公司','123','总部','是');"));
     {
         TTestContext context(folder);
         EXPECT_EQ(PrtOffX, -3);
@@ -143,11 +144,22 @@ struct FakeStore {
     void Install()
     {
         TPrintTemplateStore s;
-        s.Create = [] { return std::shared_ptr<TPrintTemplate>(reinterpret_cast<TPrintTemplate*>(new int(0)),
-                                                                [](TPrintTemplate* p) { delete reinterpret_cast<int*>(p); }); };
-        s.LoadFromXML = [this](TPrintTemplate&, const QString& f, QString*) { calls << "xml:" + QFileInfo(f).fileName(); return loadOk; };
-        s.SaveToDB = [this](TPrintTemplate&, TADODB&) { calls << "save"; return saveOk; };
-        s.LoadFromDB = [this](TPrintTemplate&, TADODB&) { calls << "load"; return true; };
+        s.Create = [] {
+            return std::shared_ptr<TPrintTemplate>(reinterpret_cast<TPrintTemplate*>(new int(0)),
+                                                   [](TPrintTemplate* p) { delete reinterpret_cast<int*>(p); });
+        };
+        s.LoadFromXML = [this](TPrintTemplate&, const QString& f, QString*) {
+            calls << "xml:" + QFileInfo(f).fileName();
+            return loadOk;
+        };
+        s.SaveToDB = [this](TPrintTemplate&, TADODB&) {
+            calls << "save";
+            return saveOk;
+        };
+        s.LoadFromDB = [this](TPrintTemplate&, TADODB&) {
+            calls << "load";
+            return true;
+        };
         SetPrintTemplateStore(s);
     }
     ~FakeStore() { SetPrintTemplateStore({}); }
@@ -199,8 +211,19 @@ TEST(ProgramEntry, ShowsTheAgreementOnlyWhileTheTaxpayerNumberIsEmpty)
     TTestProgramFolder folder;
     QTemporaryDir lockDir;
     QStringList shown;
-    TEntryWindows w{[&] { shown << "agreement"; return false; }, [&] { shown << "login"; return true; },
-                    [&] { shown << "main"; FreeGlobals(); return 0; }};
+    TEntryWindows w{[&] {
+                        shown << "agreement";
+                        return false;
+                    },
+                    [&] {
+                        shown << "login";
+                        return true;
+                    },
+                    [&] {
+                        shown << "main";
+                        FreeGlobals();
+                        return 0;
+                    }};
     EXPECT_EQ(ProgramEntry(w, lockDir.path()), 0);
     EXPECT_EQ(shown, QStringList{"agreement"});
     EXPECT_EQ(folder.LogMessages().last(), QStringLiteral("file closed!"));
@@ -268,7 +291,9 @@ TEST(InitGlobals, GivesAnOlderDatabaseTheSchemasIndexesOnceAndLogsThem)
     EXPECT_EQ(logged, created);
 
     // The next start finds them all and writes nothing about them.
-    { TTestContext context(folder); }
+    {
+        TTestContext context(folder);
+    }
     EXPECT_EQ(IndexLines(folder.LogMessages(), QStringLiteral("创建索引")).size(), schema.size());
 }
 
@@ -277,8 +302,9 @@ TEST(InitGlobals, GoesOnWithADatabaseThatCannotTakeTheIndexes)
     TTestProgramFolder folder;
     const size_t indexes = folder.Indexes().size();
     folder.DropIndexes();
-    folder.Sql(QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName) values('某公司','123','总部');"
-                              "insert into CLLX(cllx) values('轿车');"));
+    folder.Sql(
+        QStringLiteral("insert into baseinfo(corpName,corpTaxID,kpdName) values('某公司','123','总部');"
+                       "insert into CLLX(cllx) values('轿车');"));
     // A file format's write version above 2 makes SQLite open the file read-only, even for root.
     {
         QFile file(folder.DatabaseFile());
@@ -292,15 +318,17 @@ TEST(InitGlobals, GoesOnWithADatabaseThatCannotTakeTheIndexes)
         EXPECT_TRUE(context.InitResult());
         EXPECT_EQ(CorpInfo.kpdName, QStringLiteral("总部"));
         EXPECT_EQ(CarTypeList, QStringList{QStringLiteral("轿车")});
-        EXPECT_EQ(DataBase->Scalar(QStringLiteral("select count(*) from SaleDetail where substr(kprq,1,7)='2026-02'")).toInt(), 0);
+        EXPECT_EQ(DataBase->Scalar(QStringLiteral("select count(*) from SaleDetail where substr(kprq,1,7)='2026-02'")).toInt(),
+                  0);
         EXPECT_TRUE(dialogs.Shown().empty());
     }
     const QStringList failed = IndexLines(folder.LogMessages(), QStringLiteral("无法创建索引"));
     ASSERT_EQ(size_t(failed.size()), indexes);
     for (const QString& line : failed)
         EXPECT_TRUE(line.contains(QStringLiteral("：attempt to write a readonly database"))) << line.toStdString();
-    EXPECT_TRUE(std::any_of(failed.begin(), failed.end(),
-                            [](const QString& l) { return l.startsWith(QStringLiteral("无法创建索引SaleDetail_month_point_number：")); }));
+    EXPECT_TRUE(std::any_of(failed.begin(), failed.end(), [](const QString& l) {
+        return l.startsWith(QStringLiteral("无法创建索引SaleDetail_month_point_number："));
+    }));
 }
 
 TEST(InitGlobals, AnIndexThatCannotBeCreatedLeavesTheOthersToBeCreated)
@@ -309,12 +337,15 @@ TEST(InitGlobals, AnIndexThatCannotBeCreatedLeavesTheOthersToBeCreated)
     const std::map<QString, QString> schema = folder.Indexes();
     folder.DropIndexes();
     folder.Sql(QStringLiteral("create table SaleDetail_month_point_number(x);"));
-    { TTestContext context(folder); }
+    {
+        TTestContext context(folder);
+    }
     std::map<QString, QString> expected = schema;
     expected.erase(QStringLiteral("SaleDetail_month_point_number"));
     EXPECT_EQ(folder.Indexes(), expected);
     const QStringList failed = IndexLines(folder.LogMessages(), QStringLiteral("无法创建索引"));
     ASSERT_EQ(failed.size(), 1);
-    EXPECT_TRUE(failed[0].startsWith(QStringLiteral("无法创建索引SaleDetail_month_point_number：there is already a table named SaleDetail_month_point_number")))
+    EXPECT_TRUE(failed[0].startsWith(QStringLiteral(
+        "无法创建索引SaleDetail_month_point_number：there is already a table named SaleDetail_month_point_number")))
         << failed[0].toStdString();
 }

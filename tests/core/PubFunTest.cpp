@@ -155,9 +155,9 @@ std::optional<QByteArray> WholeIconv(const char* to, const char* from, const QBy
 // except that a lone surrogate is refused where UTF-8 would have made it a '?'.
 TEST(TextCodec, RunWiseConversionAgreesWithOneWholeConversion)
 {
-    const QString pieces[] = {QStringLiteral("丂"), QStringLiteral("机动车"), QStringLiteral("<a>"), QStringLiteral(" "),
-                              QStringLiteral("\r\n"), QStringLiteral("€"), QStringLiteral("😀"), QString(QChar(0xD800)),
-                              QStringLiteral("Ａ１"), QStringLiteral("@"), QStringLiteral("\x7f")};
+    const QString pieces[] = {QStringLiteral("丂"),   QStringLiteral("机动车"), QStringLiteral("<a>"), QStringLiteral(" "),
+                              QStringLiteral("\r\n"), QStringLiteral("€"),      QStringLiteral("😀"),   QString(QChar(0xD800)),
+                              QStringLiteral("Ａ１"), QStringLiteral("@"),      QStringLiteral("\x7f")};
     std::mt19937 random(20261209);
     for (int round = 0; round < 2000; ++round) {
         QString text;
@@ -165,8 +165,7 @@ TEST(TextCodec, RunWiseConversionAgreesWithOneWholeConversion)
         for (int i = 0; i < n; ++i)
             text += pieces[random() % std::size(pieces)];
         const bool lone = text.contains(QChar(0xD800));
-        const std::optional<QByteArray> expected =
-            lone ? std::nullopt : WholeIconv("GBK", "UTF-8", text.toUtf8());
+        const std::optional<QByteArray> expected = lone ? std::nullopt : WholeIconv("GBK", "UTF-8", text.toUtf8());
         ASSERT_EQ(ToGbk(text), expected) << text.toStdString();
         if (!expected)
             continue;

@@ -10,21 +10,23 @@ namespace {
 // The column order is a file format (exchange files copy by position): any change here must
 // be deliberate and reach every invoicing point.
 const std::vector<std::pair<const char*, QStringList>> kTables = {
-    {"baseinfo", {"id", "corpName", "corpAdd", "CorpTel", "corpTaxID", "corpBank", "corpAcount",
-                  "ManageTaxID", "OperMan", "kpdName", "flag"}},
+    {"baseinfo",
+     {"id", "corpName", "corpAdd", "CorpTel", "corpTaxID", "corpBank", "corpAcount", "ManageTaxID", "OperMan", "kpdName",
+      "flag"}},
     {"passwd", {"passwd"}},
     {"CLLX", {"CJID", "cllx"}},
     {"SCCJ", {"id", "cpxh", "sccj", "cd"}},
     {"fpkcxx", {"lyrq", "fpdm", "fphmq", "fphmz", "kczt", "dqhm", "lyr", "lyfs", "syfs", "kpdName"}},
-    {"SaleDetail", {"kprq", "fpdm", "fphm", "ghdw", "ghdwID", "cllx", "cpxh", "cd", "hgzhm", "jkzmhm",
-                    "sjdhm", "fdjhm", "cjhm", "sl", "dj", "htdh", "jwfy1", "jwfy2", "jwfy3", "jwje1",
-                    "jwje2", "jwje3", "jwhjdx", "jwjehj", "saleName", "saleAdd", "saleTel", "saleTaxID",
-                    "saleBank", "saleAcount", "saleMan", "skr", "flag", "fpzt", "ysfpdm", "ysfphm",
-                    "sccj", "kpdName"}},
+    {"SaleDetail",
+     {"kprq",    "fpdm",  "fphm",   "ghdw",   "ghdwID",   "cllx",    "cpxh",    "cd",        "hgzhm",    "jkzmhm",
+      "sjdhm",   "fdjhm", "cjhm",   "sl",     "dj",       "htdh",    "jwfy1",   "jwfy2",     "jwfy3",    "jwje1",
+      "jwje2",   "jwje3", "jwhjdx", "jwjehj", "saleName", "saleAdd", "saleTel", "saleTaxID", "saleBank", "saleAcount",
+      "saleMan", "skr",   "flag",   "fpzt",   "ysfpdm",   "ysfphm",  "sccj",    "kpdName"}},
     {"qmkc", {"ssrq", "fs", "qzhm", "kpdName"}},
     {"PrintTemplate", {"TmpNO", "TmpDesc", "TmpDetail", "TmpIsDefault", "PageWidth", "PageHeight", "PrintWay"}},
-    {"PrintTemplateItem", {"ItemNo", "TmpNO", "ItemName", "ItemDisName", "ItemMaxLength", "ItemFontName",
-                           "ItemFontSize", "ItemNewLine", "ItemPosX", "ItemPosY"}},
+    {"PrintTemplateItem",
+     {"ItemNo", "TmpNO", "ItemName", "ItemDisName", "ItemMaxLength", "ItemFontName", "ItemFontSize", "ItemNewLine", "ItemPosX",
+      "ItemPosY"}},
 };
 }  // namespace
 
@@ -41,7 +43,9 @@ TEST(Schema, HoldsTheNineTablesWithTheirColumnsInOrderAndTheInitialPassword)
             actual << rec.fieldName(i);
         EXPECT_EQ(actual, columns) << table;
     }
-    EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite_%'")).toInt(), 9);
+    EXPECT_EQ(
+        db.Scalar(QStringLiteral("select count(*) from sqlite_master where type='table' and name not like 'sqlite_%'")).toInt(),
+        9);
     EXPECT_EQ(db.Scalar(QStringLiteral("select group_concat(passwd) from passwd")).toString(), QStringLiteral("740291"));
 }
 
@@ -57,8 +61,7 @@ TEST(Schema, TheHeaderCommentDocumentsTheSameColumnOrder)
     }
     header = header.simplified();
     for (const auto& [table, columns] : kTables)
-        EXPECT_TRUE(header.contains(QLatin1String(table) + u' ' + columns.join(QStringLiteral(", "))))
-            << table;
+        EXPECT_TRUE(header.contains(QLatin1String(table) + u' ' + columns.join(QStringLiteral(", ")))) << table;
 }
 
 TEST(Schema, StatementsRelyOnTextOrderAndDigitArithmetic)
@@ -66,9 +69,11 @@ TEST(Schema, StatementsRelyOnTextOrderAndDigitArithmetic)
     TTestProgramFolder folder;
     TADODB db(folder.DatabaseFile(), {}, {}, {});
     ASSERT_TRUE(db.Connect());
-    db.Run(QStringLiteral("insert into SaleDetail(kprq,fphm,fpzt) values('2026-03-05 14:07:09','00000010','0'),"
-                          "('2026-02-28 09:00:00','00000009','1')"));
-    EXPECT_EQ(db.Scalar(QStringLiteral("select fphm from SaleDetail order by fphm limit 1")).toString(), QStringLiteral("00000009"));
+    db.Run(
+        QStringLiteral("insert into SaleDetail(kprq,fphm,fpzt) values('2026-03-05 14:07:09','00000010','0'),"
+                       "('2026-02-28 09:00:00','00000009','1')"));
+    EXPECT_EQ(db.Scalar(QStringLiteral("select fphm from SaleDetail order by fphm limit 1")).toString(),
+              QStringLiteral("00000009"));
     EXPECT_EQ(db.Scalar(QStringLiteral("select sum(fpzt-1) from SaleDetail")).toInt(), -1);
     EXPECT_EQ(db.Scalar(QStringLiteral("select count(*) from SaleDetail where substr(kprq,1,7)='2026-03'")).toInt(), 1);
 }

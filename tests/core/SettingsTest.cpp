@@ -25,17 +25,18 @@ QByteArray WithOffsets(const QByteArray& bytes, const char* x = "7", const char*
     return ini.Bytes();
 }
 
-const QByteArray kWritten = "; settings of the first invoicing point\r\n"
-                            "[download]\r\n"
-                            "url = http://host/up?a=1,2;x \r\n"
-                            "URL=second\r\n"
-                            ";url=commented out\r\n"
-                            "\r\n"
-                            "[Print]\r\n"
-                            "prtOffX = 5\r\n"
-                            "a line without a key\r\n"
-                            "[print]\r\n"
-                            "prtOffY=9\r\n";
+const QByteArray kWritten =
+    "; settings of the first invoicing point\r\n"
+    "[download]\r\n"
+    "url = http://host/up?a=1,2;x \r\n"
+    "URL=second\r\n"
+    ";url=commented out\r\n"
+    "\r\n"
+    "[Print]\r\n"
+    "prtOffX = 5\r\n"
+    "a line without a key\r\n"
+    "[print]\r\n"
+    "prtOffY=9\r\n";
 }  // namespace
 
 TEST(IniText, AValueIsTheRestOfItsLineUnderTheFirstSectionOfItsName)

@@ -17,9 +17,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(db.Connect());
-        folder.Sql(QStringLiteral("insert into CLLX(cllx) values('轿车');"
-                                  "insert into CLLX(cllx) values('客车');"
-                                  "insert into SCCJ(cpxh,sccj,cd) values('M1','Maker',NULL);"));
+        folder.Sql(
+            QStringLiteral("insert into CLLX(cllx) values('轿车');"
+                           "insert into CLLX(cllx) values('客车');"
+                           "insert into SCCJ(cpxh,sccj,cd) values('M1','Maker',NULL);"));
     }
 };
 }  // namespace
@@ -168,7 +169,8 @@ TEST_F(TADODBTest, RunInTransactionHandsAFailedRollbackOnAndRaisesTheFirstError)
                      [&] {
                          db.Run(QStringLiteral("delete from CLLX"));
                          // From here every statement is interrupted, the ROLLBACK too.
-                         sqlite3_progress_handler(handle, 1, [](void*) { return 1; }, nullptr);
+                         sqlite3_progress_handler(
+                             handle, 1, [](void*) { return 1; }, nullptr);
                          throw EConvertError(QStringLiteral("first"));
                      },
                      [&](const std::exception& e) { rollbackErrors << QString::fromUtf8(e.what()); }),
@@ -271,8 +273,8 @@ TEST_F(TADODBTest, RowsReadOutWholeHoldWhatAQueryGives)
     EXPECT_FALSE(rows.Value(1, 0).isValid());
 
     // Many rows in order; none when nothing matches, with the fields still named.
-    const TReadRows many = db.ReadRows(QStringLiteral(
-        "with recursive n(i) as (select 1 union all select i+1 from n where i < 5000) select i, 'v'||i from n"));
+    const TReadRows many = db.ReadRows(
+        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < 5000) select i, 'v'||i from n"));
     ASSERT_EQ(many.RowCount(), 5000);
     EXPECT_EQ(many.Value(4999, 1).toString(), QStringLiteral("v5000"));
     const TReadRows none = db.ReadRows(QStringLiteral("select cllx from CLLX where CJID < 0"));

@@ -41,8 +41,8 @@ TEST(TLog, NewFileThenContinuedTheSameDayThenClosed)
     {
         TLog log(LogFolder(folder));
     }
-    EXPECT_EQ(Messages(file), (QStringList{"Log file Create", "打开企业基本信息", "file closed!",
-                                           "Log file Opened", "file closed!"}));
+    EXPECT_EQ(Messages(file),
+              (QStringList{"Log file Create", "打开企业基本信息", "file closed!", "Log file Opened", "file closed!"}));
     const QByteArray bytes = folder.ReadFile(QStringLiteral("log/Log05.Log"));
     EXPECT_TRUE(bytes.startsWith("2026-03-05 14:07:09:Log file Create\r\n"));
     EXPECT_TRUE(bytes.endsWith("file closed!\r\n"));
@@ -72,8 +72,7 @@ TEST(TLog, TheFirstLineAfterMidnightGoesToTheNextDaysFile)
     log->WriteLog(QStringLiteral("after"));
     log.reset();
     EXPECT_EQ(Messages(folder.File(QStringLiteral("log/Log05.Log"))), (QStringList{"Log file Create", "before"}));
-    EXPECT_EQ(Messages(folder.File(QStringLiteral("log/Log06.Log"))),
-              (QStringList{"Log file Create", "after", "file closed!"}));
+    EXPECT_EQ(Messages(folder.File(QStringLiteral("log/Log06.Log"))), (QStringList{"Log file Create", "after", "file closed!"}));
 }
 
 TEST(TLog, AMissingFolderOrAVanishedFileRaises)

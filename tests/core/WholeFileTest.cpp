@@ -26,8 +26,7 @@ protected:
     // Every entry of the folder, hidden ones too.
     QStringList Entries() const
     {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                          QDir::Name);
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 };
 

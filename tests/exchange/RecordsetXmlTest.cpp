@@ -15,13 +15,20 @@
 #include <malloc.h>
 
 namespace {
-QString Str(const TRecordset& rs, int row, const char* field) { return rs.rows.at(row).at(rs.FieldIndex(QString::fromUtf8(field))).toString(); }
-QVariant Val(const TRecordset& rs, int row, const char* field) { return rs.rows.at(row).at(rs.FieldIndex(QString::fromUtf8(field))); }
+QString Str(const TRecordset& rs, int row, const char* field)
+{
+    return rs.rows.at(row).at(rs.FieldIndex(QString::fromUtf8(field))).toString();
+}
+QVariant Val(const TRecordset& rs, int row, const char* field)
+{
+    return rs.rows.at(row).at(rs.FieldIndex(QString::fromUtf8(field)));
+}
 
 // A file of our own columns: text, number and integer.
 TRecordset Mixed(const std::vector<TRecord>& rows)
 {
-    return TRecordset{{TextField(QStringLiteral("txt")), NumberField(QStringLiteral("amount")), IntegerField(QStringLiteral("n"))}, rows};
+    return TRecordset{
+        {TextField(QStringLiteral("txt")), NumberField(QStringLiteral("amount")), IntegerField(QStringLiteral("n"))}, rows};
 }
 
 // What a caller's column check raises; the reader passes it on as it is.
@@ -81,7 +88,8 @@ TEST(RecordsetFixtures, ValuesNullsEscapesAndSchemaLayouts)
 
     EXPECT_EQ(Str(LoadRecordsetXmlFile(Fixture(QStringLiteral("strings_ascii.xml"))), 1, "NOTE"),
               QStringLiteral("Joe's Garage & <xml>"));
-    EXPECT_EQ(Str(LoadRecordsetXmlFile(Fixture(QStringLiteral("strings_korean_unicode.xml"))), 1, "WORD"), QStringLiteral("한글"));
+    EXPECT_EQ(Str(LoadRecordsetXmlFile(Fixture(QStringLiteral("strings_korean_unicode.xml"))), 1, "WORD"),
+              QStringLiteral("한글"));
 
     // Raw TAB, CR and LF inside values are kept; the update's new row replaces its original.
     const TRecordset escapes = LoadRecordsetXmlFile(Fixture(QStringLiteral("text_escapes.xml")));
@@ -170,16 +178,18 @@ TEST(RecordsetWriter, EscapesEveryCharacterAndRefusesWhatTheFormatCannotCarry)
                                  {QVariant(), QVariant(), QVariant()},
                                  {QStringLiteral(""), 125000.5, qlonglong(0)}});
     const QByteArray bytes = RecordsetBytes(rs);
-    EXPECT_TRUE(bytes.contains("\t<z:row txt='a&#x27;&#x22;&#x26;&#x3c;&#x3e;&#x9;&#xD;&#xA;b 中' amount='0.10000000000000001' "
-                               "n='-12445'/>\r\n\t<z:row/>\r\n\t<z:row txt='' amount='125000.5' n='0'/>\r\n</rs:data>\r\n</xml>"))
+    EXPECT_TRUE(
+        bytes.contains("\t<z:row txt='a&#x27;&#x22;&#x26;&#x3c;&#x3e;&#x9;&#xD;&#xA;b 中' amount='0.10000000000000001' "
+                       "n='-12445'/>\r\n\t<z:row/>\r\n\t<z:row txt='' amount='125000.5' n='0'/>\r\n</rs:data>\r\n</xml>"))
         << bytes.toStdString();
     EXPECT_EQ(ReadRecordsetXml(bytes).rows, rs.rows);
     // Another XML parser reads the file as written.
-    EXPECT_EQ(PythonOn(bytes, QStringLiteral("import sys, json, xml.etree.ElementTree as ET\n"
-                                             "rows = ET.parse(sys.argv[1]).getroot().find('{urn:schemas-microsoft-com:rowset}data')\n"
-                                             "print(json.dumps([r.attrib for r in rows]))")),
-              QStringLiteral("[{\"txt\": \"a'\\\"&<>\\t\\r\\nb \\u4e2d\", \"amount\": \"0.10000000000000001\", \"n\": \"-12445\"}, "
-                             "{}, {\"txt\": \"\", \"amount\": \"125000.5\", \"n\": \"0\"}]"));
+    EXPECT_EQ(
+        PythonOn(bytes, QStringLiteral("import sys, json, xml.etree.ElementTree as ET\n"
+                                       "rows = ET.parse(sys.argv[1]).getroot().find('{urn:schemas-microsoft-com:rowset}data')\n"
+                                       "print(json.dumps([r.attrib for r in rows]))")),
+        QStringLiteral("[{\"txt\": \"a'\\\"&<>\\t\\r\\nb \\u4e2d\", \"amount\": \"0.10000000000000001\", \"n\": \"-12445\"}, "
+                       "{}, {\"txt\": \"\", \"amount\": \"125000.5\", \"n\": \"0\"}]"));
 
     EXPECT_NE(Reason([&] { RecordsetBytes(Mixed({{QStringLiteral("\x01"), 1.0, 1}})); }), "<no error>");
     EXPECT_NE(Reason([&] { RecordsetBytes(Mixed({{QStringLiteral("t"), QStringLiteral("abc"), 1}})); }), "<no error>");
@@ -200,7 +210,10 @@ TEST(RecordsetWriter, ADeviceThatFillsUpFailsTheWriting)
 
 namespace {
 // A small list of our own: two rows of text, number and integer.
-QByteArray SmallList() { return RecordsetBytes(Mixed({{QStringLiteral("甲"), 1.5, qlonglong(1)}, {QStringLiteral("乙"), 2.5, qlonglong(2)}})); }
+QByteArray SmallList()
+{
+    return RecordsetBytes(Mixed({{QStringLiteral("甲"), 1.5, qlonglong(1)}, {QStringLiteral("乙"), 2.5, qlonglong(2)}}));
+}
 
 QString Refusal(const QByteArray& bytes, const TRecordsetLimits& limits = {})
 {
@@ -234,11 +247,12 @@ qint64 PeakSinceLast()
 // up about bytes.
 QString WriteInvoiceList(const QString& path, int rows, qint64 bytes = 0)
 {
-    const QVariantList invoice = InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-03 10:00:00"), QStringLiteral("00000001"), 125000.5);
+    const QVariantList invoice =
+        InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-03 10:00:00"), QStringLiteral("00000001"), 125000.5);
     TRecordset rs;
     for (int i = 0; i < invoice.size(); ++i)
         rs.fields.push_back(invoice[i].metaType().id() == QMetaType::Double ? NumberField(QStringLiteral("f%1").arg(i))
-                                                                           : TextField(QStringLiteral("f%1").arg(i)));
+                                                                            : TextField(QStringLiteral("f%1").arg(i)));
     const QByteArray head = RecordsetBytes(rs);
     rs.rows.emplace_back(invoice.begin(), invoice.end());
     const QByteArray one = RecordsetBytes(rs);
@@ -265,13 +279,17 @@ TEST(RecordsetReader, EveryElementOfTheDataIsARowItTakesOrTheFileIsRefused)
     };
     // The rows' prefix declared in another case, the rows in another namespace, a misspelt row.
     EXPECT_EQ(refused("xmlns:z=", "xmlns:Z="), QStringLiteral("不是记录集文件：前缀z没有声明（文件第20行）"));
-    EXPECT_EQ(refused("#RowsetSchema", "#rowsetschema"), QStringLiteral("不是记录集文件：数据部分含有不是行的元素z:row（文件第20行）"));
-    EXPECT_TRUE(refused("<z:row txt='乙'", "<z:rows txt='乙'").startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素z:rows")));
+    EXPECT_EQ(refused("#RowsetSchema", "#rowsetschema"),
+              QStringLiteral("不是记录集文件：数据部分含有不是行的元素z:row（文件第20行）"));
+    EXPECT_TRUE(refused("<z:row txt='乙'", "<z:rows txt='乙'")
+                    .startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素z:rows")));
     EXPECT_TRUE(refused("\t<z:row txt='乙'", "\t<rs:insert><z:row/><rs:row/></rs:insert><z:row txt='乙'")
                     .startsWith(QStringLiteral("不是记录集文件：数据部分含有不是行的元素rs:row")));
-    EXPECT_TRUE(refused("\t<z:row txt='乙'", "\t乙<z:row txt='乙'").startsWith(QStringLiteral("不是记录集文件：数据部分含有文字")));
+    EXPECT_TRUE(
+        refused("\t<z:row txt='乙'", "\t乙<z:row txt='乙'").startsWith(QStringLiteral("不是记录集文件：数据部分含有文字")));
     // Rows inside rs:insert are taken; a file without rows still loads.
-    const TRecordset inserted = ReadRecordsetXml(QByteArray(good).replace("\t<z:row txt='乙'", "\t<rs:insert><z:row txt='丙'/></rs:insert><z:row txt='乙'"));
+    const TRecordset inserted = ReadRecordsetXml(
+        QByteArray(good).replace("\t<z:row txt='乙'", "\t<rs:insert><z:row txt='丙'/></rs:insert><z:row txt='乙'"));
     ASSERT_EQ(inserted.rows.size(), 3u);
     EXPECT_EQ(inserted.rows[1][0], QVariant(QStringLiteral("丙")));
     const TRecordset none = ReadRecordsetXml(RecordsetBytes(Mixed({})));
@@ -285,25 +303,30 @@ TEST(RecordsetReader, ReferencesAttributesAndTagsMustBeWellFormed)
     const auto refused = [&](const char* value) { return Refusal(QByteArray(good).replace("txt='甲'", value)); };
     for (const char* nul : {"txt='a&#x0;b'", "txt='&#0;'", "txt='&#x000;'"})
         EXPECT_EQ(refused(nul), QStringLiteral("不是记录集文件：含有NUL字符")) << nul;
-    for (const char* bad : {"txt='&#x;'", "txt='&#xZZ;'", "txt='&#12a;'", "txt='&#X41;'", "txt='&#x110000;'", "txt='&#xD800;'",
-                            "txt='&#xFFFE;'", "txt='&#99999999999;'", "txt='&bogus;'", "txt='a &amp b'", "txt='a<b'", "txt='甲' txt='乙'",
-                            "txt='甲' amount='1' n='2' a1='' a2='' a3='' a4='' a5='' a6='' a7='' a8='' txt=''", "txt=甲",
-                            "txt='甲' rs:forcenull"}) {
+    for (const char* bad :
+         {"txt='&#x;'", "txt='&#xZZ;'", "txt='&#12a;'", "txt='&#X41;'", "txt='&#x110000;'", "txt='&#xD800;'", "txt='&#xFFFE;'",
+          "txt='&#99999999999;'", "txt='&bogus;'", "txt='a &amp b'", "txt='a<b'", "txt='甲' txt='乙'",
+          "txt='甲' amount='1' n='2' a1='' a2='' a3='' a4='' a5='' a6='' a7='' a8='' txt=''", "txt=甲",
+          "txt='甲' rs:forcenull"}) {
         const QString why = refused(bad);
-        EXPECT_TRUE(why.startsWith(QStringLiteral("不是记录集文件：")) && why.contains(QStringLiteral("（文件第20行）"))) << bad << ' ' << why.toStdString();
+        EXPECT_TRUE(why.startsWith(QStringLiteral("不是记录集文件：")) && why.contains(QStringLiteral("（文件第20行）")))
+            << bad << ' ' << why.toStdString();
     }
     EXPECT_EQ(Refusal(good + "<xml/>"), QStringLiteral("不是记录集文件：根元素之后还有元素（文件第23行）"));
-    EXPECT_TRUE(Refusal(QByteArray(good).replace("</rs:data>", "</rs:Data>")).startsWith(QStringLiteral("不是记录集文件：结束标记rs:Data与开始标记不符")));
+    EXPECT_TRUE(Refusal(QByteArray(good).replace("</rs:data>", "</rs:Data>"))
+                    .startsWith(QStringLiteral("不是记录集文件：结束标记rs:Data与开始标记不符")));
     EXPECT_TRUE(Refusal(good.left(good.size() - 3)).startsWith(QStringLiteral("不是记录集文件：文件不完整")));
     EXPECT_TRUE(Refusal(QByteArray(good).replace("<rs:data>", QByteArray(65, '<').replace("<", "<a>") + "<rs:data>"))
                     .startsWith(QStringLiteral("不是记录集文件：元素嵌套过深")));
 
     // What the references stand for, in attributes and as the only content of a value.
-    const TRecordset rs = ReadRecordsetXml(QByteArray(good).replace("txt='甲'", "txt='&#x4e2d;&#20013;&lt;&gt;&amp;&apos;&quot;&#x1F600;&#9;'"));
+    const TRecordset rs =
+        ReadRecordsetXml(QByteArray(good).replace("txt='甲'", "txt='&#x4e2d;&#20013;&lt;&gt;&amp;&apos;&quot;&#x1F600;&#9;'"));
     EXPECT_EQ(rs.rows[0][0], QVariant(QStringLiteral("中中<>&'\"😀\t")));
     // Comments, processing instructions and a declaration are passed over.
     const TRecordset commented =
-        ReadRecordsetXml("<?xml version='1.0'?>\r\n<!-- list -->" + QByteArray(good).replace("<rs:data>", "<rs:data><!-- rows --><?pi x?>") + "\r\n<!-- end -->\r\n");
+        ReadRecordsetXml("<?xml version='1.0'?>\r\n<!-- list -->" +
+                         QByteArray(good).replace("<rs:data>", "<rs:data><!-- rows --><?pi x?>") + "\r\n<!-- end -->\r\n");
     EXPECT_EQ(commented.rows, ReadRecordsetXml(good).rows);
 }
 
@@ -328,8 +351,9 @@ TEST(RecordsetReader, ColumnsAndRowsPastTheLimitsAreRefusedBeforeAnyRowIsRead)
     EXPECT_EQ(ReadRecordsetXml(SmallList(), limits).rows.size(), 2u);
 
     // Duplicate columns are found among many.
-    QByteArray wide = "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' xmlns:rs='urn:schemas-microsoft-com:rowset' "
-                      "xmlns:z='#RowsetSchema'><s:Schema id='RowsetSchema'><s:ElementType name='row'>";
+    QByteArray wide =
+        "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' xmlns:rs='urn:schemas-microsoft-com:rowset' "
+        "xmlns:z='#RowsetSchema'><s:Schema id='RowsetSchema'><s:ElementType name='row'>";
     for (int i = 0; i < 100000; ++i)
         wide += "<s:AttributeType name='c" + QByteArray::number(i) + "'/>";
     wide += "<s:AttributeType name='c7'/></s:ElementType></s:Schema><rs:data/></xml>";

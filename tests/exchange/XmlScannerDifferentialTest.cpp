@@ -25,10 +25,11 @@ std::vector<QByteArray> Seeds()
 {
     const QByteArray head(kHeader.data(), static_cast<qsizetype>(kHeader.size()));
     return {
-        head + "<s:Schema id='RowsetSchema'><s:ElementType name='row' content='eltOnly'>"
-               "<s:AttributeType name='a' rs:number='1'/><s:AttributeType name='b' rs:number='2'>"
-               "<s:datatype dt:type='int'/></s:AttributeType></s:ElementType></s:Schema>\r\n"
-               "<rs:data>\r\n\t<z:row a='x&amp;y&#x4e2d;' b='1'/>\r\n\t<z:row a=\"q'uote\" b='2'/>\r\n</rs:data>\r\n</xml>",
+        head +
+            "<s:Schema id='RowsetSchema'><s:ElementType name='row' content='eltOnly'>"
+            "<s:AttributeType name='a' rs:number='1'/><s:AttributeType name='b' rs:number='2'>"
+            "<s:datatype dt:type='int'/></s:AttributeType></s:ElementType></s:Schema>\r\n"
+            "<rs:data>\r\n\t<z:row a='x&amp;y&#x4e2d;' b='1'/>\r\n\t<z:row a=\"q'uote\" b='2'/>\r\n</rs:data>\r\n</xml>",
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone='yes'?>\n<!-- c --><?pi x?><r xmlns='u:d' xmlns:p='u:p'>"
         "<p:e p:a='1' b='2'>t<![CDATA[<&>]]>x&#65;&lt;<!--x-->y</p:e><e xmlns='' xmlns:p='u:q'><p:f/></e></r>\n",
         "<r xml:lang='en' a='&#9;&#10;&#13; x\ty\r\nz\rw'>a\r\nb\rc<?p?>\r\n</r>",
@@ -82,7 +83,8 @@ private:
             if (c == '/' || c == '!' || c == '?')
                 continue;
             qsizetype k = lt + 1;
-            while (k < doc.size() && doc[k] != ' ' && doc[k] != '>' && doc[k] != '/' && doc[k] != '\r' && doc[k] != '\n' && doc[k] != '\t')
+            while (k < doc.size() && doc[k] != ' ' && doc[k] != '>' && doc[k] != '/' && doc[k] != '\r' && doc[k] != '\n' &&
+                   doc[k] != '\t')
                 ++k;
             return k;
         }
@@ -102,92 +104,201 @@ private:
     QByteArray Once(QByteArray doc)
     {
         static const char* const kBytes = "<>&;'\"/=: \r\n\t!?-[]#xX0";
-        static const std::vector<QByteArray> kSnippets = {
-            "&#0;", "&#x0;", "&#xD800;", "&#xDFFF;", "&#1114112;", "&#x110000;", "&#x10FFFF;", "&#9;", "&#13;", "&#x1;",
-            "&#x1F;", "&#xFFFE;", "&#65;", "&#x;", "&#;", "&amp;", "&lt;", "&gt;", "&quot;", "&apos;", "&bogus;", "&amp", "&",
-            "<![CDATA[x]]>", "<![CDATA[<&']]>", "<![CDATA[", "]]>", "]>", "<!-- c -->", "<!-- a--b -->", "<!--->", "<!---->",
-            "<?pi data?>", "<?pi?>", "<?" "?>", "<?xml version='1.0'?>", "<?XML x?>", "<?xml-stylesheet href='a'?>",
-            "<!DOCTYPE xml>", "<!DOCTYPE xml [<!ENTITY e 'x'>]>", "&e;", "\xef\xbb\xbf", "\r\n", "\r", "\n", "\t", "<", ">",
-            "'", "\"", "<a/>", "</a>", "<a:b/>", "<xmlns:a/>", "<z:row/>", "\x01", "\x0c", "\x7f", "\xc2\x80", "\xef\xbf\xbe",
-            "\xed\xa0\x80", "\xc0\xaf", "\xff", "\xe4\xb8", "\xc2\xa0", "\xd7\x90"};
-        static const std::vector<QByteArray> kAttributes = {
-            " a='1'", " a='1' a='2'", " xmlns:z='urn:other'", " xmlns:rs='urn:x'", " xmlns=''", " xmlns='urn:d'",
-            " xmlns:p=''", " xmlns:xml='http://www.w3.org/XML/1998/namespace'", " xmlns:xml='urn:x'", " xmlns:xmlns='urn:x'",
-            " xmlns:p='http://www.w3.org/2000/xmlns/'", " xml:lang='en'", " q:a='1'", " rs:a='1' z:a='2'", " a:b:c='1'",
-            " a=\"<\"", " a='&'", " a='x'y'", " a=\"it's\"", " a='\t\r\n'", " a='&#13;&#10;'", " a='\r\n x'", " 1a='1'",
-            " a:='1'", " :a='1'", " a='1'b='2'", " a", " a=1", " xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' s:x='1'"};
+        static const std::vector<QByteArray> kSnippets = {"&#0;",
+                                                          "&#x0;",
+                                                          "&#xD800;",
+                                                          "&#xDFFF;",
+                                                          "&#1114112;",
+                                                          "&#x110000;",
+                                                          "&#x10FFFF;",
+                                                          "&#9;",
+                                                          "&#13;",
+                                                          "&#x1;",
+                                                          "&#x1F;",
+                                                          "&#xFFFE;",
+                                                          "&#65;",
+                                                          "&#x;",
+                                                          "&#;",
+                                                          "&amp;",
+                                                          "&lt;",
+                                                          "&gt;",
+                                                          "&quot;",
+                                                          "&apos;",
+                                                          "&bogus;",
+                                                          "&amp",
+                                                          "&",
+                                                          "<![CDATA[x]]>",
+                                                          "<![CDATA[<&']]>",
+                                                          "<![CDATA[",
+                                                          "]]>",
+                                                          "]>",
+                                                          "<!-- c -->",
+                                                          "<!-- a--b -->",
+                                                          "<!--->",
+                                                          "<!---->",
+                                                          "<?pi data?>",
+                                                          "<?pi?>",
+                                                          "<?"
+                                                          "?>",
+                                                          "<?xml version='1.0'?>",
+                                                          "<?XML x?>",
+                                                          "<?xml-stylesheet href='a'?>",
+                                                          "<!DOCTYPE xml>",
+                                                          "<!DOCTYPE xml [<!ENTITY e 'x'>]>",
+                                                          "&e;",
+                                                          "\xef\xbb\xbf",
+                                                          "\r\n",
+                                                          "\r",
+                                                          "\n",
+                                                          "\t",
+                                                          "<",
+                                                          ">",
+                                                          "'",
+                                                          "\"",
+                                                          "<a/>",
+                                                          "</a>",
+                                                          "<a:b/>",
+                                                          "<xmlns:a/>",
+                                                          "<z:row/>",
+                                                          "\x01",
+                                                          "\x0c",
+                                                          "\x7f",
+                                                          "\xc2\x80",
+                                                          "\xef\xbf\xbe",
+                                                          "\xed\xa0\x80",
+                                                          "\xc0\xaf",
+                                                          "\xff",
+                                                          "\xe4\xb8",
+                                                          "\xc2\xa0",
+                                                          "\xd7\x90"};
+        static const std::vector<QByteArray> kAttributes = {" a='1'",
+                                                            " a='1' a='2'",
+                                                            " xmlns:z='urn:other'",
+                                                            " xmlns:rs='urn:x'",
+                                                            " xmlns=''",
+                                                            " xmlns='urn:d'",
+                                                            " xmlns:p=''",
+                                                            " xmlns:xml='http://www.w3.org/XML/1998/namespace'",
+                                                            " xmlns:xml='urn:x'",
+                                                            " xmlns:xmlns='urn:x'",
+                                                            " xmlns:p='http://www.w3.org/2000/xmlns/'",
+                                                            " xml:lang='en'",
+                                                            " q:a='1'",
+                                                            " rs:a='1' z:a='2'",
+                                                            " a:b:c='1'",
+                                                            " a=\"<\"",
+                                                            " a='&'",
+                                                            " a='x'y'",
+                                                            " a=\"it's\"",
+                                                            " a='\t\r\n'",
+                                                            " a='&#13;&#10;'",
+                                                            " a='\r\n x'",
+                                                            " 1a='1'",
+                                                            " a:='1'",
+                                                            " :a='1'",
+                                                            " a='1'b='2'",
+                                                            " a",
+                                                            " a=1",
+                                                            " xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' s:x='1'"};
         if (doc.isEmpty())
             return kSnippets[Below(static_cast<quint32>(kSnippets.size()))];
         switch (Below(14)) {
-        case 0: doc[At(doc) % doc.size()] = kBytes[Below(static_cast<quint32>(std::strlen(kBytes)))]; break;
-        case 1: doc[At(doc) % doc.size()] = static_cast<char>(m_random()); break;
-        case 2: doc.truncate(At(doc)); break;
-        case 3:
-        case 4: doc.insert(At(doc), kSnippets[Below(static_cast<quint32>(kSnippets.size()))]); break;
-        case 5:
-        case 6:
-            if (const qsizetype k = InStartTag(doc); k >= 0)
-                doc.insert(k, kAttributes[Below(static_cast<quint32>(kAttributes.size()))]);
-            break;
-        case 7:
-            if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
-                const qsizetype start = doc.lastIndexOf(' ', from);
-                if (start >= 0)
-                    doc.insert(to, doc.mid(start, to - start));  // the attribute twice
-            }
-            break;
-        case 8:
-            if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
-                static const char* const kValues[] = {"'a<b'", "'a&b'", "\"a'b\"", "'a\"b'", "'&lt;&amp;&apos;'", "'\r\n\t'", "''",
-                                                      "'&#x20;&#32;'", "'a]]>b'"};
-                doc.replace(from, to - from, kValues[Below(std::size(kValues))]);
-            }
-            break;
-        case 9: {
-            // Mixed case in a name.
-            for (int tries = 0; tries < 16; ++tries) {
-                const qsizetype i = At(doc) % doc.size();
-                const char c = doc[i];
-                if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-                    doc[i] = static_cast<char>(c ^ 0x20);
-                    break;
+            case 0:
+                doc[At(doc) % doc.size()] = kBytes[Below(static_cast<quint32>(std::strlen(kBytes)))];
+                break;
+            case 1:
+                doc[At(doc) % doc.size()] = static_cast<char>(m_random());
+                break;
+            case 2:
+                doc.truncate(At(doc));
+                break;
+            case 3:
+            case 4:
+                doc.insert(At(doc), kSnippets[Below(static_cast<quint32>(kSnippets.size()))]);
+                break;
+            case 5:
+            case 6:
+                if (const qsizetype k = InStartTag(doc); k >= 0)
+                    doc.insert(k, kAttributes[Below(static_cast<quint32>(kAttributes.size()))]);
+                break;
+            case 7:
+                if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
+                    const qsizetype start = doc.lastIndexOf(' ', from);
+                    if (start >= 0)
+                        doc.insert(to, doc.mid(start, to - start));  // the attribute twice
                 }
+                break;
+            case 8:
+                if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
+                    static const char* const kValues[] = {"'a<b'",    "'a&b'", "\"a'b\"",       "'a\"b'", "'&lt;&amp;&apos;'",
+                                                          "'\r\n\t'", "''",    "'&#x20;&#32;'", "'a]]>b'"};
+                    doc.replace(from, to - from, kValues[Below(std::size(kValues))]);
+                }
+                break;
+            case 9: {
+                // Mixed case in a name.
+                for (int tries = 0; tries < 16; ++tries) {
+                    const qsizetype i = At(doc) % doc.size();
+                    const char c = doc[i];
+                    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+                        doc[i] = static_cast<char>(c ^ 0x20);
+                        break;
+                    }
+                }
+                break;
             }
-            break;
-        }
-        case 10: {
-            // Prefixes bound elsewhere, or bound to another namespace.
-            static const std::pair<const char*, const char*> kRebind[] = {
-                {"xmlns:z='#RowsetSchema'", "xmlns:z='#rowsetschema'"}, {"xmlns:rs=", "xmlns:RS="}, {"z:row", "s:row"},
-                {"xmlns:rs='urn:schemas-microsoft-com:rowset'", "xmlns:q='urn:schemas-microsoft-com:rowset'"},
-                {"<rs:data>", "<rs:data xmlns:rs='urn:other'>"}, {"<rs:data>", "<q:data xmlns:q='urn:schemas-microsoft-com:rowset'>"},
-                {"</rs:data>", "</q:data>"}, {"xmlns:z=", "xmlns="}, {"<z:row", "<row"}};
-            const auto& [from, to] = kRebind[Below(std::size(kRebind))];
-            const qsizetype i = doc.indexOf(from, At(doc) / 2);
-            if (i >= 0)
-                doc.replace(i, static_cast<qsizetype>(std::strlen(from)), to);
-            break;
-        }
-        case 11:
-            switch (Below(4)) {
-            case 0: doc.replace("\r\n", "\r"); break;
-            case 1: doc.replace("\r\n", "\n"); break;
-            case 2: doc.replace('\'', '"'); break;
-            default: doc.replace("\n", "\r\n"); break;
+            case 10: {
+                // Prefixes bound elsewhere, or bound to another namespace.
+                static const std::pair<const char*, const char*> kRebind[] = {
+                    {"xmlns:z='#RowsetSchema'", "xmlns:z='#rowsetschema'"},
+                    {"xmlns:rs=", "xmlns:RS="},
+                    {"z:row", "s:row"},
+                    {"xmlns:rs='urn:schemas-microsoft-com:rowset'", "xmlns:q='urn:schemas-microsoft-com:rowset'"},
+                    {"<rs:data>", "<rs:data xmlns:rs='urn:other'>"},
+                    {"<rs:data>", "<q:data xmlns:q='urn:schemas-microsoft-com:rowset'>"},
+                    {"</rs:data>", "</q:data>"},
+                    {"xmlns:z=", "xmlns="},
+                    {"<z:row", "<row"}};
+                const auto& [from, to] = kRebind[Below(std::size(kRebind))];
+                const qsizetype i = doc.indexOf(from, At(doc) / 2);
+                if (i >= 0)
+                    doc.replace(i, static_cast<qsizetype>(std::strlen(from)), to);
+                break;
             }
-            break;
-        case 12:
-            switch (Below(3)) {
-            case 0: doc.prepend("\xef\xbb\xbf"); break;
-            case 1: doc.prepend("<?xml version='1.0' encoding='UTF-8'?>\r\n"); break;
-            default: doc.prepend("<?xml version='1.0' encoding='ISO-8859-1'?>"); break;
+            case 11:
+                switch (Below(4)) {
+                    case 0:
+                        doc.replace("\r\n", "\r");
+                        break;
+                    case 1:
+                        doc.replace("\r\n", "\n");
+                        break;
+                    case 2:
+                        doc.replace('\'', '"');
+                        break;
+                    default:
+                        doc.replace("\n", "\r\n");
+                        break;
+                }
+                break;
+            case 12:
+                switch (Below(3)) {
+                    case 0:
+                        doc.prepend("\xef\xbb\xbf");
+                        break;
+                    case 1:
+                        doc.prepend("<?xml version='1.0' encoding='UTF-8'?>\r\n");
+                        break;
+                    default:
+                        doc.prepend("<?xml version='1.0' encoding='ISO-8859-1'?>");
+                        break;
+                }
+                break;
+            default: {
+                QStringEncoder to(Below(2) ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
+                doc = to.encode(QString::fromUtf8(doc));
+                break;
             }
-            break;
-        default: {
-            QStringEncoder to(Below(2) ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
-            doc = to.encode(QString::fromUtf8(doc));
-            break;
-        }
         }
         return doc;
     }
@@ -237,12 +348,15 @@ std::string RoundTrip(const TRecordset& rs)
 TEST(XmlScannerDifferential, ReadsWhatQXmlStreamReaderReadsEventByEvent)
 {
     const QByteArray doc = "<?xml version='1.0'?><r xmlns='u:d' xmlns:p='u:p' p:a='1&amp;2' b='x\ty'>t<![CDATA[<]]><p:e/></r>";
-    const std::vector<TXmlEvent> expected = {{'<', QStringLiteral("{u:d}r"), {}},      {'n', QString(), QStringLiteral("u:d")},
+    const std::vector<TXmlEvent> expected = {{'<', QStringLiteral("{u:d}r"), {}},
+                                             {'n', QString(), QStringLiteral("u:d")},
                                              {'n', QStringLiteral("p"), QStringLiteral("u:p")},
                                              {'@', QStringLiteral("{u:p}a"), QStringLiteral("1&2")},
                                              {'@', QStringLiteral("{}b"), QStringLiteral("x\ty")},
-                                             {'t', {}, QStringLiteral("t<")},   {'<', QStringLiteral("{u:p}e"), {}},
-                                             {'>', QStringLiteral("{u:p}e"), {}}, {'>', QStringLiteral("{u:d}r"), {}}};
+                                             {'t', {}, QStringLiteral("t<")},
+                                             {'<', QStringLiteral("{u:p}e"), {}},
+                                             {'>', QStringLiteral("{u:p}e"), {}},
+                                             {'>', QStringLiteral("{u:d}r"), {}}};
     const TXmlReading scanned = ReadWithScanner(doc);
     ASSERT_TRUE(scanned.wellFormed) << scanned.error.toStdString();
     EXPECT_EQ(scanned.events, expected);
@@ -376,7 +490,8 @@ TEST(XmlScannerDifferential, LineEndsInTextAndNamespacesAreNormalisedButValuesKe
     EXPECT_EQ(ns.events[1], (TXmlEvent{'n', QStringLiteral("p"), QStringLiteral("u: x y")}));
     EXPECT_EQ(ns.events[2], (TXmlEvent{'@', QStringLiteral("{}a"), QStringLiteral("u:\tx\r\ny")}));
     EXPECT_EQ(ns.events[3], (TXmlEvent{'<', QStringLiteral("{u: x y}e"), {}}));
-    for (const QByteArray& doc : {QByteArray("<r>a\r\nb\rc<![CDATA[d\r\ne]]>&#13;</r>"), QByteArray("<r xmlns:p='u:\tx\r\ny' a='u:\tx\r\ny'><p:e/></r>")})
+    for (const QByteArray& doc :
+         {QByteArray("<r>a\r\nb\rc<![CDATA[d\r\ne]]>&#13;</r>"), QByteArray("<r xmlns:p='u:\tx\r\ny' a='u:\tx\r\ny'><p:e/></r>")})
         EXPECT_EQ(XmlDisagreement(doc), QString());
 }
 
@@ -390,8 +505,9 @@ TEST(XmlScannerDifferential, KnownDifferencesAreTheOnesDescribed)
     EXPECT_EQ(controls.events[1].value, QStringLiteral("x\x01y\r\nz"));
     EXPECT_FALSE(ReadWithScanner("<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>").wellFormed);
     EXPECT_FALSE(ReadWithScanner("<?xml version='1.0' encoding='ISO-8859-1'?><r>abc</r>").wellFormed);
-    for (const QByteArray& doc : {QByteArray("<r a='x\x01y\r\nz'/>"), QByteArray("<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>"),
-                                 QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?><r>abc</r>"), QByteArray("<r a\x80='1'/>")})
+    for (const QByteArray& doc :
+         {QByteArray("<r a='x\x01y\r\nz'/>"), QByteArray("<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>"),
+          QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?><r>abc</r>"), QByteArray("<r a\x80='1'/>")})
         EXPECT_EQ(XmlDisagreement(doc), QString()) << Shown(doc);
 }
 

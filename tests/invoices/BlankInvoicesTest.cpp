@@ -20,11 +20,12 @@ protected:
     // Opens the window through the main window and acts on it while it is up.
     void Run(const std::function<void(TfrmWKJFPGL&)>& act)
     {
-        WhileModal([this] { main->WKFPGL->trigger(); }, [&](QWidget* w) {
-            auto* window = qobject_cast<TfrmWKJFPGL*>(w);
-            ASSERT_NE(window, nullptr);
-            act(*window);
-        });
+        WhileModal([this] { main->WKFPGL->trigger(); },
+                   [&](QWidget* w) {
+                       auto* window = qobject_cast<TfrmWKJFPGL*>(w);
+                       ASSERT_NE(window, nullptr);
+                       act(*window);
+                   });
     }
     // Types the end number, presses the button and answers the question.
     void Register(TfrmWKJFPGL& w, const QString& last, TMsgButton answer = mbYes)
@@ -107,8 +108,8 @@ TEST_P(BlankOperations, ARunIsStoredWithItsStateAndTheRollMovesPastIt)
                   .toString(),
               expected.join(u','));
     EXPECT_EQ(Roll(), QStringLiteral("00001003/8997"));  // the next invoice is the one after the run
-    EXPECT_EQ(LogSince(mark), (QStringList{"打开未开发票管理", op + QStringLiteral("00001000-00001002成功！"),
-                                           "关闭未开具发票管理"}));
+    EXPECT_EQ(LogSince(mark),
+              (QStringList{"打开未开发票管理", op + QStringLiteral("00001000-00001002成功！"), "关闭未开具发票管理"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, BlankOperations, ::testing::Values(0, 1, 2));
@@ -133,8 +134,9 @@ TEST_F(BlankInvoices, AFailedRunLeavesNothingAndASecondRunStoresEachNumberOnce)
         }
     };
     // The fourth insert of ten fails.
-    DbExec(QStringLiteral("create trigger fail4 before insert on SaleDetail when (select count(*) from SaleDetail) = 3 "
-                          "begin select raise(abort, 'injected fault'); end"));
+    DbExec(
+        QStringLiteral("create trigger fail4 before insert on SaleDetail when (select count(*) from SaleDetail) = 3 "
+                       "begin select raise(abort, 'injected fault'); end"));
     const int mark = LogMark();
     attempt(run + QStringLiteral("失败！"));
     const QStringList lines = LogSince(mark);
@@ -175,8 +177,8 @@ TEST_F(BlankInvoices, EnterInTheEndNumberAsksAndTheQuestionDefaultsToNo)
             dialogs.Answer(mbNo);
             QTest::keyClick(w.windowHandle(), Qt::Key_Return);
             ASSERT_EQ(dialogs.Shown().size(), 1u);
-            EXPECT_EQ(dialogs.Shown().front().text,
-                      QStringLiteral("确定要") + op + QStringLiteral("此发票吗,\n一旦") + op + QStringLiteral("将无法恢复，请您慎重选择？"));
+            EXPECT_EQ(dialogs.Shown().front().text, QStringLiteral("确定要") + op + QStringLiteral("此发票吗,\n一旦") + op +
+                                                        QStringLiteral("将无法恢复，请您慎重选择？"));
             EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
             EXPECT_EQ(Rows(), 2 * item);
             dialogs.Answer(mbYes);

@@ -38,8 +38,8 @@ protected:
     // The names of the statement's rows now, in its order with the rowid last.
     static QStringList Expected(const TStatement& s)
     {
-        const TReadRows rows = DataBase->ReadRows(QStringLiteral("select htdh ") + s.Rows + s.Order + QStringLiteral(",rowid"),
-                                                  s.Params);
+        const TReadRows rows =
+            DataBase->ReadRows(QStringLiteral("select htdh ") + s.Rows + s.Order + QStringLiteral(",rowid"), s.Params);
         QStringList names;
         for (int r = 0; r < rows.RowCount(); ++r)
             names << rows.Value(r, 0).toString();
@@ -54,9 +54,8 @@ protected:
 
 TEST_F(BlockRead, ReadsEveryRowOnceInOrderWhateverTheTiesAndNulls)
 {
-    for (const TStatement& statement :
-         {SalesStatement(kFirst, kLast, 5, QString(), QString()),
-          IssuedInvoicesStatement(kFirst, kLast, QString(), QString(), QStringLiteral("总部"))}) {
+    for (const TStatement& statement : {SalesStatement(kFirst, kLast, 5, QString(), QString()),
+                                        IssuedInvoicesStatement(kFirst, kLast, QString(), QString(), QStringLiteral("总部"))}) {
         const QStringList expected = Expected(statement);
         ASSERT_EQ(expected.size(), 40);
         TBlockRead read(statement, 3, 4);
@@ -96,16 +95,17 @@ TEST_F(BlockRead, WritesOfAnotherConnectionBetweenBlocksNeitherRepeatNorDropRows
     // A row the list has passed, one on the last row's order values (a later rowid comes after
     // it), one at the end; an unread row changed, one deleted, one voided (no longer listed);
     // a read row changed.
-    folder.Sql(QStringLiteral(
-                   "insert into SaleDetail(kprq,fpdm,fphm,htdh,fpzt,kpdName) values('2026-03-01 08:00:00','0','0','passed','0','总部');"
-                   "insert into SaleDetail(kprq,fpdm,fphm,htdh,fpzt,kpdName) "
-                   "  select kprq,fpdm,fphm,'tied','0','总部' from SaleDetail where htdh='%1';"
-                   "insert into SaleDetail(kprq,fpdm,fphm,htdh,fpzt,kpdName) values('2026-03-05 23:00:00','9','9','end','0','总部');"
-                   "update SaleDetail set ghdw='新买方' where htdh='%2';"
-                   "delete from SaleDetail where htdh='%3';"
-                   "update SaleDetail set fpzt='1' where htdh='%4';"
-                   "update SaleDetail set ghdw='又一买方' where htdh='%5';")
-                   .arg(lastRead, unread1, unread2, unread3, names.constFirst()));
+    folder.Sql(
+        QStringLiteral(
+            "insert into SaleDetail(kprq,fpdm,fphm,htdh,fpzt,kpdName) values('2026-03-01 08:00:00','0','0','passed','0','总部');"
+            "insert into SaleDetail(kprq,fpdm,fphm,htdh,fpzt,kpdName) "
+            "  select kprq,fpdm,fphm,'tied','0','总部' from SaleDetail where htdh='%1';"
+            "insert into SaleDetail(kprq,fpdm,fphm,htdh,fpzt,kpdName) values('2026-03-05 23:00:00','9','9','end','0','总部');"
+            "update SaleDetail set ghdw='新买方' where htdh='%2';"
+            "delete from SaleDetail where htdh='%3';"
+            "update SaleDetail set fpzt='1' where htdh='%4';"
+            "update SaleDetail set ghdw='又一买方' where htdh='%5';")
+            .arg(lastRead, unread1, unread2, unread3, names.constFirst()));
     for (int blocks = 0; !read.Done(); ++blocks) {
         ASSERT_LT(blocks, 20);
         const TReadRows block = read.Next();

@@ -38,7 +38,8 @@ TEST_F(HostileIssuing, OffsetsFarOffThePageRefuseTheInvoiceBeforeAnythingIsStore
     const int mark = LogMark();
     EXPECT_FALSE(frame.SaveAndPrint(QStringLiteral("0")));
 
-    const QString reason = QStringLiteral("Corvane.ini 中 [Print] prtOffX=100000000 超出范围（-241～241 毫米），请在“打印调试”中重新设置");
+    const QString reason =
+        QStringLiteral("Corvane.ini 中 [Print] prtOffX=100000000 超出范围（-241～241 毫米），请在“打印调试”中重新设置");
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("开票失败！\n") + reason}) << "asked for no paper number";
     EXPECT_EQ(LogSince(mark), QStringList{QStringLiteral("开票失败：") + reason});
     EXPECT_EQ(DbCount(QStringLiteral("select count(*) from SaleDetail")), 0);

@@ -24,8 +24,8 @@ TEST(TextWidths, EveryTextAsWideAsTheGridDrawsIt)
     font.setStyleStrategy(QFont::PreferNoShaping);
     TTextWidths widths(font);
     const QFontMetrics metrics(font);
-    for (const char* text : {"", "00001001", "2026-03-05 14:07:09", "广州某某贸易有限公司", "LSVAB2B3000000001",
-                             "RMB捌万圆整", "AV/To 1,234.5", "《机动车》（注）", "شركة 12", "e\u0301"})
+    for (const char* text : {"", "00001001", "2026-03-05 14:07:09", "广州某某贸易有限公司", "LSVAB2B3000000001", "RMB捌万圆整",
+                             "AV/To 1,234.5", "《机动车》（注）", "شركة 12", "e\u0301"})
         EXPECT_EQ(widths.Width(QString::fromUtf8(text)), metrics.horizontalAdvance(QString::fromUtf8(text))) << text;
 }
 
@@ -38,11 +38,11 @@ TEST(TextWidths, UtfEightTextsAsWideAsTheTextsShown)
     font.setStyleStrategy(QFont::PreferNoShaping);
     TTextWidths widths(font);
     TTextWidths fresh(font);
-    for (const std::string& text : {std::string(), std::string("00001001"), std::string("广州某某贸易有限公司"),
-                                   std::string("RMB捌万圆整 ÄÖ"), std::string("《机动车》（注）"), std::string("شركة 12"),
-                                   std::string("e\u0301"), std::string("\xf0\x9f\x9a\x97车"), std::string("a\xc3"),
-                                   std::string("\xc0\xafx"), std::string("\xe0\x80\xaf"), std::string("\xed\xa0\x80"),
-                                   std::string("\xe5\xb9"), std::string("\xff\xfe"), std::string("x\0y", 3)}) {
+    for (const std::string& text :
+         {std::string(), std::string("00001001"), std::string("广州某某贸易有限公司"), std::string("RMB捌万圆整 ÄÖ"),
+          std::string("《机动车》（注）"), std::string("شركة 12"), std::string("e\u0301"), std::string("\xf0\x9f\x9a\x97车"),
+          std::string("a\xc3"), std::string("\xc0\xafx"), std::string("\xe0\x80\xaf"), std::string("\xed\xa0\x80"),
+          std::string("\xe5\xb9"), std::string("\xff\xfe"), std::string("x\0y", 3)}) {
         const int shown = fresh.Width(QString::fromUtf8(text.data(), qsizetype(text.size())));
         EXPECT_EQ(widths.Width(std::string_view(text)), shown) << text;
         EXPECT_EQ(widths.Width(std::string_view(text)), shown) << text << " measured again";

@@ -69,8 +69,8 @@ TEST_F(IssueWindowsTest, WindowsCarryTheirCaptionsControlsAndCentredPanel)
     EXPECT_EQ(w->btnAdd->text(), QStringLiteral("清空发票"));
     EXPECT_EQ(w->btnPrt->text(), QStringLiteral("存盘打印"));
     EXPECT_EQ(w->btnClose->text(), QStringLiteral("放弃退出"));
-    for (const char* name : {"Panel1", "Panel2", "frameInput1", "btnAdd", "btnPrt", "btnClose", "edtGHDW", "cmbCPXH",
-                             "edtFDJH", "stJFJEDX", "edtSKR"})
+    for (const char* name : {"Panel1", "Panel2", "frameInput1", "btnAdd", "btnPrt", "btnClose", "edtGHDW", "cmbCPXH", "edtFDJH",
+                             "stJFJEDX", "edtSKR"})
         EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(w->frameInput1->stFPHM->text(), QStringLiteral("00001001"));
     EXPECT_EQ(w->frameInput1->FMode, 0);
@@ -413,12 +413,21 @@ TEST_F(IssuingAtTheKeyboard, EveryFieldShowsItsLongestValueWhole)
         QLineEdit* edit;
         QString value;
     } fields[] = {
-        {f.edtGHDW, Chinese(90)},      {f.edtGHDWID, Code(25)},           {f.edtCD, Chinese(40)},
-        {f.edtHGZHM, Code(40)},        {f.edtJKZMHM, Code(100)},          {f.edtSJDHM, Code(100)},
-        {f.edtCJHM, QStringLiteral("LSVAB2B3000000001")}, {f.edtDJ, QStringLiteral("9999999.99")},
-        {f.edtHTDH, Code(16)},         {f.edtJWFY1, Chinese(20)},          {f.edtJWFY2, Chinese(20)},
-        {f.edtJWFY3, Chinese(20)},     {f.edtJWJE1, QStringLiteral("9999999.99")},
-        {f.edtJWJE2, QStringLiteral("9999999.99")}, {f.edtJWJE3, QStringLiteral("9999999.99")},
+        {f.edtGHDW, Chinese(90)},
+        {f.edtGHDWID, Code(25)},
+        {f.edtCD, Chinese(40)},
+        {f.edtHGZHM, Code(40)},
+        {f.edtJKZMHM, Code(100)},
+        {f.edtSJDHM, Code(100)},
+        {f.edtCJHM, QStringLiteral("LSVAB2B3000000001")},
+        {f.edtDJ, QStringLiteral("9999999.99")},
+        {f.edtHTDH, Code(16)},
+        {f.edtJWFY1, Chinese(20)},
+        {f.edtJWFY2, Chinese(20)},
+        {f.edtJWFY3, Chinese(20)},
+        {f.edtJWJE1, QStringLiteral("9999999.99")},
+        {f.edtJWJE2, QStringLiteral("9999999.99")},
+        {f.edtJWJE3, QStringLiteral("9999999.99")},
         {f.edtSKR, Chinese(10)},
     };
     int checked = 0;

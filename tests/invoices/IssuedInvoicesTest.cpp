@@ -65,16 +65,14 @@ TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
     w->btnQry->click();
     EXPECT_EQ(Column(w->dbgSale, 2), (QStringList{"00000001", "00000002"}));
     EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：2条记录"));
-    EXPECT_EQ(RowTexts(w->dbgSale, 0).mid(0, 8),
-              (QStringList{"2026-03-01 09:00:00", QString::fromLatin1(kCode), "00000001", "深圳某某公司", "轿车", "A型",
-                           "广州", "80000"}));
+    EXPECT_EQ(RowTexts(w->dbgSale, 0).mid(0, 8), (QStringList{"2026-03-01 09:00:00", QString::fromLatin1(kCode), "00000001",
+                                                              "深圳某某公司", "轿车", "A型", "广州", "80000"}));
     EXPECT_EQ(RowColour(w->dbgSale, 0, Qt::BackgroundRole), QString());
     EXPECT_EQ(RowColour(w->dbgSale, 1, Qt::BackgroundRole), QStringLiteral("#ff0000"));
     EXPECT_EQ(RowColour(w->dbgSale, 1, Qt::ForegroundRole), QStringLiteral("#ffffff"));
 
     // The filters match the whole text as typed.
-    for (const auto& [number, expected] :
-         {std::pair{"00000001", QStringList{"00000001"}}, {"0000000", {}}, {" 00000001", {}}}) {
+    for (const auto& [number, expected] : {std::pair{"00000001", QStringList{"00000001"}}, {"0000000", {}}, {" 00000001", {}}}) {
         w->edtFPHM->setText(QString::fromLatin1(number));
         w->btnQry->click();
         EXPECT_EQ(Column(w->dbgSale, 2), expected) << number;
@@ -102,7 +100,8 @@ TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
     EXPECT_EQ(dialogs.Texts(), QStringList{"没有要作废的发票！"});
 
     AddSale(QStringLiteral("00000001"), QStringLiteral("0"), QStringLiteral("2026-02-02 14:07:09"));  // 31 days
-    AddSale(QStringLiteral("00000002"), QStringLiteral("2"), QStringLiteral("2026-02-03 14:07:09"), QStringLiteral("总部"), QVariant());
+    AddSale(QStringLiteral("00000002"), QStringLiteral("2"), QStringLiteral("2026-02-03 14:07:09"), QStringLiteral("总部"),
+            QVariant());
     AddSale(QStringLiteral("00000003"), QStringLiteral("0"), QStringLiteral("2026-03-04 08:00:00"));
     AddSale(QStringLiteral("00000004"), QStringLiteral("0"), QStringLiteral("2026-03-05 08:00:00"), QStringLiteral("总部"),
             QStringLiteral("LV'X\"1"));
@@ -121,7 +120,7 @@ TEST_F(IssuedInvoices, VoidsTheSelectedRowsOneByOneWithinTheAgeAndListsOnceMore)
     ClickRow(w->dbgSale, 0);
     for (int row : {1, 2, 3, 4, 5, 6})
         ClickRow(w->dbgSale, row, Qt::ControlModifier);
-    ClickRow(w->dbgSale, 4, Qt::ControlModifier);  // the duplicate row taken off again
+    ClickRow(w->dbgSale, 4, Qt::ControlModifier);                                           // the duplicate row taken off again
     DbExec(QStringLiteral("update SaleDetail set cjhm='LVIN0099' where fphm='00000006'"));  // changed since listed
     dialogs.Clear();
     for (TMsgButton b : {mbYes, mbOK, mbYes, mbOK, mbNo, mbYes, mbOK, mbYes, mbOK, mbYes, mbOK})
@@ -152,19 +151,20 @@ TEST_F(IssuedInvoices, TheDetailViewShowsTheInvoiceReadOnlyAndLeavesTheStockAlon
         QStringList seen;
         ClickRow(w->dbgSale, row);
         const QPoint at = w->dbgSale->visualRect(w->dsSale->index(row, 0)).center();
-        WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); }, [&](QWidget* up) {
-            auto* d = qobject_cast<TfrmInvDetail*>(up);
-            ASSERT_NE(d, nullptr);
-            TframeInput& f = *d->frameInput1;
-            seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
-                 << (f.edtGHDW->isEnabled() && IsFieldReadOnly(f.edtGHDW) ? "read-only" : "editable or disabled");
-            d->btnClose->click();
-        });
+        WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); },
+                   [&](QWidget* up) {
+                       auto* d = qobject_cast<TfrmInvDetail*>(up);
+                       ASSERT_NE(d, nullptr);
+                       TframeInput& f = *d->frameInput1;
+                       seen << d->windowTitle() << f.stFPHM->text() << f.edtGHDW->text() << f.stSYFS->text()
+                            << (f.edtGHDW->isEnabled() && IsFieldReadOnly(f.edtGHDW) ? "read-only" : "editable or disabled");
+                       d->btnClose->click();
+                   });
         return seen;
     };
     EXPECT_EQ(look(0), (QStringList{"发票详细信息——00000001", "00000001", "深圳某某公司", "", "read-only"}));
     EXPECT_EQ(look(1), QStringList());  // an issue date it cannot read: nothing shown, nothing said
-    EXPECT_EQ(Snapshot(), before);           // the unopened roll stays unopened
+    EXPECT_EQ(Snapshot(), before);      // the unopened roll stays unopened
     // With no stock left the view still comes up, without a warning.
     DbExec(QStringLiteral("delete from fpkcxx"));
     EXPECT_EQ(look(0).value(0), QStringLiteral("发票详细信息——00000001"));
@@ -193,42 +193,43 @@ TEST_F(IssuedInvoices, TheDetailViewShowsItsValuesInTheNormalTextColour)
     ClickRow(w->dbgSale, 0);
     const QPoint at = w->dbgSale->visualRect(w->dsSale->index(0, 0)).center();
     bool looked = false;
-    WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); }, [&](QWidget* up) {
-        auto* d = qobject_cast<TfrmInvDetail*>(up);
-        ASSERT_NE(d, nullptr);
-        looked = true;
-        TframeInput& f = *d->frameInput1;
-        for (QWidget* c : f.EntryControls()) {
-            EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
-            EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
-        }
-        // Black text, as in an editable field; a disabled one would be grey.
-        QLineEdit editable(f.edtGHDW->text());
-        editable.resize(f.edtGHDW->size());
-        for (QWidget* shown : std::initializer_list<QWidget*>{f.edtGHDW, f.edtDJ, f.cmbCPXH, f.edtFDJH})
-            EXPECT_LE(Darkest(shown), Darkest(&editable) + 16) << shown->objectName().toStdString();
-        // Selected and copied, never changed.
-        f.edtGHDW->setFocus();
-        QTest::keyClick(f.edtGHDW, Qt::Key_A, Qt::ControlModifier);
-        EXPECT_EQ(f.edtGHDW->selectedText(), QStringLiteral("深圳某某公司"));
-        TypeText(f.edtGHDW, QStringLiteral("X"));
-        EXPECT_EQ(f.edtGHDW->text(), QStringLiteral("深圳某某公司"));
-        const QString model = f.cmbCPXH->currentText();
-        f.cmbCPXH->setFocus();
-        for (const int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_F4, Qt::Key_Space})
-            QTest::keyClick(f.cmbCPXH, Qt::Key(key));
-        QTest::mouseClick(f.cmbCPXH, Qt::LeftButton);
-        QWheelEvent wheel(QPointF(5, 5), f.cmbCPXH->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(f.cmbCPXH, &wheel);
-        EXPECT_FALSE(f.cmbCPXH->view()->isVisible()) << "the list does not open";
-        EXPECT_EQ(f.cmbCPXH->currentText(), model);
-        EXPECT_EQ(f.edtCD->text(), QStringLiteral("广州"));
-        // Enter closes the view.
-        d->btnClose->setFocus();
-        QTest::keyClick(d->windowHandle(), Qt::Key_Return);
-        EXPECT_FALSE(d->isVisible());
-    });
+    WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); },
+               [&](QWidget* up) {
+                   auto* d = qobject_cast<TfrmInvDetail*>(up);
+                   ASSERT_NE(d, nullptr);
+                   looked = true;
+                   TframeInput& f = *d->frameInput1;
+                   for (QWidget* c : f.EntryControls()) {
+                       EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+                       EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
+                   }
+                   // Black text, as in an editable field; a disabled one would be grey.
+                   QLineEdit editable(f.edtGHDW->text());
+                   editable.resize(f.edtGHDW->size());
+                   for (QWidget* shown : std::initializer_list<QWidget*>{f.edtGHDW, f.edtDJ, f.cmbCPXH, f.edtFDJH})
+                       EXPECT_LE(Darkest(shown), Darkest(&editable) + 16) << shown->objectName().toStdString();
+                   // Selected and copied, never changed.
+                   f.edtGHDW->setFocus();
+                   QTest::keyClick(f.edtGHDW, Qt::Key_A, Qt::ControlModifier);
+                   EXPECT_EQ(f.edtGHDW->selectedText(), QStringLiteral("深圳某某公司"));
+                   TypeText(f.edtGHDW, QStringLiteral("X"));
+                   EXPECT_EQ(f.edtGHDW->text(), QStringLiteral("深圳某某公司"));
+                   const QString model = f.cmbCPXH->currentText();
+                   f.cmbCPXH->setFocus();
+                   for (const int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_F4, Qt::Key_Space})
+                       QTest::keyClick(f.cmbCPXH, Qt::Key(key));
+                   QTest::mouseClick(f.cmbCPXH, Qt::LeftButton);
+                   QWheelEvent wheel(QPointF(5, 5), f.cmbCPXH->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                                     Qt::NoModifier, Qt::NoScrollPhase, false);
+                   QApplication::sendEvent(f.cmbCPXH, &wheel);
+                   EXPECT_FALSE(f.cmbCPXH->view()->isVisible()) << "the list does not open";
+                   EXPECT_EQ(f.cmbCPXH->currentText(), model);
+                   EXPECT_EQ(f.edtCD->text(), QStringLiteral("广州"));
+                   // Enter closes the view.
+                   d->btnClose->setFocus();
+                   QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+                   EXPECT_FALSE(d->isVisible());
+               });
     EXPECT_TRUE(looked);
 }
 
@@ -275,7 +276,9 @@ TEST_F(IssuedInvoices, ColumnsFitTheRowsShownUpToAThirdOfTheGrid)
     for (int i = 1; i <= 60; ++i)
         AddSale(QStringLiteral("%1").arg(i, 8, 10, QChar(u'0')), QStringLiteral("0"), QStringLiteral("2026-03-02 10:00:00"),
                 QStringLiteral("总部"), i == 60 ? QStringLiteral("LSVAB2B3000000060") : QStringLiteral("LVIN%1").arg(i),
-                i == 60 ? longest : i == 2 ? buyer : QStringLiteral("某公司"));
+                i == 60  ? longest
+                : i == 2 ? buyer
+                         : QStringLiteral("某公司"));
     auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     const QFontMetrics metrics(w->dbgSale->font());
@@ -294,8 +297,9 @@ TEST_F(IssuedInvoices, ColumnsFitTheRowsShownUpToAThirdOfTheGrid)
     const int third = w->dbgSale->viewport()->width() / 3;
     ASSERT_LT(third, metrics.horizontalAdvance(longest) + 4);
     EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), third);
-    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn),
-              std::max(metrics.horizontalAdvance(QStringLiteral("LSVAB2B3000000060")), metrics.horizontalAdvance(QStringLiteral("车架号码/车辆识别代码"))) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn), std::max(metrics.horizontalAdvance(QStringLiteral("LSVAB2B3000000060")),
+                                                           metrics.horizontalAdvance(QStringLiteral("车架号码/车辆识别代码"))) +
+                                                      4);
     auto tip = [&](int row, int column) {
         const QModelIndex index = w->dsSale->index(row, column);
         const QPoint at = w->dbgSale->visualRect(index).center();
@@ -351,11 +355,12 @@ TEST_F(IssuedInvoices, CtrlAAndVoidActOnEveryRowOfALongList)
 TEST_F(IssuedInvoices, ALongListShowsItsFirstRowsAtOnceAndTheRestWhileIdle)
 {
     const int total = TfrmYKJFPGL::kFirstRows + TfrmYKJFPGL::kRowsPerBlock + 500;
-    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
-                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
-                              "select '2026-03-02 09:00:00','%2',printf('%08d',i*2),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
-                   .arg(total)
-                   .arg(QString::fromLatin1(kCode)));
+    folder.Sql(
+        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                       "select '2026-03-02 09:00:00','%2',printf('%08d',i*2),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+            .arg(total)
+            .arg(QString::fromLatin1(kCode)));
     auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnQry->click();
@@ -393,11 +398,12 @@ TEST_F(IssuedInvoices, ALongListShowsItsFirstRowsAtOnceAndTheRestWhileIdle)
 TEST_F(IssuedInvoices, CtrlAOnAListPartlyReadTakesEveryRow)
 {
     const int total = TfrmYKJFPGL::kFirstRows + 20;
-    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
-                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
-                              "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
-                   .arg(total)
-                   .arg(QString::fromLatin1(kCode)));
+    folder.Sql(
+        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                       "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+            .arg(total)
+            .arg(QString::fromLatin1(kCode)));
     auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnQry->click();
@@ -425,11 +431,12 @@ TEST_F(IssuedInvoices, CtrlAOnAListPartlyReadTakesEveryRow)
 TEST_F(IssuedInvoices, ClearingOrQueryingAgainStopsTheReadingOfAList)
 {
     const int total = TfrmYKJFPGL::kFirstRows + 300;
-    folder.Sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
-                              "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
-                              "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
-                   .arg(total)
-                   .arg(QString::fromLatin1(kCode)));
+    folder.Sql(
+        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                       "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+            .arg(total)
+            .arg(QString::fromLatin1(kCode)));
     auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     w->btnQry->click();

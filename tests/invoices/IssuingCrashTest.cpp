@@ -63,7 +63,8 @@ TStock CheckStock(const QString& file)
         const QString& current = roll.at(3);
         const int received = roll.at(4).toInt();
         const int left = roll.at(5).toInt();
-        const QString inRoll = QStringLiteral("from SaleDetail where fpdm='%1' and fphm between '%2' and '%3'").arg(code, first, last);
+        const QString inRoll =
+            QStringLiteral("from SaleDetail where fpdm='%1' and fphm between '%2' and '%3'").arg(code, first, last);
         const int used = FileInt(file, QStringLiteral("select count(*) ") + inRoll);
         const int below = FileInt(file, QStringLiteral("select count(*) %1 and fphm < '%2'").arg(inRoll, current));
         ++s.rolls;
@@ -77,7 +78,8 @@ TStock CheckStock(const QString& file)
         if (below != (left > 0 ? used : used - 1))
             s.faults << QStringLiteral("%1: a gap before %2").arg(code, current);
     }
-    if (FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) != 0)
+    if (FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)")) !=
+        0)
         s.faults << QStringLiteral("a number stored twice");
     return s;
 }

@@ -57,7 +57,10 @@ public:
         EXPECT_GE(i, 0) << name;
         return i < 0 ? QString() : PrintTpl->GetItem(i).Value.toString();
     }
-    bool PrintNull(const char* name) { return PrintTpl->GetItem(PrintTpl->IndexOfName(QString::fromLatin1(name))).Value.isNull(); }
+    bool PrintNull(const char* name)
+    {
+        return PrintTpl->GetItem(PrintTpl->IndexOfName(QString::fromLatin1(name))).Value.isNull();
+    }
     void PrintIntoMissingFolder() { PrintInto(folder.File(QStringLiteral("missing/invoice.pdf"))); }
     void PrintIntoPdf() { PrintInto(pdf); }
     // Nothing stored, nothing advanced, the same number offered again.
@@ -127,8 +130,8 @@ TEST_F(SaveAndPrintTest, StoresAdvancesAndPrintsOneInvoice)
     EXPECT_EQ(PrintValue("jwjehj"), QStringLiteral(" 123556.50"));
     EXPECT_EQ(PdfPages(pdf), 1);
     const QStringList words = PdfWords(pdf);
-    for (const char* printed : {"广州某某贸易有限公司", "ENG00001", "LSVAB2B3000000001", "123456.00", "上牌费用",
-                                "123556.50", "某汽车销售公司", "44010000"})
+    for (const char* printed : {"广州某某贸易有限公司", "ENG00001", "LSVAB2B3000000001", "123456.00", "上牌费用", "123556.50",
+                                "某汽车销售公司", "44010000"})
         EXPECT_TRUE(words.contains(QString::fromUtf8(printed))) << printed << " in " << words.join(u' ').toStdString();
     EXPECT_FALSE(words.contains(QString::fromLatin1(kCode)));  // the paper carries its own code
 
@@ -201,8 +204,8 @@ TEST_F(SaveAndPrintTest, RefusesACodeOrNumberThatIsNotOne)
     DbExec(QStringLiteral("update fpkcxx set syfs=0"));
     EXPECT_FALSE(frame->InitInvoice());
     FillValidInvoice(*frame);
-    for (const auto& [code, number] : {std::pair{"", ""}, std::pair{"14400190011", "00001001"},
-                                       std::pair{"144001900111", "1001"}, std::pair{"14400190011x", "00001001"}}) {
+    for (const auto& [code, number] : {std::pair{"", ""}, std::pair{"14400190011", "00001001"}, std::pair{"144001900111", "1001"},
+                                       std::pair{"14400190011x", "00001001"}}) {
         SCOPED_TRACE(std::string(code) + "/" + number);
         frame->stFPDM->setText(QString::fromLatin1(code));
         frame->stFPHM->setText(QString::fromLatin1(number));
@@ -225,7 +228,8 @@ TEST_F(SaveAndPrintTest, EveryFailingStepLeavesRowAndStockTogetherUntouched)
     const std::vector<Fault> faults = {
         {"insert",
          [](SaveAndPrintTest&) {
-             DbExec(QStringLiteral("create trigger no_insert before insert on SaleDetail begin select raise(abort,'disk full'); end"));
+             DbExec(QStringLiteral(
+                 "create trigger no_insert before insert on SaleDetail begin select raise(abort,'disk full'); end"));
          },
          [](SaveAndPrintTest&) { DbExec(QStringLiteral("drop trigger no_insert")); }},
         {"advance fails",
@@ -233,12 +237,9 @@ TEST_F(SaveAndPrintTest, EveryFailingStepLeavesRowAndStockTogetherUntouched)
              DbExec(QStringLiteral("create trigger no_advance before update on fpkcxx begin select raise(abort,'locked'); end"));
          },
          [](SaveAndPrintTest&) { DbExec(QStringLiteral("drop trigger no_advance")); }},
-        {"advance moves two rolls",
-         [](SaveAndPrintTest&) { DbExec(QStringLiteral("insert into fpkcxx select * from fpkcxx")); },
+        {"advance moves two rolls", [](SaveAndPrintTest&) { DbExec(QStringLiteral("insert into fpkcxx select * from fpkcxx")); },
          [](SaveAndPrintTest&) { DbExec(QStringLiteral("delete from fpkcxx where rowid > 1")); }},
-        {"print fails",
-         [](SaveAndPrintTest& t) { t.PrintIntoMissingFolder(); },
-         [](SaveAndPrintTest& t) { t.PrintIntoPdf(); }},
+        {"print fails", [](SaveAndPrintTest& t) { t.PrintIntoMissingFolder(); }, [](SaveAndPrintTest& t) { t.PrintIntoPdf(); }},
         {"commit fails",
          [](SaveAndPrintTest&) { DataBase->SetBeforeCommitHook([] { throw std::runtime_error("commit refused"); }); },
          [](SaveAndPrintTest&) { DataBase->SetBeforeCommitHook({}); }},
@@ -258,8 +259,8 @@ TEST_F(SaveAndPrintTest, EveryFailingStepLeavesRowAndStockTogetherUntouched)
     // A failed print is not committed; a failed commit names the printed sheet in the log.
     const QStringList log = folder.LogMessages();
     EXPECT_TRUE(log.filter(QStringLiteral("已打印但未能保存")).size() == 1) << log.join(u'\n').toStdString();
-    EXPECT_TRUE(log.filter(QStringLiteral("已打印但未能保存")).value(0).contains(
-        QStringLiteral("发票代码144001900111号码00001001")));
+    EXPECT_TRUE(
+        log.filter(QStringLiteral("已打印但未能保存")).value(0).contains(QStringLiteral("发票代码144001900111号码00001001")));
 
     // Afterwards the same number issues normally.
     FillValidInvoice(*frame);
@@ -319,11 +320,10 @@ TEST_F(SaveAndPrintTest, AnInvoiceWithoutChargesOrEngineNumber)
 TEST_F(SaveAndPrintTest, FillPrintValuesFillsTheNamedItemsOnly)
 {
     TPrintTemplate tpl;
-    const QStringList names = {"prtYear", "prtMonth", "prtDay", "ghdw", "ghdwID", "cllx", "cpxh", "cd",
-                               "hgzhm", "jkzmhm", "sjdhm", "fdjhm", "cjhm", "dj", "htdh", "jwfy1",
-                               "jwje1", "jwfy2", "jwje2", "jwfy3", "jwje3", "jwhjdx", "jwjehj", "saleName",
-                               "saleAdd", "saleTel", "saleTaxID", "saleBank", "saleAcount", "saleMan", "skr",
-                               "ManageTaxID"};
+    const QStringList names = {"prtYear", "prtMonth", "prtDay",    "ghdw",     "ghdwID",     "cllx",    "cpxh",   "cd",
+                               "hgzhm",   "jkzmhm",   "sjdhm",     "fdjhm",    "cjhm",       "dj",      "htdh",   "jwfy1",
+                               "jwje1",   "jwfy2",    "jwje2",     "jwfy3",    "jwje3",      "jwhjdx",  "jwjehj", "saleName",
+                               "saleAdd", "saleTel",  "saleTaxID", "saleBank", "saleAcount", "saleMan", "skr",    "ManageTaxID"};
     ASSERT_EQ(names.size(), 32);
     for (const QString& n : names)
         tpl.Add().ItemName = n;

@@ -42,8 +42,8 @@ protected:
                  const QString& code = QString::fromLatin1(kCode))
     {
         DbExec(QStringLiteral("insert into SaleDetail(kprq,fpdm,fphm,fdjhm,cjhm,fpzt,kpdName) "
-                                  "values('2026-03-01 10:00:00','%1','%2','%3','%4','%5','总部')")
-                       .arg(code, number, engine, vin, state));
+                              "values('2026-03-01 10:00:00','%1','%2','%3','%4','%5','总部')")
+                   .arg(code, number, engine, vin, state));
     }
 
     TTestProgramFolder folder;
@@ -116,8 +116,8 @@ TEST_F(FrameTest, SingleModeClearsEveryFieldForTheNextInvoice)
     frame->cmbCPXH->setCurrentIndex(1);
     frame->edtCD->setText(QStringLiteral("自填产地"));
     ASSERT_TRUE(frame->InitInvoice());
-    for (QLineEdit* e : {frame->edtGHDW, frame->edtGHDWID, frame->edtHGZHM, frame->edtCJHM, frame->edtDJ,
-                         frame->edtHTDH, frame->edtJWFY1, frame->edtJWJE1, frame->edtSKR}) {
+    for (QLineEdit* e : {frame->edtGHDW, frame->edtGHDWID, frame->edtHGZHM, frame->edtCJHM, frame->edtDJ, frame->edtHTDH,
+                         frame->edtJWFY1, frame->edtJWJE1, frame->edtSKR}) {
         EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
         EXPECT_FALSE(e->isReadOnly()) << e->objectName().toStdString();
     }
@@ -145,7 +145,7 @@ TEST_F(FrameTest, BatchModeKeepsAndLocksTheSharedFieldsAndClearsTheCar)
     frame->cmbCLLX->setEditText(QStringLiteral("自卸车"));  // typed, not in the list
     frame->cmbCPXH->setCurrentIndex(1);
     frame->cmbCPXHChange();
-    frame->edtCD->setText(QStringLiteral("上海嘉定"));      // typed over the model's origin
+    frame->edtCD->setText(QStringLiteral("上海嘉定"));  // typed over the model's origin
     frame->edtJWFY1->setText(QStringLiteral("上牌"));
     frame->edtJWJE1->setText(QStringLiteral("100"));
     frame->edtJKZMHM->setText(QStringLiteral("JK1"));
@@ -165,8 +165,8 @@ TEST_F(FrameTest, BatchModeKeepsAndLocksTheSharedFieldsAndClearsTheCar)
     EXPECT_EQ(frame->edtJWJE1->text(), QStringLiteral("100"));
     EXPECT_EQ(frame->edtSKR->text(), QStringLiteral("王出纳"));
     EXPECT_EQ(frame->stJFJE->text(), QStringLiteral(" 123556.00"));
-    for (QLineEdit* e : {frame->edtGHDW, frame->edtGHDWID, frame->edtCD, frame->edtDJ, frame->edtHTDH,
-                         frame->edtJWFY1, frame->edtJWJE3, frame->edtSKR})
+    for (QLineEdit* e : {frame->edtGHDW, frame->edtGHDWID, frame->edtCD, frame->edtDJ, frame->edtHTDH, frame->edtJWFY1,
+                         frame->edtJWJE3, frame->edtSKR})
         EXPECT_TRUE(e->isReadOnly()) << e->objectName().toStdString();
     EXPECT_FALSE(frame->cmbCLLX->isEnabled());
     EXPECT_FALSE(frame->cmbCPXH->isEnabled());
@@ -226,9 +226,7 @@ TEST_F(FrameTest, AmountEditsTakeOnlyNumbersAndAreReformattedOnLeaving)
     EXPECT_EQ(frame->edtJWJE3->text(), QStringLiteral("abc"));
 
     // A host may let "-" in.
-    frame->SetAmountKeyFilter([](QLineEdit* e, QKeyEvent* k) {
-        return !AmountKeyAccepted(e->text(), k->text().at(0), true);
-    });
+    frame->SetAmountKeyFilter([](QLineEdit* e, QKeyEvent* k) { return !AmountKeyAccepted(e->text(), k->text().at(0), true); });
     frame->edtJWJE1->clear();
     TypeText(frame->edtJWJE1, QStringLiteral("-50x"));
     EXPECT_EQ(frame->edtJWJE1->text(), QStringLiteral("-50"));
@@ -306,30 +304,30 @@ struct CheckCase {
 TEST_F(FrameTest, CheckInputRefusesInItsOrderWithMessageAndFocus)
 {
     const std::vector<CheckCase> cases = {
-        {"buyer blank", [](TframeInput& f) { f.edtGHDW->setText(QStringLiteral("  ")); },
-         QStringLiteral("购货单位不能为空！"), [](TframeInput& f) -> QWidget* { return f.edtGHDW; }},
-        {"buyer id empty", [](TframeInput& f) { f.edtGHDWID->clear(); },
-         QStringLiteral("身份证号码/组织机构代码不能为空！"), [](TframeInput& f) -> QWidget* { return f.edtGHDWID; }},
-        {"car type empty", [](TframeInput& f) { f.cmbCLLX->setEditText(QString()); },
-         QStringLiteral("车辆类型不能为空！"), [](TframeInput& f) -> QWidget* { return f.cmbCLLX; }},
-        {"model none", [](TframeInput& f) { f.cmbCPXH->setCurrentIndex(-1); },
-         QStringLiteral("厂牌型号不能为空！"), [](TframeInput& f) -> QWidget* { return f.cmbCPXH; }},
-        {"origin blank", [](TframeInput& f) { f.edtCD->setText(QStringLiteral(" ")); },
-         QStringLiteral("产地不能为空！"), [](TframeInput& f) -> QWidget* { return f.edtCD; }},
-        {"frame number empty", [](TframeInput& f) { f.edtCJHM->clear(); },
-         QStringLiteral("车架号码/车辆识别号码不能为空！"), [](TframeInput& f) -> QWidget* { return f.edtCJHM; }},
+        {"buyer blank", [](TframeInput& f) { f.edtGHDW->setText(QStringLiteral("  ")); }, QStringLiteral("购货单位不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.edtGHDW; }},
+        {"buyer id empty", [](TframeInput& f) { f.edtGHDWID->clear(); }, QStringLiteral("身份证号码/组织机构代码不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.edtGHDWID; }},
+        {"car type empty", [](TframeInput& f) { f.cmbCLLX->setEditText(QString()); }, QStringLiteral("车辆类型不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.cmbCLLX; }},
+        {"model none", [](TframeInput& f) { f.cmbCPXH->setCurrentIndex(-1); }, QStringLiteral("厂牌型号不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.cmbCPXH; }},
+        {"origin blank", [](TframeInput& f) { f.edtCD->setText(QStringLiteral(" ")); }, QStringLiteral("产地不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.edtCD; }},
+        {"frame number empty", [](TframeInput& f) { f.edtCJHM->clear(); }, QStringLiteral("车架号码/车辆识别号码不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.edtCJHM; }},
         {"engine empty", [](TframeInput& f) { f.edtFDJH->setEditText(QStringLiteral(" ")); },
          QStringLiteral("发动机号不能为空,如没有发动机号请选择无！"), [](TframeInput& f) -> QWidget* { return f.edtFDJH; }},
-        {"price empty", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral(" ")); },
-         QStringLiteral("车辆单价不能为空！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
-        {"price 0.00", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("0.00")); },
-         QStringLiteral("车辆单价不能为零！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
-        {"price 00", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("00")); },
-         QStringLiteral("车辆单价不能为零！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
+        {"price empty", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral(" ")); }, QStringLiteral("车辆单价不能为空！"),
+         [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
+        {"price 0.00", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("0.00")); }, QStringLiteral("车辆单价不能为零！"),
+         [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
+        {"price 00", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("00")); }, QStringLiteral("车辆单价不能为零！"),
+         [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
         {"price pasted text", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("12a")); },
          QStringLiteral("车辆单价只能是数值！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
-        {"price negative", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("-5")); },
-         QStringLiteral("车辆单价不能为负数！"), [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
+        {"price negative", [](TframeInput& f) { f.edtDJ->setText(QStringLiteral("-5")); }, QStringLiteral("车辆单价不能为负数！"),
+         [](TframeInput& f) -> QWidget* { return f.edtDJ; }},
         {"charge a point",
          [](TframeInput& f) {
              f.edtJWFY1->setText(QStringLiteral("上牌"));
@@ -541,11 +539,12 @@ TEST_F(FrameTest, LoadFromDataSetShowsAStoredInvoice)
     EXPECT_TRUE(IsFieldReadOnly(frame->cmbCPXH));
 
     // A row of a used blank carries Nulls: they show empty, not the previous invoice's values.
-    DbExec(QStringLiteral("insert into SaleDetail(kprq,fpdm,fphm,fpzt) values('2026-03-02 08:00:00','144001900999','00000043','1')"));
+    DbExec(QStringLiteral(
+        "insert into SaleDetail(kprq,fpdm,fphm,fpzt) values('2026-03-02 08:00:00','144001900999','00000043','1')"));
     frame->LoadFromDataSet(SaleRecord(QStringLiteral("00000043")));
     EXPECT_EQ(frame->stFPHM->text(), QStringLiteral("00000043"));
-    for (QLineEdit* e : {frame->edtGHDW, frame->edtCD, frame->edtCJHM, frame->edtDJ, frame->edtJWFY1,
-                         frame->edtJWJE1, frame->edtSKR})
+    for (QLineEdit* e :
+         {frame->edtGHDW, frame->edtCD, frame->edtCJHM, frame->edtDJ, frame->edtJWFY1, frame->edtJWJE1, frame->edtSKR})
         EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
     for (QLabel* l : {frame->stJFJE, frame->stJFJEDX, frame->stXHDW, frame->stSL})
         EXPECT_TRUE(l->text().isEmpty()) << l->objectName().toStdString();

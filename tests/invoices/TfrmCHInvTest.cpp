@@ -103,8 +103,8 @@ TEST_F(NegativeWindowTest, WindowCarriesItsCaptionControlsAndLockedFrame)
     EXPECT_EQ(w->btnClose->text(), QStringLiteral("关闭"));
     EXPECT_EQ(w->Panel2->height(), 41);
     EXPECT_TRUE(w->edtInput->font().bold());
-    for (const char* name : {"Panel1", "Panel2", "StaticText1", "edtInput", "btnQry", "btnPrt", "btnClose",
-                             "frameInput1", "edtDJ"})
+    for (const char* name :
+         {"Panel1", "Panel2", "StaticText1", "edtInput", "btnQry", "btnPrt", "btnClose", "frameInput1", "edtDJ"})
         EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(w->frameInput1->FMode, 0);
     ExpectWaitingForANumber(*w, QStringLiteral("00001001"));
@@ -135,7 +135,8 @@ TEST_F(NegativeWindowTest, TheLoadedInvoiceIsReadableAndStaysAsLoaded)
     for (QWidget* c : f.EntryControls()) {
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
         EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
-        before << (qobject_cast<QLineEdit*>(c) ? qobject_cast<QLineEdit*>(c)->text() : qobject_cast<QComboBox*>(c)->currentText());
+        before << (qobject_cast<QLineEdit*>(c) ? qobject_cast<QLineEdit*>(c)->text()
+                                               : qobject_cast<QComboBox*>(c)->currentText());
     }
     // Walked with Tab from the buyer to the payee, a key typed into each.
     f.edtGHDW->setFocus();
@@ -442,8 +443,8 @@ TEST_F(NegativeWindowTest, AnInvoiceNotFoundIsTypedByHand)
     Settle();
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(dialogs.Texts().last(), QStringLiteral("取当前发票号码错误,请检查是否有可用的发票!"));
-    QSqlQuery q = DataBase->Run(QStringLiteral(
-        "select fphm,dj,jwje1,jwjehj,ysfphm,ysfpdm,cjhm,jwhjdx from SaleDetail where fpzt='2'"));
+    QSqlQuery q =
+        DataBase->Run(QStringLiteral("select fphm,dj,jwje1,jwjehj,ysfphm,ysfpdm,cjhm,jwhjdx from SaleDetail where fpzt='2'"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), QStringLiteral("00001050"));
     EXPECT_EQ(q.value(1).toDouble(), -5000.0);

@@ -98,7 +98,7 @@ TEST_F(StockReceipt, ShownReadyWithTitledEmptyGridAndHiddenLastPeriodEntry)
     ASSERT_EQ(form->sgdKC->columnCount(), 6);
     EXPECT_EQ(form->sgdKC->rowCount(), 1);
     const QStringList titles = {QStringLiteral("发票代码"), QStringLiteral("发票号码起"), QStringLiteral("发票号码止"),
-                                QStringLiteral("领用人"), QStringLiteral("领用时间"), QStringLiteral("领用份数")};
+                                QStringLiteral("领用人"),   QStringLiteral("领用时间"),   QStringLiteral("领用份数")};
     const int widths[] = {120, 100, 100, 100, 160, 50};
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(form->sgdKC->horizontalHeaderItem(c)->text(), titles[c]);
@@ -180,15 +180,17 @@ TEST_F(StockReceipt, ChecksRunInOrderWithTheirMessagesAndFocus)
     struct Case {
         QString code, first, last, receiver;
         QString message;
-        QLineEdit* TfrmLYFP::* focus;
+        QLineEdit* TfrmLYFP::*focus;
     };
     const QString ok8 = QStringLiteral("00000001");
     const QString ok8b = QStringLiteral("00000010");
     const Case cases[] = {
         {QString(), QString(), QString(), QString(), QStringLiteral("请输入发票代码！"), &TfrmLYFP::edtFPDM},
         {QStringLiteral("   "), ok8, ok8b, QStringLiteral("张三"), QStringLiteral("请输入发票代码！"), &TfrmLYFP::edtFPDM},
-        {QStringLiteral("14400190011"), QString(), QString(), QString(), QStringLiteral("发票代码只能是12位！"), &TfrmLYFP::edtFPDM},
-        {QStringLiteral("14400190011x"), ok8, ok8b, QStringLiteral("张三"), QStringLiteral("发票代码只能是12位！"), &TfrmLYFP::edtFPDM},
+        {QStringLiteral("14400190011"), QString(), QString(), QString(), QStringLiteral("发票代码只能是12位！"),
+         &TfrmLYFP::edtFPDM},
+        {QStringLiteral("14400190011x"), ok8, ok8b, QStringLiteral("张三"), QStringLiteral("发票代码只能是12位！"),
+         &TfrmLYFP::edtFPDM},
         {kCode, QString(), QString(), QString(), QStringLiteral("请输入发票号码起！"), &TfrmLYFP::edtFPHMQ},
         {kCode, QStringLiteral("0000001"), QString(), QString(), QStringLiteral("发票号码只能是8位！"), &TfrmLYFP::edtFPHMQ},
         {kCode, ok8, QString(), QString(), QStringLiteral("请输入发票号码止！"), &TfrmLYFP::edtFPHMZ},
@@ -219,7 +221,7 @@ TEST_F(StockReceipt, ChecksRunInOrderWithTheirMessagesAndFocus)
     form->edtFS->setText(QStringLiteral("10"));
     EXPECT_FALSE(form->CheckInput());
     EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("请输入上期库存起止号码！"), QStringLiteral("请输入上期库存份数！"),
-                                           QStringLiteral("请输入发票代码！")}));
+                                            QStringLiteral("请输入发票代码！")}));
 
     // A range of one copy passes; the count field plays no part.
     dialogs.Clear();
@@ -233,8 +235,9 @@ class StockReceiptWithStoredRoll : public StockReceipt {
     void Seed() override
     {
         // A roll of another invoicing point, already opened.
-        folder.Sql(QStringLiteral("insert into fpkcxx values('2026-01-10 13:28:19','144001900111','00000101','00000200',"
-                                  "'101','00000150','李四',100,51,'分部');"));
+        folder.Sql(
+            QStringLiteral("insert into fpkcxx values('2026-01-10 13:28:19','144001900111','00000101','00000200',"
+                           "'101','00000150','李四',100,51,'分部');"));
     }
 };
 
@@ -270,10 +273,10 @@ TEST_F(StockReceipt, ARangeThatClashesWithAnyGridRowOfItsCodeIsRefused)
     Add(kOtherCode, QStringLiteral("00000001"), QStringLiteral("00000100"));
     ASSERT_TRUE(dialogs.Shown().empty());
     const QStringList refused[] = {
-        {kCode, QStringLiteral("00000001"), QStringLiteral("00000100")},     // equal to a row above the last
-        {kCode, QStringLiteral("00000100"), QStringLiteral("00000150")},     // starts on a row's last number
-        {kCode, QStringLiteral("00000150"), QStringLiteral("00000201")},     // ends on a row's first number
-        {kCode, QStringLiteral("00000050"), QStringLiteral("00000250")},     // spans two rows
+        {kCode, QStringLiteral("00000001"), QStringLiteral("00000100")},       // equal to a row above the last
+        {kCode, QStringLiteral("00000100"), QStringLiteral("00000150")},       // starts on a row's last number
+        {kCode, QStringLiteral("00000150"), QStringLiteral("00000201")},       // ends on a row's first number
+        {kCode, QStringLiteral("00000050"), QStringLiteral("00000250")},       // spans two rows
         {kOtherCode, QStringLiteral("00000001"), QStringLiteral("00000001")},  // one copy on the last row
         {kOtherCode, QStringLiteral("00000001"), QStringLiteral("00000100")},  // equal to the last row
     };
@@ -316,7 +319,8 @@ TEST_F(StockReceipt, SaveStoresEveryRowAsReceivedWithTheReceiptTimeAndTheRollIsT
     ASSERT_EQ(dialogs.Shown().size(), 2u);
     EXPECT_EQ(dialogs.Shown()[0].kind, TMsgKind::Confirmation);
     EXPECT_EQ(dialogs.Shown()[0].buttons, mbYes | mbNo);
-    EXPECT_EQ(dialogs.Shown()[0].text, QStringLiteral("当前要入库的发票是\n发票代码:144001900111发票号码起止:00001001--00001050,是否入库!"));
+    EXPECT_EQ(dialogs.Shown()[0].text,
+              QStringLiteral("当前要入库的发票是\n发票代码:144001900111发票号码起止:00001001--00001050,是否入库!"));
     EXPECT_EQ(dialogs.Shown()[1].text, QStringLiteral("发票入库成功"));
     EXPECT_EQ(dialogs.Shown()[1].kind, TMsgKind::Information);
 
@@ -384,8 +388,9 @@ TEST_F(StockReceipt, AnswerNoStoresNothingAndClearEmptiesTheReceipt)
 class StockReceiptFailingThirdInsert : public StockReceipt {
     void Seed() override
     {
-        folder.Sql(QStringLiteral("create trigger fail_third before insert on fpkcxx when new.fphmq='00000201' "
-                                  "begin select raise(abort,'磁盘已满'); end;"));
+        folder.Sql(
+            QStringLiteral("create trigger fail_third before insert on fpkcxx when new.fphmq='00000201' "
+                           "begin select raise(abort,'磁盘已满'); end;"));
     }
 };
 

@@ -118,17 +118,23 @@ TEST(HostileTemplate, PrintingRefusesValuesOutOfRangeBeforeTheJobAndTakesTheBoun
         std::function<void(TPrintTemplate&)> change;
         QString reason;  // empty: prints
     } cases[] = {
-        {[](TPrintTemplate& t) { t.GetItem(0).ItemFontSize = 0; }, QStringLiteral("打印模板项目“ghdw”的字号 0 超出范围（1～72）")},
-        {[](TPrintTemplate& t) { t.GetItem(0).ItemFontSize = 73; }, QStringLiteral("打印模板项目“ghdw”的字号 73 超出范围（1～72）")},
+        {[](TPrintTemplate& t) { t.GetItem(0).ItemFontSize = 0; },
+         QStringLiteral("打印模板项目“ghdw”的字号 0 超出范围（1～72）")},
+        {[](TPrintTemplate& t) { t.GetItem(0).ItemFontSize = 73; },
+         QStringLiteral("打印模板项目“ghdw”的字号 73 超出范围（1～72）")},
         {[](TPrintTemplate& t) { t.GetItem(0).ItemFontSize = 1; }, {}},
         {[](TPrintTemplate& t) { t.GetItem(0).ItemFontSize = 72; }, {}},
-        {[](TPrintTemplate& t) { t.GetItem(0).ItemMaxLength = -1; }, QStringLiteral("打印模板项目“ghdw”的长度 -1 超出范围（0～200 毫米）")},
-        {[](TPrintTemplate& t) { t.GetItem(0).ItemMaxLength = 201; }, QStringLiteral("打印模板项目“ghdw”的长度 201 超出范围（0～200 毫米）")},
+        {[](TPrintTemplate& t) { t.GetItem(0).ItemMaxLength = -1; },
+         QStringLiteral("打印模板项目“ghdw”的长度 -1 超出范围（0～200 毫米）")},
+        {[](TPrintTemplate& t) { t.GetItem(0).ItemMaxLength = 201; },
+         QStringLiteral("打印模板项目“ghdw”的长度 201 超出范围（0～200 毫米）")},
         {[](TPrintTemplate& t) { t.GetItem(0).ItemMaxLength = 200; }, {}},
         {[](TPrintTemplate& t) { t.GetItem(0).ItemPosX = -241; }, {}},
         {[](TPrintTemplate& t) { t.GetItem(0).ItemPosY = 241; }, {}},  // landscape turns the sheet
-        {[](TPrintTemplate& t) { t.GetItem(0).ItemPosY = 242; }, QStringLiteral("打印模板项目“ghdw”的纵向位置 242 超出范围（-241～241 毫米）")},
-        {[](TPrintTemplate& t) { t.GetItem(0).ItemPosX = INT_MIN; }, QStringLiteral("打印模板项目“ghdw”的横向位置 -2147483648 超出范围（-241～241 毫米）")},
+        {[](TPrintTemplate& t) { t.GetItem(0).ItemPosY = 242; },
+         QStringLiteral("打印模板项目“ghdw”的纵向位置 242 超出范围（-241～241 毫米）")},
+        {[](TPrintTemplate& t) { t.GetItem(0).ItemPosX = INT_MIN; },
+         QStringLiteral("打印模板项目“ghdw”的横向位置 -2147483648 超出范围（-241～241 毫米）")},
         {[](TPrintTemplate& t) { t.PageWidth = 3277; }, QStringLiteral("打印模板的纸张宽度 3277 超出范围（0～3276 毫米）")},
         {[](TPrintTemplate& t) { t.PageHeight = -1; }, QStringLiteral("打印模板的纸张高度 -1 超出范围（0～3276 毫米）")},
     };
@@ -150,7 +156,8 @@ TEST(HostileTemplate, PrintingRefusesValuesOutOfRangeBeforeTheJobAndTakesTheBoun
     EXPECT_FALSE(PrintTestPage(OneItem(), 242, 0, &why));
     EXPECT_EQ(why, QStringLiteral("Corvane.ini 中 [Print] prtOffX=242 超出范围（-241～241 毫米），请在“打印调试”中重新设置"));
     EXPECT_FALSE(PrintInvoice(OneItem(), 0, -100000000, &why));
-    EXPECT_EQ(why, QStringLiteral("Corvane.ini 中 [Print] prtOffY=-100000000 超出范围（-178～178 毫米），请在“打印调试”中重新设置"));
+    EXPECT_EQ(why,
+              QStringLiteral("Corvane.ini 中 [Print] prtOffY=-100000000 超出范围（-178～178 毫米），请在“打印调试”中重新设置"));
     EXPECT_EQ(device.begun, 1);
 }
 

@@ -94,9 +94,9 @@ TEST(TPrintTemplate, ValueStringLookupAndRange)
 TEST(TPrintTemplateDB, SaveReplacesEverythingAndLoadReadsItBackInOrder)
 {
     TTestProgramFolder folder;
-    folder.Sql(QStringLiteral(
-        "insert into PrintTemplate values(7,'旧','x','1',1,1,'0');"
-        "insert into PrintTemplateItem values(1,7,'old','旧项',1,'f',1,0,1,1);"));
+    folder.Sql(
+        QStringLiteral("insert into PrintTemplate values(7,'旧','x','1',1,1,'0');"
+                       "insert into PrintTemplateItem values(1,7,'old','旧项',1,'f',1,0,1,1);"));
     TTestContext context(folder);
     TPrintTemplate saved = TwoItemTemplate();
     ASSERT_TRUE(saved.SaveToDB(*DataBase));
@@ -112,9 +112,10 @@ TEST(TPrintTemplateDB, SaveReplacesEverythingAndLoadReadsItBackInOrder)
     EXPECT_TRUE(loaded.GetItem(0).Value.isNull()) << "values are never stored";
 
     // Rows stored out of order come back by ItemNo.
-    folder.Sql(QStringLiteral("delete from PrintTemplateItem;"
-                              "insert into PrintTemplateItem values(2,1,'second','',1,'f',1,0,1,1);"
-                              "insert into PrintTemplateItem values(1,1,'first',NULL,1,'f',1,0,1,1);"));
+    folder.Sql(
+        QStringLiteral("delete from PrintTemplateItem;"
+                       "insert into PrintTemplateItem values(2,1,'second','',1,'f',1,0,1,1);"
+                       "insert into PrintTemplateItem values(1,1,'first',NULL,1,'f',1,0,1,1);"));
     ASSERT_TRUE(loaded.LoadFromDB(*DataBase));
     ASSERT_EQ(loaded.Count(), 2);
     EXPECT_EQ(loaded.GetItem(0).ItemName, QStringLiteral("first"));
@@ -142,11 +143,11 @@ TEST(TPrintTemplateDB, TextsNeverSetAreStoredEmptySoTheTemplateStillLoads)
 TEST(TPrintTemplateDB, LoadWithoutDefaultOrWithABadRowLeavesNoItemsAndTheHeader)
 {
     TTestProgramFolder folder;
-    folder.Sql(QStringLiteral(
-        "insert into PrintTemplate values(1,'d','a,b,c','0',241,178,'0');"
-        "insert into PrintTemplateItem values(1,1,'a','A',10,'宋体',10,0,1,1);"
-        "insert into PrintTemplateItem values(2,1,'b','B',10,'宋体',10,0,1,1);"
-        "insert into PrintTemplateItem values(3,1,'c','C',10,NULL,10,0,1,1);"));
+    folder.Sql(
+        QStringLiteral("insert into PrintTemplate values(1,'d','a,b,c','0',241,178,'0');"
+                       "insert into PrintTemplateItem values(1,1,'a','A',10,'宋体',10,0,1,1);"
+                       "insert into PrintTemplateItem values(2,1,'b','B',10,'宋体',10,0,1,1);"
+                       "insert into PrintTemplateItem values(3,1,'c','C',10,NULL,10,0,1,1);"));
     TTestContext context(folder);
     TPrintTemplate t;
     t.TmpDesc = QStringLiteral("before");
@@ -163,7 +164,8 @@ TEST(TPrintTemplateDB, LoadWithoutDefaultOrWithABadRowLeavesNoItemsAndTheHeader)
     EXPECT_EQ(t.PageWidth, 5);
 
     // A number column holding text fails the same way.
-    folder.Sql(QStringLiteral("update PrintTemplateItem set ItemFontName='宋体'; update PrintTemplateItem set ItemPosX='1x' where ItemNo=2"));
+    folder.Sql(QStringLiteral(
+        "update PrintTemplateItem set ItemFontName='宋体'; update PrintTemplateItem set ItemPosX='1x' where ItemNo=2"));
     EXPECT_FALSE(t.LoadFromDB(*DataBase));
     EXPECT_EQ(t.Count(), 0);
     folder.Sql(QStringLiteral("update PrintTemplateItem set ItemPosX=1"));
@@ -175,10 +177,10 @@ TEST(TPrintTemplateDB, LoadWithoutDefaultOrWithABadRowLeavesNoItemsAndTheHeader)
 TEST(TPrintTemplateDB, AFailedDeleteOrInsertRollsBackAndKeepsTheOldRows)
 {
     TTestProgramFolder folder;
-    folder.Sql(QStringLiteral(
-        "insert into PrintTemplate values(1,'旧模板','old','1',200,100,'0');"
-        "insert into PrintTemplateItem values(1,1,'old','旧项',10,'宋体',10,0,1,1);"
-        "create trigger keep_items before delete on PrintTemplateItem begin select raise(abort,'locked'); end;"));
+    folder.Sql(
+        QStringLiteral("insert into PrintTemplate values(1,'旧模板','old','1',200,100,'0');"
+                       "insert into PrintTemplateItem values(1,1,'old','旧项',10,'宋体',10,0,1,1);"
+                       "create trigger keep_items before delete on PrintTemplateItem begin select raise(abort,'locked'); end;"));
     TTestContext context(folder);
     TPrintTemplate t = TwoItemTemplate();
     EXPECT_FALSE(t.SaveToDB(*DataBase));
@@ -187,10 +189,10 @@ TEST(TPrintTemplateDB, AFailedDeleteOrInsertRollsBackAndKeepsTheOldRows)
     EXPECT_EQ(Rows("select group_concat(ItemName) from PrintTemplateItem"), QStringLiteral("old"));
 
     // The second item's insert fails: the deletes and the first rows go back as well.
-    folder.Sql(QStringLiteral(
-        "drop trigger keep_items;"
-        "create trigger no_tax before insert on PrintTemplateItem when new.ItemName='ManageTaxID' "
-        "begin select raise(abort,'refused'); end;"));
+    folder.Sql(
+        QStringLiteral("drop trigger keep_items;"
+                       "create trigger no_tax before insert on PrintTemplateItem when new.ItemName='ManageTaxID' "
+                       "begin select raise(abort,'refused'); end;"));
     EXPECT_FALSE(t.SaveToDB(*DataBase));
     EXPECT_EQ(Rows("select group_concat(TmpDesc) from PrintTemplate"), QStringLiteral("旧模板"));
     EXPECT_EQ(Rows("select group_concat(ItemName) from PrintTemplateItem"), QStringLiteral("old"));

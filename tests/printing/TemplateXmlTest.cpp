@@ -65,10 +65,11 @@ TPrintTemplate GoldenTemplate()
 }
 
 // The 32 names the issuing code fills.
-const QStringList kPrintItemNames{
-    "prtYear", "prtMonth", "prtDay", "ghdw", "ghdwID", "cllx", "cpxh", "cd", "hgzhm", "jkzmhm", "sjdhm",
-    "fdjhm", "cjhm", "dj", "htdh", "jwfy1", "jwje1", "jwfy2", "jwje2", "jwfy3", "jwje3", "jwhjdx", "jwjehj",
-    "saleName", "saleAdd", "saleTel", "saleTaxID", "saleBank", "saleAcount", "saleMan", "skr", "ManageTaxID"};
+const QStringList kPrintItemNames{"prtYear",    "prtMonth", "prtDay",   "ghdw",       "ghdwID",  "cllx",      "cpxh",
+                                  "cd",         "hgzhm",    "jkzmhm",   "sjdhm",      "fdjhm",   "cjhm",      "dj",
+                                  "htdh",       "jwfy1",    "jwje1",    "jwfy2",      "jwje2",   "jwfy3",     "jwje3",
+                                  "jwhjdx",     "jwjehj",   "saleName", "saleAdd",    "saleTel", "saleTaxID", "saleBank",
+                                  "saleAcount", "saleMan",  "skr",      "ManageTaxID"};
 }  // namespace
 
 TEST(TemplateXml, WritesTheGoldenFileInGbkAndReadsItBack)
@@ -138,13 +139,13 @@ TEST(TemplateXml, ReadsByTheFileRules)
     // Any root name; unknown elements, comments and PIs skipped; a repeated header: the
     // later wins; an item without a name adds an item and no name; a missing display name
     // reads empty.
-    ASSERT_TRUE(Load(t, Gbk(QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<Other>\n  <PageWidth>1</PageWidth><!-- c -->\n"
-        "  <PageWidth> 210 </PageWidth><?pi x?><Unknown>x</Unknown>\n"
-        "  <Item><ItemName>A</ItemName><ItemDisName>甲</ItemDisName><ItemPrtX>-4</ItemPrtX></Item>\n"
-        "  <Item><ItemDisName>无名</ItemDisName></Item>\n"
-        "  <Item><ItemName>B</ItemName><ItemName>second</ItemName><Extra/></Item>\n"
-        "  <Item><ItemName>C</ItemName></Item>\n</Other>"))));
+    ASSERT_TRUE(
+        Load(t, Gbk(QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<Other>\n  <PageWidth>1</PageWidth><!-- c -->\n"
+                                   "  <PageWidth> 210 </PageWidth><?pi x?><Unknown>x</Unknown>\n"
+                                   "  <Item><ItemName>A</ItemName><ItemDisName>甲</ItemDisName><ItemPrtX>-4</ItemPrtX></Item>\n"
+                                   "  <Item><ItemDisName>无名</ItemDisName></Item>\n"
+                                   "  <Item><ItemName>B</ItemName><ItemName>second</ItemName><Extra/></Item>\n"
+                                   "  <Item><ItemName>C</ItemName></Item>\n</Other>"))));
     EXPECT_EQ(t.TmpDesc, QStringLiteral("kept"));
     EXPECT_EQ(t.PageHeight, 99);
     EXPECT_EQ(t.PageWidth, 210);
@@ -198,7 +199,9 @@ TEST(TemplateXml, RefusesBadAndHostileDocumentsWithoutChangingTheTemplate)
     TPrintTemplate t;
     EXPECT_FALSE(Load(t, QByteArray("<?xml version=\"1.0\" encoding=\"gb2312\"?><R><TemplateDesc>\x81\x20</TemplateDesc></R>")));
     TPrintTemplate mislabelled;
-    ASSERT_TRUE(Load(mislabelled, QStringLiteral("<?xml version=\"1.0\" encoding=\"gb2312\"?><R><TemplateDesc>发票</TemplateDesc></R>").toUtf8()));
+    ASSERT_TRUE(
+        Load(mislabelled,
+             QStringLiteral("<?xml version=\"1.0\" encoding=\"gb2312\"?><R><TemplateDesc>发票</TemplateDesc></R>").toUtf8()));
     EXPECT_NE(mislabelled.TmpDesc, QStringLiteral("发票")) << "bytes are read as declared";
     EXPECT_FALSE(t.LoadFromXML(QStringLiteral("/nonexistent/PrintTemplate.xml")));
 
@@ -254,8 +257,9 @@ TEST(ImportTemplateXML, FirstStartImportsTheDefaultTemplateAndRemovesTheFile)
 TEST(ImportTemplateXML, ABadFileStaysAndChangesNothingStored)
 {
     TTestProgramFolder folder;
-    folder.Sql(QStringLiteral("insert into PrintTemplate values(1,'在用','a','1',241,178,'0');"
-                              "insert into PrintTemplateItem values(1,1,'a','甲',10,'宋体',10,0,1,1);"));
+    folder.Sql(
+        QStringLiteral("insert into PrintTemplate values(1,'在用','a','1',241,178,'0');"
+                       "insert into PrintTemplateItem values(1,1,'a','甲',10,'宋体',10,0,1,1);"));
     const QByteArray bad = Gbk(QStringLiteral(
         "<?xml version=\"1.0\" encoding=\"gb2312\"?><InvoiceTemplate><PageWidth>200</PageWidth><IsDefault>1</IsDefault>"
         "<Item><ItemName>新</ItemName><ItemPrtX>1O</ItemPrtX></Item></InvoiceTemplate>"));

@@ -208,7 +208,8 @@ TEST_F(AdjustPrint, TestPrintShowsTheTypedOffsetsAndKeepsThemOnlyWhenAnsweredYes
     dialogs.Clear();
     dialogs.Answer(mbYes);
     Click(window->btnPrtTest);
-    EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("打印是否正常,如正常则保存设置??"), QStringLiteral("保存设置成功！")}));
+    EXPECT_EQ(dialogs.Texts(),
+              (QStringList{QStringLiteral("打印是否正常,如正常则保存设置??"), QStringLiteral("保存设置成功！")}));
     EXPECT_EQ(PrtOffX, -5);
     EXPECT_EQ(PrtOffY, 7);
     EXPECT_EQ(Ini("prtOffX"), QStringLiteral("-5"));
@@ -244,6 +245,8 @@ TEST_F(AdjustPrint, CancelKeepsEverythingAndLogsTheClose)
 TEST(CheckOffsets, WithNoTemplateOnlyZeroPasses)
 {
     EXPECT_TRUE(CheckOffsets(QStringLiteral("0"), QStringLiteral("-0"), 0, 0).Ok());
-    EXPECT_EQ(CheckOffsets(QStringLiteral("1"), QStringLiteral("0"), 0, 0).message, QStringLiteral("横向偏移绝对值不能大于纸张宽度！"));
-    EXPECT_EQ(CheckOffsets(QStringLiteral("0"), QStringLiteral("-1"), 0, 0).message, QStringLiteral("纵向偏移绝对值不能大于纸张高度！"));
+    EXPECT_EQ(CheckOffsets(QStringLiteral("1"), QStringLiteral("0"), 0, 0).message,
+              QStringLiteral("横向偏移绝对值不能大于纸张宽度！"));
+    EXPECT_EQ(CheckOffsets(QStringLiteral("0"), QStringLiteral("-1"), 0, 0).message,
+              QStringLiteral("纵向偏移绝对值不能大于纸张高度！"));
 }

@@ -38,16 +38,23 @@ TEST(ExchangeLists, AFileMustNameTheTablesColumnsInOrderAndHoldValuesOfTheirType
                     {{QStringLiteral("2026-02-03T04:05:06"), QStringLiteral("-12445.5"), 7.0, QStringLiteral("x")},
                      {QStringLiteral("2026-02-03"), QStringLiteral("1e3"), QVariant(), QVariant()}}};
     const TListValues values(file, table);
-    EXPECT_EQ(values.Row(0), (TRecord{QStringLiteral("2026-02-03 04:05:06"), -12445.5, qlonglong(7)}));  // the surplus column is left
+    EXPECT_EQ(values.Row(0),
+              (TRecord{QStringLiteral("2026-02-03 04:05:06"), -12445.5, qlonglong(7)}));  // the surplus column is left
     EXPECT_EQ(values.Row(1), (TRecord{QStringLiteral("2026-02-03 00:00:00"), 1000.0, QVariant()}));
 
     // A line break after the value is no part of a number or a date.
-    for (const auto& [value, column] : std::vector<std::pair<QVariant, int>>{{QStringLiteral("12,5"), 1}, {QStringLiteral(""), 1}, {QStringLiteral("12.5\n"), 1}, {7.5, 2}, {QStringLiteral("2026-02-30"), 0}, {QStringLiteral("2026-02-03\n"), 0}}) {
+    for (const auto& [value, column] : std::vector<std::pair<QVariant, int>>{{QStringLiteral("12,5"), 1},
+                                                                             {QStringLiteral(""), 1},
+                                                                             {QStringLiteral("12.5\n"), 1},
+                                                                             {7.5, 2},
+                                                                             {QStringLiteral("2026-02-30"), 0},
+                                                                             {QStringLiteral("2026-02-03\n"), 0}}) {
         TRecordset bad = file;
         TRecord row = bad.rows[0];
         row[column] = value;
         bad.rows.push_back(row);
-        EXPECT_EQ(Refusal(bad, table), QStringLiteral("第3行%1列的值不能存入").arg(table[column].name)) << value.toString().toStdString();
+        EXPECT_EQ(Refusal(bad, table), QStringLiteral("第3行%1列的值不能存入").arg(table[column].name))
+            << value.toString().toStdString();
     }
     TRecordset renamed = file;
     renamed.fields[1].name = QStringLiteral("jwjehj");
@@ -61,7 +68,8 @@ TEST(ExchangeLists, TheMonthsRowsOfAPointWhateverItsNameHolds)
     InsertInvoice(folder, InvoiceValues(point, QStringLiteral("2026-02-09 10:00:00"), QStringLiteral("00000002"), 1));
     InsertInvoice(folder, InvoiceValues(point, QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("00000001"), 2));
     InsertInvoice(folder, InvoiceValues(point, QStringLiteral("2026-03-01 10:00:00"), QStringLiteral("00000003"), 3));
-    InsertInvoice(folder, InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("00000004"), 4));
+    InsertInvoice(folder,
+                  InvoiceValues(QStringLiteral("一店"), QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("00000004"), 4));
     TTestContext context(folder);
     const TRecordset rs = QueryList(*DataBase, SaleList(), point, QStringLiteral("2026-02"));
     ASSERT_EQ(rs.rows.size(), 2u);
@@ -74,9 +82,12 @@ TEST(ExchangeLists, TheMonthsRowsOfAPointWhateverItsNameHolds)
 TEST(ExchangeLists, AStoredRollTakesTheLoadedOneWholeAndANullKeyMatchesANull)
 {
     TTestProgramFolder folder;
-    InsertRoll(folder, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"), QStringLiteral("00000001"), 10);
-    InsertRoll(folder, QStringLiteral("二店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"), QStringLiteral("00000001"), 10);
-    folder.Sql(QStringLiteral("insert into fpkcxx values(NULL,'044001900111','00000011','00000020','000','00000011','李四',10,10,'一店');"));
+    InsertRoll(folder, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"),
+               QStringLiteral("00000001"), 10);
+    InsertRoll(folder, QStringLiteral("二店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"),
+               QStringLiteral("00000001"), 10);
+    folder.Sql(QStringLiteral(
+        "insert into fpkcxx values(NULL,'044001900111','00000011','00000020','000','00000011','李四',10,10,'一店');"));
     TTestContext context(folder);
     TRecordset file = QueryList(*DataBase, StockList(), QStringLiteral("一店"), QStringLiteral("2026-02"));
     ASSERT_EQ(file.rows.size(), 1u);
@@ -106,7 +117,8 @@ TEST(ExchangeLists, AStoredRollTakesTheLoadedOneWholeAndANullKeyMatchesANull)
 TEST(ExchangeLists, AnInvoiceStoredAlreadyOrEarlierInTheFileIsSkipped)
 {
     TTestProgramFolder folder;
-    InsertInvoice(folder, InvoiceValues(QStringLiteral("总部"), QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("00000009"), 1));
+    InsertInvoice(folder,
+                  InvoiceValues(QStringLiteral("总部"), QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("00000009"), 1));
     TTestContext context(folder);
     TRecordset file = QueryList(*DataBase, SaleList(), QStringLiteral("总部"), QStringLiteral("2026-02"));
     ASSERT_EQ(file.rows.size(), 1u);

@@ -68,9 +68,12 @@ protected:
         InsertInvoice(branch, invoice(QStringLiteral("二店"), "02-03", "00000005", 1, "0"));
         InsertInvoice(head, invoice(QStringLiteral("总部"), "02-15", "00000100", 100000, "0"));
         InsertInvoice(head, invoice(QStringLiteral("总部"), "02-16", "00000101", 0, "3"));
-        InsertRoll(branch, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"), QStringLiteral("00000004"), 6);
-        InsertRoll(branch, QStringLiteral("一店"), QStringLiteral("2026-02-20 13:28:19"), QStringLiteral("00000011"), QStringLiteral("00000011"), 10);
-        InsertRoll(head, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"), QStringLiteral("00000001"), 10);
+        InsertRoll(branch, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"),
+                   QStringLiteral("00000004"), 6);
+        InsertRoll(branch, QStringLiteral("一店"), QStringLiteral("2026-02-20 13:28:19"), QStringLiteral("00000011"),
+                   QStringLiteral("00000011"), 10);
+        InsertRoll(head, QStringLiteral("一店"), QStringLiteral("2026-02-01 13:28:19"), QStringLiteral("00000001"),
+                   QStringLiteral("00000001"), 10);
     }
     // Each of these windows comes up maximised.
     template <class T>
@@ -132,8 +135,9 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
     const std::vector<QStringList> branchSales = TableRows(QStringLiteral("SaleDetail"), kFebruary);
     const std::vector<QStringList> branchRolls = TableRows(QStringLiteral("fpkcxx"));
     const QStringList branchLog = branch.LogMessages();
-    EXPECT_TRUE(branchLog.contains(QStringLiteral("select * from SaleDetail where kpdName = \"一店\" and  Left(kprq,7) = "
-                                                  "'2026-02' order by kprq,fpdm,fphm")));
+    EXPECT_TRUE(
+        branchLog.contains(QStringLiteral("select * from SaleDetail where kpdName = \"一店\" and  Left(kprq,7) = "
+                                          "'2026-02' order by kprq,fpdm,fphm")));
     EXPECT_TRUE(branchLog.contains(QStringLiteral("导出") + saleFile + QStringLiteral("成功")));
     QFile::copy(saleFile, exchange.filePath(QStringLiteral("copy of 销售清单.xml")));
 
@@ -146,7 +150,8 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
     EXPECT_EQ(TableRows(QStringLiteral("SaleDetail"), kFebruary), branchSales);
     QFile::copy(stockFile, stockFile + QStringLiteral(".xml"));
     EXPECT_EQ(Import<TfrmImportInvData>(main->importInvAct, stockFile), QStringLiteral("保存库存数据成功!"));
-    EXPECT_EQ(Import<TfrmImportInvData>(main->importInvAct, stockFile + QStringLiteral(".xml")), QStringLiteral("保存库存数据成功!"));
+    EXPECT_EQ(Import<TfrmImportInvData>(main->importInvAct, stockFile + QStringLiteral(".xml")),
+              QStringLiteral("保存库存数据成功!"));
     EXPECT_EQ(TableRows(QStringLiteral("fpkcxx")), branchRolls);  // the stored roll taken over, the other added once
     const QStringList headLog = head.LogMessages();
     EXPECT_TRUE(headLog.contains(QStringLiteral("保存") + saleFile + QStringLiteral("成功")));
@@ -166,7 +171,8 @@ TEST_F(ExchangeWindows, ABranchExportsTheHeadImportsTwiceAndDeclaresBothPoints)
         numbers << part.left(8);
     EXPECT_EQ(numbers, (QStringList{"00000001", "00000003", "00000100"}));  // valid invoices of both points in issue order
     EXPECT_TRUE(text.contains(QStringLiteral("<JDC_QYJDCXSFPB_JFHJJE_HJ> 212555.50</")));
-    EXPECT_TRUE(Shown(declaration->WebBrowser1).contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
+    EXPECT_TRUE(
+        Shown(declaration->WebBrowser1).contains(QStringLiteral("\n            <JDC_QYJDCXSFPB_XH>3</JDC_QYJDCXSFPB_XH>\n")));
     EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("生成") + path);
     EXPECT_EQ(dialogs.Unanswered(), 0);
 }
@@ -220,7 +226,8 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     WriteBytes(garbage, TwoColumnList());
     import->btnImport->click();
     EXPECT_EQ(LastText(), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！\n文件只有2列，应至少38列"));
-    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("导入") + garbage + QStringLiteral("失败,原因为:文件只有2列，应至少38列"));
+    EXPECT_EQ(head.LogMessages().constLast(),
+              QStringLiteral("导入") + garbage + QStringLiteral("失败,原因为:文件只有2列，应至少38列"));
     EXPECT_FALSE(import->btnSave->isEnabled());
     EXPECT_EQ(import->dbgSale->model()->rowCount(), 0);
     EXPECT_TRUE(QFile::exists(garbage));
@@ -252,7 +259,8 @@ TEST_F(ExchangeWindows, BadInputGetsItsMessageAndChangesNothing)
     EXPECT_EQ(head.LogMessages().size(), marked);
     dialogs.Answer(mbYes);
     declaration->btnExport->click();
-    EXPECT_EQ(head.LogMessages().mid(marked), (QStringList{QStringLiteral("重新生成报表:") + path, QStringLiteral("生成") + path}));
+    EXPECT_EQ(head.LogMessages().mid(marked),
+              (QStringList{QStringLiteral("重新生成报表:") + path, QStringLiteral("生成") + path}));
     EXPECT_NE(FileBytes(path), "old");
     EXPECT_EQ(dialogs.Unanswered(), 3);  // the cancelled file and folder dialogs
 }
@@ -273,7 +281,8 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     sales->SpeedButton1->click();
     sales->btnExport->click();
     EXPECT_EQ(LastText(), QStringLiteral("导出数据失败！！"));
-    EXPECT_EQ(branch.LogMessages().constLast(), QStringLiteral("导出") + path + QStringLiteral("失败,原因为:第3行ghdw列的值含有文件不能写入的字符"));
+    EXPECT_EQ(branch.LogMessages().constLast(),
+              QStringLiteral("导出") + path + QStringLiteral("失败,原因为:第3行ghdw列的值含有文件不能写入的字符"));
     EXPECT_EQ(FileBytes(path), "the old list");
     EXPECT_EQ(QDir(exchange.path()).entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
     EXPECT_TRUE(sales->btnExport->isEnabled());
@@ -286,8 +295,9 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     OpenMain(head);
     // A value the file carries but the table cannot store, in the last row.
     QByteArray list = FileBytes(path);
-    list.replace("name='dj' rs:number='15' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='float' dt:maxLength='8'",
-                 "name='dj' rs:number='15' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string' dt:maxLength='8'");
+    list.replace(
+        "name='dj' rs:number='15' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='float' dt:maxLength='8'",
+        "name='dj' rs:number='15' rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string' dt:maxLength='8'");
     list.replace(list.lastIndexOf("dj='0.10000000000000001'"), 24, "dj='0,1'");
     WriteBytes(path, list);
     auto* import = Maximised<TfrmImportSaleData>(main->importSaleAct);
@@ -330,8 +340,10 @@ TEST_F(ExchangeWindows, AFailureKeepsTheFileTheGridAndTheButtonsAndTheRetryStore
     WriteBytes(sb, "last month's");
     const std::pair<const char*, const char*> faults[] = {
         {"update SaleDetail set jwjehj=NULL where fphm='00000100'", "发票 044001900111 00000100 的价费合计金额不是数值"},
-        {"update SaleDetail set cpxh='SV한' where fphm='00000100'", "发票 044001900111 00000100 的车辆型号含有 GBK 没有的字符 한"},
-        {"update SaleDetail set sccj='某汽车®制造厂' where fphm='00000003'", "发票 044001900111 00000003 的生产企业名称含有 GBK 没有的字符 ®"},
+        {"update SaleDetail set cpxh='SV한' where fphm='00000100'",
+         "发票 044001900111 00000100 的车辆型号含有 GBK 没有的字符 한"},
+        {"update SaleDetail set sccj='某汽车®制造厂' where fphm='00000003'",
+         "发票 044001900111 00000003 的生产企业名称含有 GBK 没有的字符 ®"},
         {"update SaleDetail set cjhm='LSV\nAB2' where fphm='00000001'", "发票 044001900111 00000001 的车架号码含有控制字符"}};
     for (const auto& [fault, why] : faults) {
         DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=1, cpxh='SV', sccj='某厂', cjhm='LSV'"));
@@ -403,7 +415,8 @@ TEST_F(ExchangeWindows, AListTheWindowCannotTakeIsRefusedWhenLoadedAndSaysWhy)
         EXPECT_TRUE(QFile::exists(file));
         const QStringList lines = LastText().split(u'\n');
         EXPECT_EQ(lines.value(0), QStringLiteral("导入数据失败，请检查选择的文件是否正确！！"));
-        EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("导入") + file + QStringLiteral("失败,原因为:") + lines.value(1));
+        EXPECT_EQ(head.LogMessages().constLast(),
+                  QStringLiteral("导入") + file + QStringLiteral("失败,原因为:") + lines.value(1));
         return lines.value(1);
     };
 
@@ -454,7 +467,8 @@ TEST_F(ExchangeWindows, AListTheWindowCannotTakeIsRefusedWhenLoadedAndSaysWhy)
     EXPECT_EQ(LastText(), QStringLiteral("导入数据成功！"));
     stock->btnSave->click();
     EXPECT_EQ(LastText(), QStringLiteral("保存库存数据失败!\n第1行lyfs列的值不能存入"));
-    EXPECT_EQ(head.LogMessages().constLast(), QStringLiteral("保存") + stockFile + QStringLiteral("失败,原因为:第1行lyfs列的值不能存入"));
+    EXPECT_EQ(head.LogMessages().constLast(),
+              QStringLiteral("保存") + stockFile + QStringLiteral("失败,原因为:第1行lyfs列的值不能存入"));
     EXPECT_TRUE(QFile::exists(stockFile));
     EXPECT_EQ(Count(QStringLiteral("select count(*) from SaleDetail")), invoices);
     EXPECT_EQ(Count(QStringLiteral("select count(*) from fpkcxx")), rolls);
@@ -515,8 +529,8 @@ TEST_F(ExchangeWindows, TheMonthWorkedOnReadsAsText)
         EXPECT_LE(Darkest(w->dtpDate), Darkest(&plain) + 16) << "black, not the grey of a disabled picker";
         // Neither keys nor the wheel change it.
         QTest::keyClick(w->dtpDate, Qt::Key_Up);
-        QWheelEvent wheel(QPointF(5, 5), w->dtpDate->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(5, 5), w->dtpDate->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(w->dtpDate, &wheel);
         EXPECT_EQ(w->dtpDate->date(), QDate(2026, 2, 1));
         w->btnClose->click();
@@ -539,4 +553,3 @@ TEST_F(ExchangeWindows, TheMonthWorkedOnReadsAsText)
     EXPECT_EQ(dialogs.Shown().front().text, declaration->edtFName->text() + QStringLiteral("已经存在，是否重新生成？？"));
     EXPECT_EQ(dialogs.Shown().front().defaultButton, mbNo);
 }
-

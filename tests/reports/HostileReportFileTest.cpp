@@ -35,7 +35,8 @@ TEST_F(HostileReportFile, AReportWhoseRelationshipClimbsOutIsShownAndPrintedAsUn
 {
     auto* w = OpenOn("wb_rels_target_dotdot.xlsx");
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->OleContainer1->ErrorText().contains(QStringLiteral("指向包外"))) << w->OleContainer1->ErrorText().toStdString();
+    EXPECT_TRUE(w->OleContainer1->ErrorText().contains(QStringLiteral("指向包外")))
+        << w->OleContainer1->ErrorText().toStdString();
     EXPECT_EQ(w->OleContainer1->SheetModel()->rowCount(), 0);
     w->btnPrt->click();
     EXPECT_EQ(dialogs.Shown().back().kind, TMsgKind::Warning);

@@ -40,8 +40,9 @@ const QString kList = QStringLiteral("2026年02月一店销售清单.xml");
 // Invoices stored, and invoices stored more than once.
 std::pair<int, int> Stored(const QString& file)
 {
-    return {FileInt(file, QStringLiteral("select count(*) from SaleDetail")),
-            FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"))};
+    return {
+        FileInt(file, QStringLiteral("select count(*) from SaleDetail")),
+        FileInt(file, QStringLiteral("select count(*) from (select 1 from SaleDetail group by fpdm,fphm having count(*)>1)"))};
 }
 }  // namespace
 

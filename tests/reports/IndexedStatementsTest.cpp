@@ -31,8 +31,9 @@ const QString kK3 = QStringLiteral("144001900333");
 QString Sale(const QString& kprq, const QString& code, const QString& number, const QString& state,
              const QString& point = QStringLiteral("'一店'"), const QString& amount = QStringLiteral("100000"))
 {
-    return QStringLiteral("insert into SaleDetail(kprq,fpdm,fphm,ghdw,cpxh,cjhm,fdjhm,dj,jwjehj,sccj,fpzt,kpdName) values(%1,%2,%3,"
-                          "'买方'||%3,'某牌SV7180','LVIN'||%3,'E'||%3,%6,%6,'某汽车制造厂',%4,%5);")
+    return QStringLiteral(
+               "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cpxh,cjhm,fdjhm,dj,jwjehj,sccj,fpzt,kpdName) values(%1,%2,%3,"
+               "'买方'||%3,'某牌SV7180','LVIN'||%3,'E'||%3,%6,%6,'某汽车制造厂',%4,%5);")
         .arg(kprq, code, number, state, point, amount);
 }
 QString Q(const QString& text) { return QuotedStr(text); }
@@ -41,8 +42,9 @@ QString N(int n) { return Q(QString::number(n).rightJustified(8, u'0')); }
 QString Roll(const QString& lyrq, const QString& code, int first, int last, const char* state, int left,
              const QString& point = QStringLiteral("一店"))
 {
-    return QStringLiteral("insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) values(%1,%2,%3,%4,'%5',%6,"
-                          "'李四',%7,%8,%9);")
+    return QStringLiteral(
+               "insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) values(%1,%2,%3,%4,'%5',%6,"
+               "'李四',%7,%8,%9);")
         .arg(Q(lyrq), Q(code), N(first), N(last), QLatin1String(state), N(last - left + 1))
         .arg(last - first + 1)
         .arg(left)
@@ -55,15 +57,29 @@ QString AwkwardData()
 {
     QString sql = HeadCompanySql();
     const char* states = "01234";
-    const QString edges[] = {"'2026-02-01 00:00:00'", "'2026-02-28 23:59:59'", "'2026-01-31 23:59:59'", "'2026-03-01 00:00:00'",
-                             "'2026-02'",             "'2026-2-15 10:00:00'",  "' 2026-02-10 10:00:00'", "'2026-02-10T10:00:00'",
-                             "NULL",                  "''",                    "20260215",               "'2026-02-31 10:00:00'",
-                             "'2026-02-05'",          "'2026-02-14 10:00:00'", "'2026-02-14 10:00:01'", "'2026-02-20 08:00:00'"};
+    const QString edges[] = {"'2026-02-01 00:00:00'",
+                             "'2026-02-28 23:59:59'",
+                             "'2026-01-31 23:59:59'",
+                             "'2026-03-01 00:00:00'",
+                             "'2026-02'",
+                             "'2026-2-15 10:00:00'",
+                             "' 2026-02-10 10:00:00'",
+                             "'2026-02-10T10:00:00'",
+                             "NULL",
+                             "''",
+                             "20260215",
+                             "'2026-02-31 10:00:00'",
+                             "'2026-02-05'",
+                             "'2026-02-14 10:00:00'",
+                             "'2026-02-14 10:00:01'",
+                             "'2026-02-20 08:00:00'"};
     for (int i = 0; i < int(std::size(edges)); ++i)
         sql += Sale(edges[i], Q(kK1), N(i + 1), i % 2 ? QStringLiteral("'2'") : QStringLiteral("'0'"));
     const auto k2 = [&](int i) {
         return Sale(QStringLiteral("'2026-02-%1 09:30:00'").arg(i * 2 + 1, 2, 10, QLatin1Char('0')), Q(kK2), N(101 + i),
-                    i == 10 ? QStringLiteral("NULL") : i == 11 ? QStringLiteral("' 0'") : Q(QString(QLatin1Char(states[i % 5]))),
+                    i == 10   ? QStringLiteral("NULL")
+                    : i == 11 ? QStringLiteral("' 0'")
+                              : Q(QString(QLatin1Char(states[i % 5]))),
                     Q(QStringLiteral("二店")), i == 2 ? QStringLiteral("NULL") : QString::number(99999.5 + i));
     };
     for (int i = 0; i < 12; ++i)
@@ -81,11 +97,12 @@ QString AwkwardData()
         sql += Sale(QStringLiteral("'2026-02-16 10:00:0%1'").arg(n - 20), Q(kK1), N(n), Q(QString(QLatin1Char(states[n % 5]))));
     sql += Sale(QStringLiteral("'2026-01-16 10:00:00'"), Q(kK1), N(26), QStringLiteral("'0'"));
     for (int n = 1; n <= 30; ++n)
-        sql += Sale(QStringLiteral("'2026-01-%1 10:00:00'").arg(n % 28 + 1, 2, 10, QLatin1Char('0')), Q(kK2), N(n), QStringLiteral("'0'"),
-                    Q(n % 2 ? QStringLiteral("一店") : QStringLiteral("二店")));
+        sql += Sale(QStringLiteral("'2026-01-%1 10:00:00'").arg(n % 28 + 1, 2, 10, QLatin1Char('0')), Q(kK2), N(n),
+                    QStringLiteral("'0'"), Q(n % 2 ? QStringLiteral("一店") : QStringLiteral("二店")));
 
-    sql += QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values('2026-02',20,'%1:00000001-00000020','一店'),"
-                          "('2026-02',100,'00000101-00000200','二店'),('2026-01',30,'%2:00000001-00000030','二店');")
+    sql += QStringLiteral(
+               "insert into qmkc(ssrq,fs,qzhm,kpdName) values('2026-02',20,'%1:00000001-00000020','一店'),"
+               "('2026-02',100,'00000101-00000200','二店'),('2026-01',30,'%2:00000001-00000030','二店');")
                .arg(kK1, kK2);
     sql += Roll(QStringLiteral("2026-01-05 09:00:00"), kK1, 1, 20, "101", 0);
     sql += Roll(QStringLiteral("2026-02-03 09:00:00"), kK1, 21, 40, "000", 15);
@@ -101,7 +118,9 @@ QString AwkwardData()
 
 QString Text(const QVariant& v)
 {
-    return v.isNull() ? QStringLiteral("∅") : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17) : v.toString();
+    return v.isNull()                        ? QStringLiteral("∅")
+           : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
+                                             : v.toString();
 }
 
 QStringList Lines(QSqlQuery q)
@@ -136,9 +155,8 @@ TResults Collect()
     r[QStringLiteral("list")] = Cells(list);
 
     for (const TDeclarationRow& d : QueryDeclarationRows(*DataBase, QStringLiteral("2026-02")))
-        r[QStringLiteral("declaration")] << QStringList{Text(d.fpdm), Text(d.fphm), Text(d.sccj), Text(d.cpxh), Text(d.cjhm),
-                                                        Text(d.jwjehj)}
-                                                .join(u'|');
+        r[QStringLiteral("declaration")]
+            << QStringList{Text(d.fpdm), Text(d.fphm), Text(d.sccj), Text(d.cpxh), Text(d.cjhm), Text(d.jwjehj)}.join(u'|');
 
     TWorkbook statement;
     statement.Open(StockStatementTemplate());
@@ -159,7 +177,8 @@ TResults Collect()
         }
         r[QStringLiteral("query frame ") + days] =
             Lines(OpenStatement(SalesStatement(first, last, 5, QStringLiteral(" LVIN00000105 "), QString()), true));
-        r[QStringLiteral("query number ") + days] = Lines(OpenStatement(SalesStatement(first, last, 5, QString(), N(3).mid(1, 8)), true));
+        r[QStringLiteral("query number ") + days] =
+            Lines(OpenStatement(SalesStatement(first, last, 5, QString(), N(3).mid(1, 8)), true));
         for (const QString& point : {QStringLiteral("一店"), QStringLiteral("二店"), QStringLiteral("")})
             r[QStringLiteral("issued ") + days + point] =
                 Lines(OpenStatement(IssuedInvoicesStatement(first, last, QString(), QString(), point), true));
@@ -181,7 +200,8 @@ TResults Collect()
     EXPECT_TRUE(GetCurInvoice(current));
     r[QStringLiteral("current")] << current.fpdm + u'|' + current.dqhm + u'|' + QString::number(current.syfs);
     r[QStringLiteral("rolls")] = Lines(DataBase->Run(QStringLiteral("select * from fpkcxx order by rowid")));
-    r[QStringLiteral("blank")] = Lines(DataBase->Run(QStringLiteral("select * from SaleDetail where fpdm=:c order by rowid"), {{"c", kK3}}));
+    r[QStringLiteral("blank")] =
+        Lines(DataBase->Run(QStringLiteral("select * from SaleDetail where fpdm=:c order by rowid"), {{"c", kK3}}));
     return r;
 }
 

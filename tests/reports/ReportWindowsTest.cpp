@@ -56,8 +56,8 @@ TEST_F(ReportWindows, TheListIsMadeShownAndPrintedAndPrintingNeverWritesIt)
 
     w->btnMakeRep->click();
     EXPECT_EQ(LastText(), QStringLiteral("成功生成") + kListName);
-    EXPECT_EQ(LogSince(mark), QStringList({QStringLiteral("打开生成《机动车销售统一发票清单》"), QStringLiteral("成功生成") + ListFile(),
-                                           QStringLiteral("生成") + ListFile()}));
+    EXPECT_EQ(LogSince(mark), QStringList({QStringLiteral("打开生成《机动车销售统一发票清单》"),
+                                           QStringLiteral("成功生成") + ListFile(), QStringLiteral("生成") + ListFile()}));
     // The view shows the file made: cells, the merged title, widths and the frame.
     const TSheetModel* model = w->OleContainer1->SheetModel();
     EXPECT_EQ(model->index(7, 0).data().toString(), QStringLiteral("合计"));
@@ -114,8 +114,8 @@ TEST_F(ReportWindows, TheFloppyWindowNamesTheCalendarMonthBeforeTodays)
         auto* disk = Through<TfrmRPSBSJ>(main->SCRPSJ);
         ASSERT_NE(disk, nullptr);
         EXPECT_EQ(disk->ReportMonth, QString::fromLatin1(day.month));
-        EXPECT_EQ(disk->ReportFile,
-                  disk->edtPath->text() + kCompany + QString::fromUtf8(day.title) + QStringLiteral("机动车销售统一发票清单.xlsx"));
+        EXPECT_EQ(disk->ReportFile, disk->edtPath->text() + kCompany + QString::fromUtf8(day.title) +
+                                        QStringLiteral("机动车销售统一发票清单.xlsx"));
         disk->btnCancel->click();
         FreeClosedWindows();
     }
@@ -134,11 +134,13 @@ TEST_F(ReportWindows, AFailedMakeIsReportedAndLeavesTheEarlierListByteForByte)
         const char* what;
         std::function<void()> breakIt, mendIt;
     } faults[] = {
-        {"template no workbook", [&] { folder.WriteFile(QStringLiteral("template/机动车销售统一发票清单.xlsx"), "PK\x03\x04 junk"); },
+        {"template no workbook",
+         [&] { folder.WriteFile(QStringLiteral("template/机动车销售统一发票清单.xlsx"), "PK\x03\x04 junk"); },
          [&] { folder.WriteFile(QStringLiteral("template/机动车销售统一发票清单.xlsx"), templateBytes); }},
         {"no invoice table", [&] { DataBase->Run(QStringLiteral("alter table SaleDetail rename to SaleDetail2")); },
          [&] { DataBase->Run(QStringLiteral("alter table SaleDetail2 rename to SaleDetail")); }},
-        {"amount not a number", [&] { DataBase->Run(QStringLiteral("update SaleDetail set jwjehj='12,5' where fphm='00000002'")); },
+        {"amount not a number",
+         [&] { DataBase->Run(QStringLiteral("update SaleDetail set jwjehj='12,5' where fphm='00000002'")); },
          [&] { DataBase->Run(QStringLiteral("update SaleDetail set jwjehj=50000.5 where fphm='00000002'")); }},
     };
     for (const auto& fault : faults) {
@@ -367,4 +369,3 @@ TEST_F(ReportWindows, RemakingAnExistingReportIsAskedWithNoAsTheDefault)
     QFile::remove(disk->ReportFile);
     disk->btnCancel->click();
 }
-

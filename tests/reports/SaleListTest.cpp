@@ -124,8 +124,9 @@ TEST_F(SaleList, AHundredInvoicesPrintOnTwoA4PagesWithTheHeadingsOnBoth)
     EXPECT_EQ(FindWords(pages[1], QStringLiteral("合计")).size(), 1u);
     EXPECT_EQ(FindWords(pages[0], QStringLiteral("合计")).size(), 0u);
     // Every invoice printed once.
-    EXPECT_EQ(FindWords(pages[0], QStringLiteral("144001900111")).size() + FindWords(pages[1], QStringLiteral("144001900111")).size(),
-              100u);
+    EXPECT_EQ(
+        FindWords(pages[0], QStringLiteral("144001900111")).size() + FindWords(pages[1], QStringLiteral("144001900111")).size(),
+        100u);
 }
 
 TEST_F(SaleList, AnInvoiceThatCannotBeReadFailsTheListInsteadOfEndingIt)

@@ -31,15 +31,19 @@ const QString kK2 = QStringLiteral("144001900222");
 
 QString Roll(const QString& point, const QString& code, int first, int last, const QString& day)
 {
-    return QStringLiteral("insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) values('%1 13:28:19','%2',"
-                          "'%3','%4','101','%3','李四',%5,%5,%6);")
+    return QStringLiteral(
+               "insert into fpkcxx(lyrq,fpdm,fphmq,fphmz,kczt,dqhm,lyr,lyfs,syfs,kpdName) values('%1 13:28:19','%2',"
+               "'%3','%4','101','%3','李四',%5,%5,%6);")
         .arg(day, code, QString::number(first).rightJustified(8, u'0'), QString::number(last).rightJustified(8, u'0'))
         .arg(last - first + 1)
         .arg(QuotedStr(point));
 }
 QString Stock(const QString& month, int fs, const QString& qzhm, const QString& point)
 {
-    return QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values('%1',%2,%3,%4);").arg(month).arg(fs).arg(QuotedStr(qzhm), QuotedStr(point));
+    return QStringLiteral("insert into qmkc(ssrq,fs,qzhm,kpdName) values('%1',%2,%3,%4);")
+        .arg(month)
+        .arg(fs)
+        .arg(QuotedStr(qzhm), QuotedStr(point));
 }
 // Numbers first to last of code in state, issued at kprq.
 QString Sales(const QString& point, const QString& code, int first, int last, const char* state,
@@ -89,7 +93,8 @@ protected:
         QStringList rows;
         QSqlQuery q = DataBase->Run(QStringLiteral("select ssrq,fs,qzhm,kpdName from qmkc order by ssrq,kpdName,qzhm"));
         while (q.next())
-            rows << QStringLiteral("%1|%2|%3|%4").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
+            rows << QStringLiteral("%1|%2|%3|%4")
+                        .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
         return rows;
     }
     // Row r of the statement, A to M, as our own reader reads it.
@@ -115,8 +120,9 @@ protected:
 
 void StockStatement::ExpectWholeSheet(const QJsonObject& sheet, std::map<QString, QString> expected) const
 {
-    const QJsonObject heads =
-        ReadWithOpenpyxl(folder.File(QStringLiteral("template/机动车销售统一发票领用存报表.xlsx"))).value(QStringLiteral("cells")).toObject();
+    const QJsonObject heads = ReadWithOpenpyxl(folder.File(QStringLiteral("template/机动车销售统一发票领用存报表.xlsx")))
+                                  .value(QStringLiteral("cells"))
+                                  .toObject();
     for (auto it = heads.begin(); it != heads.end(); ++it)
         if (!it.value()[QStringLiteral("value")].isNull())
             expected.emplace(it.key(), it.value()[QStringLiteral("value")].toString());
@@ -147,15 +153,17 @@ void ExpectFramed(const QJsonObject& sheet, int lastRow)
     for (int r = 5; r <= lastRow; ++r)
         for (int c = 1; c <= 13; ++c) {
             const QString sides = OpenpyxlCell(sheet, CellName(r, c))["borders"].toString();
-            EXPECT_TRUE(r < 7 ? sides.contains(r == 5 ? u'T' : u'B') : sides == QStringLiteral("LRTB")) << CellName(r, c).toStdString();
+            EXPECT_TRUE(r < 7 ? sides.contains(r == 5 ? u'T' : u'B') : sides == QStringLiteral("LRTB"))
+                << CellName(r, c).toStdString();
         }
     EXPECT_EQ(OpenpyxlCell(sheet, CellName(lastRow + 1, 1))["borders"].toString(), QString());
     EXPECT_EQ(OpenpyxlCell(sheet, CellName(5, 14))["borders"].toString(), QString());
 }
 
 const QString kHeader = QStringLiteral("企业名称：甲汽车销售有限公司||||纳税人识别号：330100000000001|||||所属期限：2026年02月");
-const QString kRow8 = QStringLiteral("一部|100|00000001-00000100|||17|00000001-00000010|1|00000011-00000011|2|00000013-00000014|"
-                                     "=SUM(B8+D8-F8-H8-J8)|00000021-00000100");
+const QString kRow8 = QStringLiteral(
+    "一部|100|00000001-00000100|||17|00000001-00000010|1|00000011-00000011|2|00000013-00000014|"
+    "=SUM(B8+D8-F8-H8-J8)|00000021-00000100");
 }  // namespace
 
 TEST_F(StockStatement, TheWorkedExampleWholeSheetItsCarryAndTheSameAgain)
@@ -168,10 +176,10 @@ TEST_F(StockStatement, TheWorkedExampleWholeSheetItsCarryAndTheSameAgain)
     EXPECT_EQ(LogSince(mark), QStringList({QStringLiteral("成功生成") + File(), QStringLiteral("生成") + File()}));
     const QJsonObject sheet = ReadWithOpenpyxl(File());
     ASSERT_FALSE(sheet.isEmpty());
-    ExpectWholeSheet(sheet,
-                     CellsOf(3, {kHeader, "", "", "", "合计|=SUM(B8:B11)|--|=SUM(D8:D11)|--|=SUM(F8:F11)|--|=SUM(H8:H11)|--|"
-                                              "=SUM(J8:J11)|--|=SUM(L8:L11)|--",
-                                 kRow8, "||||||00000012-00000012", "||||||00000015-00000020"}));
+    ExpectWholeSheet(sheet, CellsOf(3, {kHeader, "", "", "",
+                                        "合计|=SUM(B8:B11)|--|=SUM(D8:D11)|--|=SUM(F8:F11)|--|=SUM(H8:H11)|--|"
+                                        "=SUM(J8:J11)|--|=SUM(L8:L11)|--",
+                                        kRow8, "||||||00000012-00000012", "||||||00000015-00000020"}));
     const struct {
         const char* cell;
         const char* type;
@@ -186,7 +194,8 @@ TEST_F(StockStatement, TheWorkedExampleWholeSheetItsCarryAndTheSameAgain)
     for (const char* text : {"A8", "C8", "G8", "I8", "K8", "M8", "G9", "C7"})
         EXPECT_EQ(OpenpyxlCell(sheet, QString::fromLatin1(text))["type"].toString(), QStringLiteral("s")) << text;
     ExpectFramed(sheet, 11);
-    EXPECT_EQ(Carry(), QStringList({"2026-02|100|" + kK + ":00000001-00000100|一部", "2026-03|80|" + kK + ":00000021-00000100|一部"}));
+    EXPECT_EQ(Carry(),
+              QStringList({"2026-02|100|" + kK + ":00000001-00000100|一部", "2026-03|80|" + kK + ":00000021-00000100|一部"}));
 
     // Made again over it: the same sheet, the same single carry.
     const QByteArray first = Bytes();
@@ -203,16 +212,19 @@ TEST_F(StockStatement, ASecondPointStartsBelowTheDeepestGroupOfTheFirst)
     Start(WorkedExample() + SecondPoint());
     EXPECT_EQ(Make(), QStringLiteral("成功生成") + kName);
     const QJsonObject sheet = ReadWithOpenpyxl(File());
-    ExpectWholeSheet(sheet,
-                     CellsOf(3, {kHeader, "", "", "", "合计|=SUM(B8:B11)|--|=SUM(D8:D12)|--|=SUM(F8:F12)|--|=SUM(H8:H12)|--|"
-                                              "=SUM(J8:J12)|--|=SUM(L8:L12)|--",
-                                 kRow8, "||||||00000012-00000012", "||||||00000015-00000020",
-                                 "二部|||50|00000101-00000150|2|00000101-00000102|0|-|0|-|=SUM(B11+D11-F11-H11-J11)|00000103-00000150"}));
+    ExpectWholeSheet(
+        sheet,
+        CellsOf(3, {kHeader, "", "", "",
+                    "合计|=SUM(B8:B11)|--|=SUM(D8:D12)|--|=SUM(F8:F12)|--|=SUM(H8:H12)|--|"
+                    "=SUM(J8:J12)|--|=SUM(L8:L12)|--",
+                    kRow8, "||||||00000012-00000012", "||||||00000015-00000020",
+                    "二部|||50|00000101-00000150|2|00000101-00000102|0|-|0|-|=SUM(B11+D11-F11-H11-J11)|00000103-00000150"}));
     EXPECT_EQ(OpenpyxlCell(sheet, "L11")["cached"].toDouble(), 48);
     EXPECT_EQ(OpenpyxlCell(sheet, "L7")["cached"].toDouble(), 128);
     EXPECT_EQ(OpenpyxlCell(sheet, "D11")["type"].toString(), QStringLiteral("n"));
     ExpectFramed(sheet, 12);
-    EXPECT_EQ(Carry().mid(1), QStringList({"2026-03|80|" + kK + ":00000021-00000100|一部", "2026-03|48|" + kK2 + ":00000103-00000150|二部"}));
+    EXPECT_EQ(Carry().mid(1),
+              QStringList({"2026-03|80|" + kK + ":00000021-00000100|一部", "2026-03|48|" + kK2 + ":00000103-00000150|二部"}));
 }
 
 TEST(StockRuns, FoldIntoStretchesWithoutGapsKeepingTheStoredNumbers)
@@ -228,8 +240,8 @@ TEST(StockRuns, FoldIntoStretchesWithoutGapsKeepingTheStoredNumbers)
 TEST_F(StockStatement, EachWayARangeClosesWhatItCarriesAndPointsWithoutRangesTakeNoRow)
 {
     Start(Stock("2026-02", 10, "K:00000001-00000010", "P1") + Sales("P1", "K", 1, 10, "0") +  // used up
-          Roll("P2", "K2", 1, 5, "2026-02-05") + Sales("P2", "K2", 1, 5, "0") +                // a roll used up
-          Roll("P2", "K2", 6, 10, "2026-02-06") +                                              // untouched
+          Roll("P2", "K2", 1, 5, "2026-02-05") + Sales("P2", "K2", 1, 5, "0") +               // a roll used up
+          Roll("P2", "K2", 6, 10, "2026-02-06") +                                             // untouched
           Stock("2026-02", 20, "00000001-00000020", "P3") + Sales("P3", "X", 5, 5, "0") + Sales("P3", "Y", 6, 6, "2") +
           Stock("2026-02", 10, "K:00000001-00000010", "P4") + Sales("P4", "K", 10, 10, "1") +  // its last number voided
           Stock("2026-02", 10, "K:99999990-99999999", "P5") + Sales("P5", "K", 99999999, 99999999, "0") +
@@ -239,15 +251,14 @@ TEST_F(StockStatement, EachWayARangeClosesWhatItCarriesAndPointsWithoutRangesTak
           Roll("P0", "K", 11, 20, "2026-01-31") + Roll("P9", "K", 11, 20, "2026-03-01"));  // points without a range
     EXPECT_EQ(Make(), QStringLiteral("成功生成") + kName);
     const TWorkbook book = Book();
-    const QStringList rows = {
-        "P1|10|00000001-00000010|||10|00000001-00000010|0|-|0|-|0|",
-        "P2|||5|00000001-00000005|5|00000001-00000005|0|-|0|-|0|-",
-        "|||5|00000006-00000010|0|-|0|-|0|-|5|00000006-00000010",
-        "P3|20|00000001-00000020|||2|00000005-00000006|0|-|0|-|18|00000007-00000020",
-        "P4|10|00000001-00000010|||0|-|0|-|1|00000010-00000010|9|-",
-        "P5|10|99999990-99999999|||1|99999999-99999999|0|-|0|-|9|-",
-        "P6|5|00000001-00000010|||7|00000001-00000007|0|-|0|-|-2|",
-        "||||||||||||"};
+    const QStringList rows = {"P1|10|00000001-00000010|||10|00000001-00000010|0|-|0|-|0|",
+                              "P2|||5|00000001-00000005|5|00000001-00000005|0|-|0|-|0|-",
+                              "|||5|00000006-00000010|0|-|0|-|0|-|5|00000006-00000010",
+                              "P3|20|00000001-00000020|||2|00000005-00000006|0|-|0|-|18|00000007-00000020",
+                              "P4|10|00000001-00000010|||0|-|0|-|1|00000010-00000010|9|-",
+                              "P5|10|99999990-99999999|||1|99999999-99999999|0|-|0|-|9|-",
+                              "P6|5|00000001-00000010|||7|00000001-00000007|0|-|0|-|-2|",
+                              "||||||||||||"};
     for (int i = 0; i < rows.size(); ++i)
         EXPECT_EQ(Row(book, 8 + i), rows[i]) << 8 + i;
     EXPECT_EQ(Row(book, 7), QStringLiteral("合计|55|--|10|--|25|--|0|--|1|--|39|--"));
@@ -262,18 +273,19 @@ TEST_F(StockStatement, WithoutRollsOnlyTheTotalRowIsFramedToRow8)
     Start(QString());
     EXPECT_EQ(Make(), QStringLiteral("成功生成") + kName);
     QJsonObject sheet = ReadWithOpenpyxl(File());
-    ExpectWholeSheet(sheet,
-                     CellsOf(3, {kHeader, "", "", "", "合计|=SUM(B8:B8)|--|=SUM(D8:D8)|--|=SUM(F8:F8)|--|=SUM(H8:H8)|--|"
-                                              "=SUM(J8:J8)|--|=SUM(L8:L8)|--"}));
+    ExpectWholeSheet(sheet, CellsOf(3, {kHeader, "", "", "",
+                                        "合计|=SUM(B8:B8)|--|=SUM(D8:D8)|--|=SUM(F8:F8)|--|=SUM(H8:H8)|--|"
+                                        "=SUM(J8:J8)|--|=SUM(L8:L8)|--"}));
     ExpectFramed(sheet, 8);
 }
 
 TEST_F(StockStatement, OnlyTheReportMonthCountsToTheSecond)
 {
     Start(Stock("2026-02", 100, kK + ":00000001-00000100", "一部") + Stock("2026-01", 9, kK + ":00000001-00000009", "一部") +
-          Roll("一部", kK, 1, 100, "2026-01-31") + Roll("一部", kK2, 1, 10, "2026-02-01") + Roll("一部", kK2, 11, 20, "2026-03-01") +
-          Sales("一部", kK, 1, 1, "0", "2026-02-01 00:00:00") + Sales("一部", kK, 2, 2, "3", "2026-02-28 23:59:59") +
-          Sales("一部", kK, 3, 3, "0", "2026-01-31 23:59:59") + Sales("一部", kK, 4, 4, "1", "2026-03-01 00:00:00"));
+          Roll("一部", kK, 1, 100, "2026-01-31") + Roll("一部", kK2, 1, 10, "2026-02-01") +
+          Roll("一部", kK2, 11, 20, "2026-03-01") + Sales("一部", kK, 1, 1, "0", "2026-02-01 00:00:00") +
+          Sales("一部", kK, 2, 2, "3", "2026-02-28 23:59:59") + Sales("一部", kK, 3, 3, "0", "2026-01-31 23:59:59") +
+          Sales("一部", kK, 4, 4, "1", "2026-03-01 00:00:00"));
     EXPECT_EQ(Make(), QStringLiteral("成功生成") + kName);
     const TWorkbook book = Book();
     EXPECT_EQ(Row(book, 8), "一部|100|00000001-00000100|||1|00000001-00000001|1|00000002-00000002|0|-|98|00000003-00000100");
@@ -283,8 +295,9 @@ TEST_F(StockStatement, OnlyTheReportMonthCountsToTheSecond)
 
 TEST_F(StockStatement, StockCarriesFromMonthToMonthAndOverTheYearsEnd)
 {
-    Start(WorkedExample() + Sales("一部", kK, 21, 30, "0", "2026-03-10 10:00:00") + Stock("2026-12", 40, kK2 + ":00000061-00000100", "二部") +
-          Roll("二部", kK2, 1, 100, "2026-10-01") + Sales("二部", kK2, 61, 65, "0", "2026-12-31 23:59:59"));
+    Start(WorkedExample() + Sales("一部", kK, 21, 30, "0", "2026-03-10 10:00:00") +
+          Stock("2026-12", 40, kK2 + ":00000061-00000100", "二部") + Roll("二部", kK2, 1, 100, "2026-10-01") +
+          Sales("二部", kK2, 61, 65, "0", "2026-12-31 23:59:59"));
     ASSERT_EQ(Make(), QStringLiteral("成功生成") + kName);
     SetClock([] { return QDateTime(QDate(2026, 4, 2), QTime(9, 0)); });
     Reopen();
@@ -296,8 +309,9 @@ TEST_F(StockStatement, StockCarriesFromMonthToMonthAndOverTheYearsEnd)
     TWorkbook december;
     december.Open(w->ReportFile);
     EXPECT_EQ(december.Value(3, 10).text, QStringLiteral("所属期限：2026年12月"));
-    EXPECT_EQ(Carry().mid(1), QStringList({"2026-03|80|" + kK + ":00000021-00000100|一部", "2026-04|70|" + kK + ":00000031-00000100|一部",
-                                           "2026-12|40|" + kK2 + ":00000061-00000100|二部", "2027-01|35|" + kK2 + ":00000066-00000100|二部"}));
+    EXPECT_EQ(Carry().mid(1),
+              QStringList({"2026-03|80|" + kK + ":00000021-00000100|一部", "2026-04|70|" + kK + ":00000031-00000100|一部",
+                           "2026-12|40|" + kK2 + ":00000061-00000100|二部", "2027-01|35|" + kK2 + ":00000066-00000100|二部"}));
 }
 
 TEST_F(StockStatement, TheCarryGoesUnderTheMonthAfterTheReportMonthWhenMadeAfterMidnight)
@@ -326,11 +340,13 @@ TEST_F(StockStatement, AFailedMakeChangesNothingAndTheNextEqualsOneOnAnUntouched
          [] {
              DataBase->Run("create table n(i)");
              DataBase->Run("insert into n values(0)");
-             DataBase->Run("create trigger third before insert on qmkc begin update n set i=i+1; "
-                           "select raise(abort,'third row refused') where (select i from n)=3; end");
+             DataBase->Run(
+                 "create trigger third before insert on qmkc begin update n set i=i+1; "
+                 "select raise(abort,'third row refused') where (select i from n)=3; end");
          },
          [] { DataBase->Run("drop trigger third"); }},
-        {"the delete refused", [] { DataBase->Run("create trigger keep before delete on qmkc begin select raise(abort,'kept'); end"); },
+        {"the delete refused",
+         [] { DataBase->Run("create trigger keep before delete on qmkc begin select raise(abort,'kept'); end"); },
          [] { DataBase->Run("drop trigger keep"); }},
         {"the rolls unreadable", [] { DataBase->Run("alter table fpkcxx rename column dqhm to dqhm2"); },
          [] { DataBase->Run("alter table fpkcxx rename column dqhm2 to dqhm"); }},
@@ -404,7 +420,8 @@ TEST_F(StockStatement, BadStockAndNamesThatAreNotPlainFailOrStayTheirOwn)
 TEST_F(StockStatement, InvoicesStoredBesideTheProgramAreInTheNextDeclarationListAndStatement)
 {
     InstallFontSubstitutions();
-    StartMain(HeadCompanySql() + Roll("一店", kK, 1, 100, "2026-01-10") + Stock("2026-02", 100, kK + ":00000001-00000100", "一店") +
+    StartMain(HeadCompanySql() + Roll("一店", kK, 1, 100, "2026-01-10") +
+              Stock("2026-02", 100, kK + ":00000001-00000100", "一店") +
               SaleSql(QStringLiteral("2026-02-10 10:00:00"), kK, QStringLiteral("00000001"), QStringLiteral("0")));
     const auto store = [this](const char* number) {
         folder.Sql(SaleSql(QStringLiteral("2026-02-11 10:00:00"), kK, QString::fromLatin1(number), QStringLiteral("0")));

@@ -73,10 +73,11 @@ TEST(ClerkWalk, FromAFreshFolderToAnInvoiceAndItsReversal)
     main->infoAct->trigger();
     auto* info = Only<TfrmBaseInfo>(*main);
     ASSERT_NE(info, nullptr);
-    const QList<QLineEdit*> edits{info->edtName, info->edtAdd, info->edtTel, info->edtTaxID, info->edtBank,
+    const QList<QLineEdit*> edits{info->edtName,   info->edtAdd,   info->edtTel,         info->edtTaxID, info->edtBank,
                                   info->edtAcount, info->edtMKMan, info->edtManageTaxID, info->edtKPD};
-    const QStringList values{"某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行某支行",
-                             "6222000000000001", "张三", "13301000000", "一店"};
+    const QStringList values{
+        "某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行某支行", "6222000000000001", "张三",
+        "13301000000",        "一店"};
     for (int i = 0; i < edits.size(); ++i)
         Type(edits[i], values[i]);
     info->cmbFlag->setCurrentIndex(info->cmbFlag->findText(QStringLiteral("否")));
@@ -163,8 +164,7 @@ TEST(ClerkWalk, FromAFreshFolderToAnInvoiceAndItsReversal)
     qunsetenv("TALLYRA_PRINT_PDF");
     EXPECT_TRUE(ConnectionIdle(folder)) << "after the reversal";
 
-    QSqlQuery q = DataBase->Run(QStringLiteral(
-        "select fphm,fpzt,jwjehj,ysfphm,ysfpdm,jwhjdx from SaleDetail where fpzt='2'"));
+    QSqlQuery q = DataBase->Run(QStringLiteral("select fphm,fpzt,jwjehj,ysfphm,ysfpdm,jwhjdx from SaleDetail where fpzt='2'"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), QStringLiteral("00000002"));
     EXPECT_EQ(q.value(2).toDouble(), -12445.0);

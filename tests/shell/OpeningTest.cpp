@@ -32,8 +32,8 @@ struct TOpeningRow {
     const char* action;       // objectName of the main window's action
     const char* windowClass;  // the class of the window it opens
     const char* caption;
-    QSize minimum;            // the size its Part gives the window (its client area); 0 x 0 when none
-    const char* focus;        // objectName of the widget that has the focus when it comes up
+    QSize minimum;      // the size its Part gives the window (its client area); 0 x 0 when none
+    const char* focus;  // objectName of the widget that has the focus when it comes up
 };
 
 // One row per action that opens a window.
@@ -203,11 +203,13 @@ TEST_P(Opening, BringsUpTheWindowWholeWithTheFocusInItsFirstField)
 
     EXPECT_TRUE(ConnectionIdle(folder)) << "the main window shown";
     // A modal window is looked at while it is up, then closed.
-    if (WhileModal([action] { action->trigger(); }, [&](QWidget* up) {
-            Inspect(up, up->screen()->availableGeometry(), up);
-            EXPECT_TRUE(ConnectionIdle(folder)) << "the window up";
-            EXPECT_NEAR(up->frameGeometry().center().x(), main->frameGeometry().center().x(), 2) << "centred on the main window";
-        }))
+    if (WhileModal([action] { action->trigger(); },
+                   [&](QWidget* up) {
+                       Inspect(up, up->screen()->availableGeometry(), up);
+                       EXPECT_TRUE(ConnectionIdle(folder)) << "the window up";
+                       EXPECT_NEAR(up->frameGeometry().center().x(), main->frameGeometry().center().x(), 2)
+                           << "centred on the main window";
+                   }))
         return;
 
     const QList<QWidget*> open = main->OpenChildren();
@@ -239,9 +241,9 @@ TEST_F(ReadyMainWindow, TabWalksTheWindowsOrderFromTheFirstField)
         QStringList order;
     } walks[] = {
         {"passAct", {"edtOldPass", "edtNewPass", "edtSecPass", "btnOK", "BitBtnCancel", "edtOldPass"}},
-        {"KJZCFP", {"edtGHDW", "edtGHDWID", "cmbCLLX", "cmbCPXH", "edtCD", "edtHGZHM", "edtJKZMHM", "edtSJDHM", "edtFDJH",
-                    "edtCJHM", "edtDJ", "edtHTDH", "edtJWFY1", "edtJWJE1", "edtJWFY2", "edtJWJE2", "edtJWFY3", "edtJWJE3",
-                    "edtSKR", "btnAdd", "btnPrt", "btnClose", "edtGHDW"}},
+        {"KJZCFP", {"edtGHDW",  "edtGHDWID", "cmbCLLX", "cmbCPXH", "edtCD",    "edtHGZHM", "edtJKZMHM", "edtSJDHM",
+                    "edtFDJH",  "edtCJHM",   "edtDJ",   "edtHTDH", "edtJWFY1", "edtJWJE1", "edtJWFY2",  "edtJWJE2",
+                    "edtJWFY3", "edtJWJE3",  "edtSKR",  "btnAdd",  "btnPrt",   "btnClose", "edtGHDW"}},
     };
     for (const auto& walk : walks) {
         SCOPED_TRACE(walk.action);

@@ -11,7 +11,6 @@
 #include "shell/TfrmUserAccept.h"
 #include "widgets/Pictures.h"
 
-
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>

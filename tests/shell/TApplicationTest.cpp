@@ -80,16 +80,17 @@ TEST_F(QtTranslations, TheImportsOpenDialogIsChinese)
     bool widgets = false;
     TQtDialogs boxes;
     TDialogs* scripted = SetDialogs(&boxes);
-    WhileModal([&] { window->SpeedButton1->click(); }, [&](QWidget* up) {
-        widgets = qobject_cast<QFileDialog*>(up) != nullptr;
-        for (const QPushButton* b : up->findChildren<QPushButton*>())
-            if (b->isVisible())
-                buttons << b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
-        for (const QLabel* l : up->findChildren<QLabel*>())
-            if (l->isVisible() && !l->text().isEmpty())
-                labels << l->text();
-        up->close();
-    });
+    WhileModal([&] { window->SpeedButton1->click(); },
+               [&](QWidget* up) {
+                   widgets = qobject_cast<QFileDialog*>(up) != nullptr;
+                   for (const QPushButton* b : up->findChildren<QPushButton*>())
+                       if (b->isVisible())
+                           buttons << b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+                   for (const QLabel* l : up->findChildren<QLabel*>())
+                       if (l->isVisible() && !l->text().isEmpty())
+                           labels << l->text();
+                   up->close();
+               });
     SetDialogs(scripted);
     ASSERT_TRUE(widgets) << "Qt's own file dialog";
     buttons.sort();

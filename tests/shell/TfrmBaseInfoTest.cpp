@@ -22,7 +22,7 @@ class BaseInfo : public TFormTest<TfrmBaseInfo> {
 protected:
     QList<QLineEdit*> Edits() const
     {
-        return {form->edtName, form->edtAdd, form->edtTel, form->edtTaxID, form->edtBank,
+        return {form->edtName,   form->edtAdd,   form->edtTel,         form->edtTaxID, form->edtBank,
                 form->edtAcount, form->edtMKMan, form->edtManageTaxID, form->edtKPD};
     }
     void Fill(const QStringList& values, const QString& flag)
@@ -38,8 +38,9 @@ protected:
     int Rows() const { return DataBase->Scalar(QStringLiteral("select count(*) from baseinfo")).toInt(); }
 };
 
-const QStringList kValues{"某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行某支行",
-                          "6222000000000001", "张三", "13301000000", "一店"};
+const QStringList kValues{
+    "某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行某支行", "6222000000000001", "张三",
+    "13301000000",        "一店"};
 }  // namespace
 
 TEST_F(BaseInfo, AFirstSaveCreatesTheRowLogsItAndASecondSaveEditsTheSameRow)
@@ -79,9 +80,9 @@ TEST_F(BaseInfo, EmptyOrBlankFieldsGetTheirMessagesInOrderWithTheFocusOnThem)
 {
     Open();
     ASSERT_TRUE(ShowActive(form));
-    const QStringList messages{"企业名称不能为空！", "企业地址不能为空！", "企业电话不能为空！", "纳税人识别号不能为空！",
-                               "企业开户银行不能为空！", "企业帐号不能为空！", "开票人姓名不能为空！",
-                               "主管税务机关编码不能为空！", "开票点名称不能为空！"};
+    const QStringList messages{"企业名称不能为空！",     "企业地址不能为空！",         "企业电话不能为空！",
+                               "纳税人识别号不能为空！", "企业开户银行不能为空！",     "企业帐号不能为空！",
+                               "开票人姓名不能为空！",   "主管税务机关编码不能为空！", "开票点名称不能为空！"};
     for (int i = 0; i < 9; ++i) {
         dialogs.Clear();
         Edits()[i]->setText(QStringLiteral("  "));  // blanks only count as empty

@@ -40,8 +40,9 @@ protected:
     }
     QString Models() const
     {
-        return DataBase->Scalar(QStringLiteral("select group_concat(cpxh||'/'||ifnull(sccj,'-')||'/'||ifnull(cd,'-'), ';') "
-                                               "from (select * from SCCJ order by id)"))
+        return DataBase
+            ->Scalar(QStringLiteral("select group_concat(cpxh||'/'||ifnull(sccj,'-')||'/'||ifnull(cd,'-'), ';') "
+                                    "from (select * from SCCJ order by id)"))
             .toString();
     }
     int Count(const char* table) const
@@ -113,7 +114,7 @@ TEST_F(MakersAndTypes, ANewModelRowStartsWithTheMakerAndOriginOfTheLastRow)
     EXPECT_EQ(form->adotbSCCJ->State(), TGridTable::TState::Insert);
     TypeInto(form->adotbSCCJ, QStringLiteral("cpxh"), QStringLiteral("E5"));
     TypeInto(form->adotbSCCJ, QStringLiteral("cd"), QStringLiteral("深圳"));  // replaces the prefilled origin
-    form->BitBtn9->click();  // leaving the row stores it
+    form->BitBtn9->click();                                                   // leaving the row stores it
     EXPECT_EQ(Models(), QStringLiteral("A1/甲厂/北京;B2/乙厂/上海;C3/丙厂/广州;D4/丙厂/广州;E5/丙厂/深圳"));
     EXPECT_EQ(form->adotbSCCJ->RecNo(), 0);
 }
@@ -215,8 +216,7 @@ TEST_F(MakersAndTypes, ClosingReloadsBothListsAndLogsTheCarTypes)
     EXPECT_EQ(CarTypeList, (QStringList{"轿车", "货车", "客车"}));
     ASSERT_EQ(ModelList.size(), 3);  // a row still being edited is not stored
     EXPECT_EQ(ModelList.at(2).sccj, QStringLiteral("丙厂"));
-    EXPECT_EQ(LogLines(folder.Path()).mid(mark),
-              (QStringList{"关闭生产厂家维护", "保存车辆类型:轿车", "货车", "客车", ""}));
+    EXPECT_EQ(LogLines(folder.Path()).mid(mark), (QStringList{"关闭生产厂家维护", "保存车辆类型:轿车", "货车", "客车", ""}));
 }
 
 TEST_F(MakersAndTypes, AnErrorWhileReloadingTheListsIsShownAndTheWindowStillCloses)

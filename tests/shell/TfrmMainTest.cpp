@@ -46,9 +46,9 @@ protected:
 };
 
 const QStringList kAllMenus{"文件", "发票开具", "发票管理", "查询", "合并报表", "生成上报数据", "企业基本信息设置", "关于"};
-const QStringList kAllButtons{"Exit", "KJZCFP", "PLKJFP", "FSFPKJ", "FPRKGL", "YKFPGL", "WKFPGL", "qrySaleAct", "qryInvRecAct",
-                              "importSaleAct", "exportSaleAct", "importInvAct", "exportInvAct", "SCFPQD", "SCLYCBB",
-                              "ImportICData", "infoAct", "SCCJAct"};
+const QStringList kAllButtons{"Exit",         "KJZCFP",     "PLKJFP",       "FSFPKJ",        "FPRKGL",        "YKFPGL",
+                              "WKFPGL",       "qrySaleAct", "qryInvRecAct", "importSaleAct", "exportSaleAct", "importInvAct",
+                              "exportInvAct", "SCFPQD",     "SCLYCBB",      "ImportICData",  "infoAct",       "SCCJAct"};
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -98,8 +98,8 @@ TEST_F(MainWindow, ABranchPointExportsAndAHeadPointImportsAndReports)
     EXPECT_EQ(VisibleMenus(*main), (QStringList{"文件", "发票开具", "发票管理", "查询", "合并报表", "企业基本信息设置", "关于"}));
     EXPECT_EQ(VisibleMenuEntries(*main, 4), (QStringList{"导出机动车销售统一发票清单", "导出机动车销售统一发票领用存月报表"}));
     EXPECT_EQ(VisibleToolButtons(*main),
-              (QStringList{"Exit", "KJZCFP", "PLKJFP", "FSFPKJ", "FPRKGL", "YKFPGL", "WKFPGL", "qrySaleAct",
-                           "qryInvRecAct", "exportSaleAct", "exportInvAct", "infoAct", "SCCJAct"}));
+              (QStringList{"Exit", "KJZCFP", "PLKJFP", "FSFPKJ", "FPRKGL", "YKFPGL", "WKFPGL", "qrySaleAct", "qryInvRecAct",
+                           "exportSaleAct", "exportInvAct", "infoAct", "SCCJAct"}));
     EXPECT_EQ(main->StatusPanels[2]->text(), QStringLiteral("某汽车销售有限公司-一店"));
 
     DataBase->Run(QStringLiteral("update baseinfo set flag='是'"));
@@ -179,8 +179,8 @@ TEST_F(MainWindow, StatusBarHoldsTheClockTheHintsAndTheCompany)
     EXPECT_EQ(main->StatusPanels[1]->text(), QStringLiteral("生成《机动车销售统一发票清单》"));
     // Moving over the bar outside its buttons clears the panel.
     QToolBar* bar = main->ActionToolBar1;
-    QMouseEvent move(QEvent::MouseMove, QPointF(bar->width() - 2, bar->height() / 2), bar->mapToGlobal(QPointF(bar->width() - 2, bar->height() / 2)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(bar->width() - 2, bar->height() / 2),
+                     bar->mapToGlobal(QPointF(bar->width() - 2, bar->height() / 2)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(bar, &move);
     EXPECT_EQ(main->StatusPanels[1]->text(), QString());
 }
@@ -193,7 +193,8 @@ TEST_F(MainWindow, IssuingWithoutStockWarnsAndTakesTheStockReceiptPath)
         QSignalSpy receipt(main->FPRKGL, &QAction::triggered);
         QSignalSpy makers(main->SCCJAct, &QAction::triggered);
         action->trigger();
-        EXPECT_EQ(dialogs.Texts(), QStringList{"取当前发票号码错误,请检查是否有可用的发票!"}) << action->objectName().toStdString();
+        EXPECT_EQ(dialogs.Texts(), QStringList{"取当前发票号码错误,请检查是否有可用的发票!"})
+            << action->objectName().toStdString();
         EXPECT_EQ(dialogs.Shown().at(0).kind, TMsgKind::Warning);
         EXPECT_EQ(receipt.count(), 1);
         EXPECT_EQ(makers.count(), 0);
@@ -258,7 +259,8 @@ TEST_F(MainWindow, TheIssuingAndPrintSettingActionsOpenTheirWindows)
 TEST_F(MainWindow, OneWindowReplacesAnotherWithTheLogLinesInTheActionsOrder)
 {
     TUrlCatcher urls;
-    Start(CompanySql(QStringLiteral("是")) + QStringLiteral("insert into CLLX(cllx) values('轿车');insert into CLLX(cllx) values('货车');"));
+    Start(CompanySql(QStringLiteral("是")) +
+          QStringLiteral("insert into CLLX(cllx) values('轿车');insert into CLLX(cllx) values('货车');"));
     const int mark = LogMark();
     main->infoAct->trigger();
     EXPECT_EQ(OpenClasses(*main), QStringList{"TfrmBaseInfo"});
@@ -383,9 +385,10 @@ TEST_F(MainWindow, SavingTheCompanyAsABranchShowsTheBranchMenusOnClose)
     Start();
     main->infoAct->trigger();
     auto* info = static_cast<TfrmBaseInfo*>(main->OpenChildren().at(0));
-    const QStringList values{"某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行",
-                             "6222000000000001", "张三", "13301000000", "一店"};
-    QLineEdit* edits[] = {info->edtName, info->edtAdd, info->edtTel, info->edtTaxID, info->edtBank,
+    const QStringList values{
+        "某汽车销售有限公司", "某市某路1号", "0571-8800000", "330100000000001", "某银行", "6222000000000001", "张三",
+        "13301000000",        "一店"};
+    QLineEdit* edits[] = {info->edtName,   info->edtAdd,   info->edtTel,         info->edtTaxID, info->edtBank,
                           info->edtAcount, info->edtMKMan, info->edtManageTaxID, info->edtKPD};
     for (int i = 0; i < 9; ++i)
         edits[i]->setText(values[i]);

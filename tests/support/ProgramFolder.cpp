@@ -211,8 +211,8 @@ int DbCount(const QString& sql) { return DbValue(sql).toInt(); }
     const int busy = folder.CheckpointBusy();
     if (active.isEmpty() && busy == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "checkpoint busy " << busy << ", active: "
-                                         << active.join(QStringLiteral(" | ")).toStdString();
+    return ::testing::AssertionFailure() << "checkpoint busy " << busy
+                                         << ", active: " << active.join(QStringLiteral(" | ")).toStdString();
 }
 
 ::testing::AssertionResult ConnectionIdle(const TTestProgramFolder& folder)

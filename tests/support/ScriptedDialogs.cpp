@@ -21,8 +21,8 @@ void TScriptedDialogs::Clear()
     m_unanswered = 0;
 }
 
-TMsgButton TScriptedDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text,
-                                        TMsgButtons buttons, TMsgButton defaultButton)
+TMsgButton TScriptedDialogs::MessageBox(TMsgKind kind, const QString& caption, const QString& text, TMsgButtons buttons,
+                                        TMsgButton defaultButton)
 {
     TShownBox box{kind, caption, text, buttons, false, 0, DefaultButtonOf(buttons, defaultButton)};
     m_shown.push_back(box);

@@ -34,7 +34,6 @@ class FreshContextListener : public ::testing::EmptyTestEventListener {
 };
 }  // namespace
 
-
 int main(int argc, char** argv)
 {
     // A desk screen of 1024 x 768 at 96 dpi.

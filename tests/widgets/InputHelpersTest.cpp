@@ -33,7 +33,8 @@ TEST(TEnterChain, MovesToTheNextEnabledFieldAndRunsTheLastStep)
     auto* b = new QLineEdit(&form);
     auto* c = new QLineEdit(&form);
     int finished = 0;
-    new TEnterChain({a, b, c}, [&] { ++finished; }, &form);
+    new TEnterChain(
+        {a, b, c}, [&] { ++finished; }, &form);
     form.show();
     QApplication::setActiveWindow(&form);
     b->setEnabled(false);

@@ -74,8 +74,8 @@ TEST(TQtDialogs, BoxesCarryTheProgramsCaptionsAndButtons)
             if (b->text() == QStringLiteral("否"))
                 b->click();
     });
-    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation),
-                                 QStringLiteral("是否继续开票？"), mbYes | mbNo),
+    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("是否继续开票？"),
+                                 mbYes | mbNo),
               mbNo);
     EXPECT_EQ(title, QStringLiteral("确定"));
     buttons.sort();
@@ -125,9 +125,9 @@ TEST(TQtDialogs, EnterPressesTheDefaultButton)
         QTest::keyClick(w, Qt::Key_Return);
     };
     WhenModal(enter);
-    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("继续？"),
-                                 mbYes | mbNo),
-              mbYes);
+    EXPECT_EQ(
+        dialogs.MessageBox(TMsgKind::Confirmation, CaptionOf(TMsgKind::Confirmation), QStringLiteral("继续？"), mbYes | mbNo),
+        mbYes);
     EXPECT_EQ(marked, QStringLiteral("是"));
     TDialogs* previous = SetDialogs(&dialogs);
     WhenModal(enter);
@@ -135,8 +135,7 @@ TEST(TQtDialogs, EnterPressesTheDefaultButton)
     SetDialogs(previous);
     EXPECT_EQ(marked, QStringLiteral("否"));
     WhenModal(enter);
-    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Warning, CaptionOf(TMsgKind::Warning), QStringLiteral("x"), mbYes | mbNo, mbNo),
-              mbNo);
+    EXPECT_EQ(dialogs.MessageBox(TMsgKind::Warning, CaptionOf(TMsgKind::Warning), QStringLiteral("x"), mbYes | mbNo, mbNo), mbNo);
     EXPECT_EQ(marked, QStringLiteral("否"));
     // A default the box does not offer falls back to its first button.
     EXPECT_EQ(DefaultButtonOf(mbOK, mbNo), mbOK);

@@ -37,7 +37,10 @@ TWorkbook WithRows(const QByteArray& rows)
     return book;
 }
 
-QString Nested(int levels) { return QStringLiteral("=") + QStringLiteral("SUM(").repeated(levels) + u'7' + QString(u')').repeated(levels); }
+QString Nested(int levels)
+{
+    return QStringLiteral("=") + QStringLiteral("SUM(").repeated(levels) + u'7' + QString(u')').repeated(levels);
+}
 
 QString WorkbookError(const std::function<void()>& f)
 {
@@ -115,15 +118,16 @@ TEST(HostileWorkbook, ACycleOrAChainPastTheLimitIsAnErrorNamingTheCell)
 {
     const QByteArray cycleRows =
         "<row r=\"1\"><c r=\"A1\"><f>A2+1</f></c></row><row r=\"2\"><c r=\"A2\"><f>SUM(A1:A3)</f></c></row>";
-    for (const auto& attempt : std::vector<std::function<void()>>{
-             [&] { WithRows(cycleRows).Content(); }, [&] { WithRows(cycleRows).Value(1, 1); },
-             [&] {
-                 QBuffer out;
-                 out.open(QIODevice::WriteOnly);
-                 WithRows(cycleRows).Write(out, QString());
-             }}) {
+    for (const auto& attempt :
+         std::vector<std::function<void()>>{[&] { WithRows(cycleRows).Content(); }, [&] { WithRows(cycleRows).Value(1, 1); },
+                                            [&] {
+                                                QBuffer out;
+                                                out.open(QIODevice::WriteOnly);
+                                                WithRows(cycleRows).Write(out, QString());
+                                            }}) {
         const QString error = WorkbookError(attempt);
-        EXPECT_TRUE(error == QStringLiteral("A1 的公式循环引用") || error == QStringLiteral("A2 的公式循环引用")) << error.toStdString();
+        EXPECT_TRUE(error == QStringLiteral("A1 的公式循环引用") || error == QStringLiteral("A2 的公式循环引用"))
+            << error.toStdString();
     }
 
     QByteArray rows;
@@ -146,4 +150,3 @@ TEST(HostileWorkbook, AMergeOverTheWholeSheetIsClippedToTheCells)
     EXPECT_EQ(content.merges[0].right, 7);
     EXPECT_EQ(content.columnWidths.size(), 7u);
 }
-

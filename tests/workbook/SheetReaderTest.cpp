@@ -28,7 +28,10 @@ QString LookText(const TCellLook& l)
         .arg(l.bottom);
 }
 
-QString ValueText(const TCellValue& v) { return QStringLiteral("%1:%2:%3").arg(int(v.kind)).arg(v.text).arg(v.number, 0, 'g', 17); }
+QString ValueText(const TCellValue& v)
+{
+    return QStringLiteral("%1:%2:%3").arg(int(v.kind)).arg(v.text).arg(v.number, 0, 'g', 17);
+}
 
 // Every position of the used range as the two readers give it, and the frame of the sheet.
 void ExpectShownAsRead(const QByteArray& package, const char* what)
@@ -52,8 +55,16 @@ void ExpectShownAsRead(const QByteArray& package, const char* what)
     EXPECT_EQ(frame.defaultRowHeight, content.defaultRowHeight);
     ASSERT_EQ(frame.merges.size(), content.merges.size());
     for (size_t i = 0; i < frame.merges.size(); ++i)
-        EXPECT_EQ(QStringLiteral("%1,%2,%3,%4").arg(frame.merges[i].top).arg(frame.merges[i].left).arg(frame.merges[i].bottom).arg(frame.merges[i].right),
-                  QStringLiteral("%1,%2,%3,%4").arg(content.merges[i].top).arg(content.merges[i].left).arg(content.merges[i].bottom).arg(content.merges[i].right));
+        EXPECT_EQ(QStringLiteral("%1,%2,%3,%4")
+                      .arg(frame.merges[i].top)
+                      .arg(frame.merges[i].left)
+                      .arg(frame.merges[i].bottom)
+                      .arg(frame.merges[i].right),
+                  QStringLiteral("%1,%2,%3,%4")
+                      .arg(content.merges[i].top)
+                      .arg(content.merges[i].left)
+                      .arg(content.merges[i].bottom)
+                      .arg(content.merges[i].right));
     EXPECT_EQ(frame.landscape, content.landscape);
     EXPECT_EQ(frame.paperSize, content.paperSize);
     EXPECT_EQ(frame.titleFirstRow, content.titleFirstRow);
@@ -127,16 +138,19 @@ TEST(SheetReader, ShowsEveryCellAsTheWorkbookReaderReadsIt)
 
     // Rows out of order and named twice, cells without names or out of order, a cell named
     // twice, booleans, errors, formula text, sums over later rows.
-    ExpectShownAsRead(WithSheet(templateFile, Sheet(R"(<row r="3" ht="22" customHeight="1"><c r="C3" t="b"><v>1</v></c><c t="e"><v>#N/A</v></c></row>
+    ExpectShownAsRead(
+        WithSheet(templateFile,
+                  Sheet(R"(<row r="3" ht="22" customHeight="1"><c r="C3" t="b"><v>1</v></c><c t="e"><v>#N/A</v></c></row>
 <row r="1"><c r="B1" t="str"><v>x_x0042_</v></c><c r="A1"><v>1.5</v></c><c r="B1"><v>7</v></c></row>
 <row><c><f>SUM(A3:C8)</f><v>0</v></c><c s="1" t="inlineStr"><is><t>后</t></is></c></row>
 <row r="3" ht="0"><c r="F3"><f>A2+A8</f><v>0</v></c></row>
 <row r="8" s="2" customFormat="1"><c r="A8"><v>2</v></c><c r="D8" s="3"/></row>
 <row r="12"/>)")),
-                      "awkward");
+        "awkward");
 
     // A cycle: the workbook reader refuses the content, the view names the cell it meets it in.
-    const QByteArray cycle = WithSheet(templateFile, Sheet(R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1"><f>SUM(A1:B2)</f></c></row>
+    const QByteArray cycle =
+        WithSheet(templateFile, Sheet(R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1"><f>SUM(A1:B2)</f></c></row>
 <row r="2"><c r="B2"><f>B1+1</f></c></row>)"));
     QBuffer in(const_cast<QByteArray*>(&cycle));
     in.open(QIODevice::ReadOnly);

@@ -52,7 +52,9 @@ TEST_F(Workbook, TextNumbersAndFormulasReadBackTheSameByBothReaders)
     book.SetText(5, 3, QStringLiteral("  两个 空格  "));
     book.SetText(5, 4, QStringLiteral("=1+1"));
     book.SetText(5, 5, tricky);
-    book.SetText(5, 6, QStringLiteral("a\x01" "b\rc"));
+    book.SetText(5, 6,
+                 QStringLiteral("a\x01"
+                                "b\rc"));
     book.SetText(5, 7, QStringLiteral("      0.00"));
     book.SetText(6, 2, QStringLiteral("_x0041_"));
     book.SetNumber(6, 1, 80);
@@ -75,7 +77,10 @@ TEST_F(Workbook, TextNumbersAndFormulasReadBackTheSameByBothReaders)
         {5, 3, TCellKind::Text, QStringLiteral("  两个 空格  "), QStringLiteral("  两个 空格  "), "s"},
         {5, 4, TCellKind::Text, QStringLiteral("=1+1"), QStringLiteral("=1+1"), "s"},
         {5, 5, TCellKind::Text, tricky, tricky, "s"},
-        {5, 6, TCellKind::Text, QStringLiteral("a\x01" "b\rc"), QStringLiteral("a_x0001_b_x000D_c"), "s"},
+        {5, 6, TCellKind::Text,
+         QStringLiteral("a\x01"
+                        "b\rc"),
+         QStringLiteral("a_x0001_b_x000D_c"), "s"},
         {5, 7, TCellKind::Text, QStringLiteral("      0.00"), QStringLiteral("      0.00"), "s"},
         {6, 2, TCellKind::Text, QStringLiteral("_x0041_"), QStringLiteral("_x005F_x0041_"), "s"},  // openpyxl keeps "_" escaped
         {6, 1, TCellKind::Number, QStringLiteral("80"), QStringLiteral("80"), "n"},
@@ -149,7 +154,8 @@ TEST_F(Workbook, BordersFrameStyledAndMissingCellsAndCloneEachFormatOnce)
     const QJsonObject s = ReadWithOpenpyxl(file);
     for (int r = 4; r <= 8; ++r)
         for (int c = 1; c <= 7; ++c)
-            EXPECT_EQ(OpenpyxlCell(s, CellName(r, c))["borders"].toString(), QStringLiteral("LRTB")) << CellName(r, c).toStdString();
+            EXPECT_EQ(OpenpyxlCell(s, CellName(r, c))["borders"].toString(), QStringLiteral("LRTB"))
+                << CellName(r, c).toStdString();
     EXPECT_TRUE(OpenpyxlCell(s, QStringLiteral("B4"))["bold"].toBool());
     EXPECT_EQ(OpenpyxlCell(s, QStringLiteral("B5"))["format"].toString(), QStringLiteral("@"));
     EXPECT_EQ(OpenpyxlCell(s, QStringLiteral("B5"))["value"].toString(), QStringLiteral("144001900111"));
@@ -224,9 +230,9 @@ TEST_F(Workbook, UnreadableFilesAndFailedWritesRaise)
                 changed.push_back({e.name, replacement});
         return WriteZip(changed, QString());
     };
-    for (const QByteArray& broken : {without("xl/workbook.xml", {}), without("xl/worksheets/sheet1.xml", {}),
-                                     without("xl/worksheets/sheet1.xml", "<worksheet><sheetData>"),
-                                     without("xl/worksheets/sheet1.xml", "<worksheet/>")}) {
+    for (const QByteArray& broken :
+         {without("xl/workbook.xml", {}), without("xl/worksheets/sheet1.xml", {}),
+          without("xl/worksheets/sheet1.xml", "<worksheet><sheetData>"), without("xl/worksheets/sheet1.xml", "<worksheet/>")}) {
         QBuffer buffer;
         buffer.setData(broken);
         buffer.open(QIODevice::ReadOnly);
@@ -264,10 +270,11 @@ QByteArray SourcePackage(const QStringList& parts)
 // written, every part is what the golden files hold, and what was not touched stays.
 TEST(WorkbookGolden, AForeignWorkbookEditedKeepsWhatItHadAndWritesTheGoldenParts)
 {
-    const QStringList parts{QStringLiteral("[Content_Types].xml"), QStringLiteral("_rels/.rels"), QStringLiteral("xl/workbook.xml"),
-                            QStringLiteral("xl/_rels/workbook.xml.rels"), QStringLiteral("xl/styles.xml"),
-                            QStringLiteral("xl/sharedStrings.xml"), QStringLiteral("xl/calcChain.xml"),
-                            QStringLiteral("xl/worksheets/other.xml"), QStringLiteral("xl/worksheets/sheet1.xml")};
+    const QStringList parts{QStringLiteral("[Content_Types].xml"),     QStringLiteral("_rels/.rels"),
+                            QStringLiteral("xl/workbook.xml"),         QStringLiteral("xl/_rels/workbook.xml.rels"),
+                            QStringLiteral("xl/styles.xml"),           QStringLiteral("xl/sharedStrings.xml"),
+                            QStringLiteral("xl/calcChain.xml"),        QStringLiteral("xl/worksheets/other.xml"),
+                            QStringLiteral("xl/worksheets/sheet1.xml")};
     QBuffer in;
     in.setData(SourcePackage(parts));
     in.open(QIODevice::ReadOnly);
@@ -302,7 +309,8 @@ TEST(WorkbookGolden, AForeignWorkbookEditedKeepsWhatItHadAndWritesTheGoldenParts
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(e.data);
         }
-        const QByteArray expected = QFile::exists(golden) ? FileBytes(golden) : FileBytes(Golden(QStringLiteral("source/") + name));
+        const QByteArray expected =
+            QFile::exists(golden) ? FileBytes(golden) : FileBytes(Golden(QStringLiteral("source/") + name));
         EXPECT_EQ(e.data, expected) << name.toStdString();
     }
     QStringList kept = parts;

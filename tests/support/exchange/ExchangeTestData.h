@@ -9,8 +9,8 @@
 // not in it: a checkout without them skips the tests that compare with them.
 QString Fixture(const QString& name);
 bool FixturesPresent();
-#define SKIP_WITHOUT_FIXTURES()                                                                 \
-    if (!FixturesPresent())                                                                     \
+#define SKIP_WITHOUT_FIXTURES() \
+    if (!FixturesPresent())     \
     GTEST_SKIP() << "record-set fixtures not found at " << Fixture(QString()).toStdString()
 
 // What the record-set writer writes of rs.

@@ -22,10 +22,11 @@ bool IsNameChar(char32_t c, bool start)
 {
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 0xc0 && c <= 0xd6) || (c >= 0xd8 && c <= 0xf6) ||
         (c >= 0xf8 && c <= 0x2ff) || (c >= 0x370 && c <= 0x37d) || (c >= 0x37f && c <= 0x1fff) || c == 0x200c || c == 0x200d ||
-        (c >= 0x2070 && c <= 0x218f) || (c >= 0x2c00 && c <= 0x2fef) || (c >= 0x3001 && c <= 0xd7ff) || (c >= 0xf900 && c <= 0xfdcf) ||
-        (c >= 0xfdf0 && c <= 0xfffd) || (c >= 0x10000 && c <= 0xeffff))
+        (c >= 0x2070 && c <= 0x218f) || (c >= 0x2c00 && c <= 0x2fef) || (c >= 0x3001 && c <= 0xd7ff) ||
+        (c >= 0xf900 && c <= 0xfdcf) || (c >= 0xfdf0 && c <= 0xfffd) || (c >= 0x10000 && c <= 0xeffff))
         return true;
-    return !start && (c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xb7 || (c >= 0x300 && c <= 0x36f) || c == 0x203f || c == 0x2040);
+    return !start && (c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xb7 || (c >= 0x300 && c <= 0x36f) || c == 0x203f ||
+                      c == 0x2040);
 }
 
 bool IsNcName(const QString& name)
@@ -96,9 +97,8 @@ bool SameValue(const QString& scanned, const QString& normalised)
 // A literal C0 control character other than TAB, LF and CR (NUL aside).
 bool HasRawControl(const QString& text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() > 0 && c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
-    });
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() > 0 && c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'; });
 }
 
 // An XML declaration that names an encoding other than UTF-8 or UTF-16.
@@ -146,33 +146,36 @@ TXmlReading ReadWithScanner(const QByteArray& bytes)
     try {
         for (TXmlScanner::TToken t; (t = x.Next()) != TXmlScanner::TToken::Eof;) {
             switch (t) {
-            case TXmlScanner::TToken::Start: {
-                FlushText(r.events, text);
-                open.push_back(Expanded(Q(x.Ns()), Q(x.Local())));
-                r.badName = r.badName || !IsQualifiedName(Q(x.RawName()));
-                for (const TXmlAttribute& a : x.Attributes())
-                    r.badName = r.badName || !IsQualifiedName(Q(a.name));
-                r.events.push_back({'<', open.back(), {}});
-                for (const TXmlAttribute& a : x.Attributes())
-                    if (a.name == "xmlns")
-                        r.events.push_back({'n', QString(), Q(a.value)});
-                    else if (a.prefix == "xmlns")
-                        r.events.push_back({'n', Q(a.local), Q(a.value)});
-                for (const TXmlAttribute& a : x.Attributes())
-                    if (a.name != "xmlns" && a.prefix != "xmlns")
-                        r.events.push_back({'@', Expanded(a.prefix.empty() ? QString() : Q(x.NamespaceOf(a.prefix)), Q(a.local)), Q(a.value)});
-                break;
-            }
-            case TXmlScanner::TToken::End:
-                FlushText(r.events, text);
-                r.events.push_back({'>', open.back(), {}});
-                open.pop_back();
-                break;
-            case TXmlScanner::TToken::Text:
-                if (!open.empty())
-                    text += Q(x.TextValue());
-                break;
-            case TXmlScanner::TToken::Eof: break;
+                case TXmlScanner::TToken::Start: {
+                    FlushText(r.events, text);
+                    open.push_back(Expanded(Q(x.Ns()), Q(x.Local())));
+                    r.badName = r.badName || !IsQualifiedName(Q(x.RawName()));
+                    for (const TXmlAttribute& a : x.Attributes())
+                        r.badName = r.badName || !IsQualifiedName(Q(a.name));
+                    r.events.push_back({'<', open.back(), {}});
+                    for (const TXmlAttribute& a : x.Attributes())
+                        if (a.name == "xmlns")
+                            r.events.push_back({'n', QString(), Q(a.value)});
+                        else if (a.prefix == "xmlns")
+                            r.events.push_back({'n', Q(a.local), Q(a.value)});
+                    for (const TXmlAttribute& a : x.Attributes())
+                        if (a.name != "xmlns" && a.prefix != "xmlns")
+                            r.events.push_back({'@',
+                                                Expanded(a.prefix.empty() ? QString() : Q(x.NamespaceOf(a.prefix)), Q(a.local)),
+                                                Q(a.value)});
+                    break;
+                }
+                case TXmlScanner::TToken::End:
+                    FlushText(r.events, text);
+                    r.events.push_back({'>', open.back(), {}});
+                    open.pop_back();
+                    break;
+                case TXmlScanner::TToken::Text:
+                    if (!open.empty())
+                        text += Q(x.TextValue());
+                    break;
+                case TXmlScanner::TToken::Eof:
+                    break;
             }
         }
         r.wellFormed = true;
@@ -191,37 +194,38 @@ TXmlReading ReadWithQt(const QByteArray& bytes)
     QString text;
     while (!x.atEnd()) {
         switch (x.readNext()) {
-        case QXmlStreamReader::StartElement:
-            FlushText(r.events, text);
-            ++depth;
-            r.events.push_back({'<', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
-            r.badName = r.badName || !IsQualifiedName(x.qualifiedName().toString());
-            for (const QXmlStreamAttribute& a : x.attributes())
-                r.badName = r.badName || !IsQualifiedName(a.qualifiedName().toString());
-            for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
-                r.badName = r.badName || (!d.prefix().isEmpty() && !IsNcName(d.prefix().toString()));
-            for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
-                r.events.push_back({'n', d.prefix().toString(), d.namespaceUri().toString()});
-            for (const QXmlStreamAttribute& a : x.attributes())
-                r.events.push_back({'@', Expanded(a.namespaceUri().toString(), a.name().toString()), a.value().toString()});
-            break;
-        case QXmlStreamReader::EndElement:
-            FlushText(r.events, text);
-            --depth;
-            r.events.push_back({'>', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
-            break;
-        case QXmlStreamReader::Characters:
-            if (depth > 0)
-                text += x.text();
-            break;
-        case QXmlStreamReader::ProcessingInstruction:
-            r.badName = r.badName || !IsNcName(x.processingInstructionTarget().toString());
-            break;
-        case QXmlStreamReader::EntityReference:
-            // Undeclared without a DTD: no conforming reading of the document.
-            r.events.push_back({'&', x.name().toString(), {}});
-            break;
-        default: break;
+            case QXmlStreamReader::StartElement:
+                FlushText(r.events, text);
+                ++depth;
+                r.events.push_back({'<', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
+                r.badName = r.badName || !IsQualifiedName(x.qualifiedName().toString());
+                for (const QXmlStreamAttribute& a : x.attributes())
+                    r.badName = r.badName || !IsQualifiedName(a.qualifiedName().toString());
+                for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
+                    r.badName = r.badName || (!d.prefix().isEmpty() && !IsNcName(d.prefix().toString()));
+                for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
+                    r.events.push_back({'n', d.prefix().toString(), d.namespaceUri().toString()});
+                for (const QXmlStreamAttribute& a : x.attributes())
+                    r.events.push_back({'@', Expanded(a.namespaceUri().toString(), a.name().toString()), a.value().toString()});
+                break;
+            case QXmlStreamReader::EndElement:
+                FlushText(r.events, text);
+                --depth;
+                r.events.push_back({'>', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
+                break;
+            case QXmlStreamReader::Characters:
+                if (depth > 0)
+                    text += x.text();
+                break;
+            case QXmlStreamReader::ProcessingInstruction:
+                r.badName = r.badName || !IsNcName(x.processingInstructionTarget().toString());
+                break;
+            case QXmlStreamReader::EntityReference:
+                // Undeclared without a DTD: no conforming reading of the document.
+                r.events.push_back({'&', x.name().toString(), {}});
+                break;
+            default:
+                break;
         }
     }
     r.wellFormed = !x.hasError();
@@ -286,8 +290,8 @@ QString XmlDisagreement(const QByteArray& bytes)
     for (size_t i = 0; i < n; ++i) {
         const TXmlEvent& s = scanned.events[i];
         const TXmlEvent& q = qt.events[i];
-        const bool same = s.kind == q.kind && s.name == q.name &&
-                          (s.value == q.value || (s.kind == '@' && SameValue(s.value, q.value)));
+        const bool same =
+            s.kind == q.kind && s.name == q.name && (s.value == q.value || (s.kind == '@' && SameValue(s.value, q.value)));
         if (!same)
             return QStringLiteral("event %1: scanner %2, QXmlStreamReader %3").arg(i).arg(Describe(s), Describe(q));
     }

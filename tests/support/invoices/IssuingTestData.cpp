@@ -16,19 +16,18 @@ void SeedIssuing(const TTestProgramFolder& folder, const QString& point)
 {
     QString p = point;
     p.replace(u'\'', QStringLiteral("''"));
-    folder.Sql(QStringLiteral(
-                   "insert into baseinfo(corpName,corpAdd,CorpTel,corpTaxID,corpBank,corpAcount,ManageTaxID,OperMan,"
-                   "kpdName,flag) values('某汽车销售公司','广州市天河路1号','020-12345678','440100000000001',"
-                   "'工商银行天河支行','6222000011112222','44010000','李会计','%1','是');"
-                   "insert into CLLX(cllx) values('轿车'),('客车');"
-                   "insert into SCCJ(cpxh,sccj,cd) values('A型','甲厂','广州'),('B型','乙厂','上海');")
+    folder.Sql(QStringLiteral("insert into baseinfo(corpName,corpAdd,CorpTel,corpTaxID,corpBank,corpAcount,ManageTaxID,OperMan,"
+                              "kpdName,flag) values('某汽车销售公司','广州市天河路1号','020-12345678','440100000000001',"
+                              "'工商银行天河支行','6222000011112222','44010000','李会计','%1','是');"
+                              "insert into CLLX(cllx) values('轿车'),('客车');"
+                              "insert into SCCJ(cpxh,sccj,cd) values('A型','甲厂','广州'),('B型','乙厂','上海');")
                    .arg(p));
     AddRoll(folder, QString::fromLatin1(kCode), QStringLiteral("00001001"), QStringLiteral("00001050"),
             QStringLiteral("2026-03-01"), point);
 }
 
-void AddRoll(const TTestProgramFolder& folder, const QString& code, const QString& first, const QString& last,
-             const QString& day, const QString& point)
+void AddRoll(const TTestProgramFolder& folder, const QString& code, const QString& first, const QString& last, const QString& day,
+             const QString& point)
 {
     QString p = point;
     p.replace(u'\'', QStringLiteral("''"));

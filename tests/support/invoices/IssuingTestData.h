@@ -30,4 +30,3 @@ int PdfPages(const QString& file);
 
 // A valid normal invoice for car n (its own engine and frame numbers).
 void FillValidInvoice(TframeInput& frame, int car = 1);
-

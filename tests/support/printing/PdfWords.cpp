@@ -25,8 +25,9 @@ std::vector<TPdfPage> ReadPdfWords(const QString& pdfFile)
         return {};
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
     static const QRegularExpression pageRe(QStringLiteral("<page width=\"(?<w>[0-9.]+)\" height=\"(?<h>[0-9.]+)\">"));
-    static const QRegularExpression wordRe(QStringLiteral(
-        "<word xMin=\"(?<x1>[-0-9.]+)\" yMin=\"(?<y1>[-0-9.]+)\" xMax=\"(?<x2>[-0-9.]+)\" yMax=\"(?<y2>[-0-9.]+)\">(?<t>[^<]*)</word>"));
+    static const QRegularExpression wordRe(
+        QStringLiteral("<word xMin=\"(?<x1>[-0-9.]+)\" yMin=\"(?<y1>[-0-9.]+)\" xMax=\"(?<x2>[-0-9.]+)\" "
+                       "yMax=\"(?<y2>[-0-9.]+)\">(?<t>[^<]*)</word>"));
     std::vector<TPdfPage> pages;
     const QStringList chunks = html.split(QStringLiteral("<page "));
     for (int i = 1; i < chunks.size(); ++i) {
@@ -38,9 +39,9 @@ std::vector<TPdfPage> ReadPdfWords(const QString& pdfFile)
         page.size = QSizeF(PtToMm(Attr(pm, "w")), PtToMm(Attr(pm, "h")));
         for (auto it = wordRe.globalMatch(chunk); it.hasNext();) {
             const auto m = it.next();
-            page.words.push_back({Unescape(m.captured(QStringLiteral("t"))),
-                                  QRectF(QPointF(PtToMm(Attr(m, "x1")), PtToMm(Attr(m, "y1"))),
-                                         QPointF(PtToMm(Attr(m, "x2")), PtToMm(Attr(m, "y2"))))});
+            page.words.push_back(
+                {Unescape(m.captured(QStringLiteral("t"))), QRectF(QPointF(PtToMm(Attr(m, "x1")), PtToMm(Attr(m, "y1"))),
+                                                                   QPointF(PtToMm(Attr(m, "x2")), PtToMm(Attr(m, "y2"))))});
         }
         pages.push_back(std::move(page));
     }
@@ -61,8 +62,8 @@ QImage RenderPdfPage(const QString& pdfFile, int dpi)
     QTemporaryDir dir;
     const QString base = dir.path() + QStringLiteral("/page");
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
-                                         QStringLiteral("-singlefile"), pdfFile, base});
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"), QStringLiteral("-singlefile"), pdfFile, base});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return {};
     return QImage(base + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);

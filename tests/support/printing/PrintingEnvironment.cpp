@@ -13,6 +13,5 @@ public:
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new TPrintingEnvironment);
+[[maybe_unused]] ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new TPrintingEnvironment);
 }  // namespace

@@ -12,7 +12,10 @@
 class TTestProgramFolder;
 
 // The head invoicing point "一店" of "甲汽车销售有限公司", taxpayer number 330100000000001.
-inline QString HeadCompanySql() { return CompanySql(QStringLiteral("是"), QStringLiteral("一店"), QStringLiteral("甲汽车销售有限公司")); }
+inline QString HeadCompanySql()
+{
+    return CompanySql(QStringLiteral("是"), QStringLiteral("一店"), QStringLiteral("甲汽车销售有限公司"));
+}
 // One stored invoice; amount and frame are SQL (NULL, 80000, '12.5').
 QString SaleSql(const QString& kprq, const QString& code, const QString& number, const QString& state,
                 const QString& amount = QStringLiteral("80000"), const QString& point = QStringLiteral("一店"),

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-
 TUrlCatcher::TUrlCatcher()
 {
     for (const char* scheme : {"http", "https", "file"})

@@ -11,7 +11,6 @@
 class QWidget;
 class TfrmMain;
 
-
 // Catches what the program asks the desktop to open, instead of starting a browser.
 class TUrlCatcher : public QObject {
     Q_OBJECT
