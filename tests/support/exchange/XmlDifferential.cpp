@@ -1,5 +1,7 @@
 #include "XmlDifferential.h"
 
+#include "exchange/RecordsetXmlReader.h"
+#include "exchange/RecordsetXmlWriter.h"
 #include "exchange/XmlScanner.h"
 
 #include <QBuffer>
@@ -298,4 +300,40 @@ QString XmlDisagreement(const QByteArray& bytes)
     if (scanned.events.size() != qt.events.size())
         return QStringLiteral("scanner has %1 events, QXmlStreamReader %2").arg(scanned.events.size()).arg(qt.events.size());
     return {};
+}
+
+QString RecordsetFault(const QByteArray& bytes, bool* read)
+{
+    TRecordset rs;
+    try {
+        rs = ReadRecordsetXml(bytes);
+    } catch (const ERecordsetFormat&) {
+        return {};
+    }
+    if (read)
+        *read = true;
+    if (const QString why = XmlDisagreement(bytes); !why.isEmpty())
+        return QStringLiteral("read a record set where the XML readers disagree: ") + why;
+    if (!ReadWithScanner(bytes).wellFormed && !ReadWithQt(bytes).wellFormed)
+        return QStringLiteral("the record-set reader took a document that is no XML");
+    QByteArray written;
+    QBuffer out(&written);
+    out.open(QIODevice::WriteOnly);
+    try {
+        WriteRecordsetXml(out, rs);
+    } catch (const ERecordsetFormat&) {
+        return {};  // a value or a name the format cannot carry
+    }
+    TRecordset back;
+    try {
+        back = ReadRecordsetXml(written);
+    } catch (const ERecordsetFormat& e) {
+        return QStringLiteral("the reader refused what the writer wrote: ") + e.Text();
+    }
+    if (back.fields.size() != rs.fields.size())
+        return QStringLiteral("the columns changed on the way back");
+    for (size_t f = 0; f < rs.fields.size(); ++f)
+        if (back.fields[f].name != rs.fields[f].name)
+            return QStringLiteral("a column name changed on the way back: ") + rs.fields[f].name;
+    return back.rows == rs.rows ? QString() : QStringLiteral("the rows changed on the way back");
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Reads one document with TXmlScanner and with QXmlStreamReader (namespaces on) and tells where
 // they part: one refuses what the other reads, or they read different elements, attributes or
-// text. Shared by the differential test and the fuzzing harness, so it needs only Qt Core.
+// text. Shared by the differential test and the fuzzing harnesses, so it needs only Qt Core and
+// the exchange readers.
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -29,3 +30,8 @@ TXmlReading ReadWithQt(const QByteArray& bytes);
 // Empty when the two agree, or part only where the scanner departs on purpose (see the .cpp);
 // else the first difference, readable.
 QString XmlDisagreement(const QByteArray& bytes);
+
+// Empty when the record-set reader refuses the bytes, or reads a document both XML readers read
+// alike and what it read, where the format carries it, writes and reads back the same; else the
+// fault. read tells whether the record-set reader took them.
+QString RecordsetFault(const QByteArray& bytes, bool* read = nullptr);
