@@ -8,7 +8,6 @@
 #include "invoices/InvoiceStatements.h"
 
 #include <QDate>
-#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,13 +118,9 @@ TEST_F(BlockRead, WritesOfAnotherConnectionBetweenBlocksNeitherRepeatNorDropRows
     // What was read stays; the rest is the statement's rows now after the last row read.
     QStringList now = Expected(statement);
     now.removeOne(QStringLiteral("passed"));
+    // Each name once, the tied row and the end row in; the deleted and the voided rows out.
     EXPECT_EQ(names, now);
-    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size()) << "no row twice";
-    EXPECT_TRUE(names.contains(QStringLiteral("tied")));
-    EXPECT_EQ(names.constLast(), QStringLiteral("end"));
-    EXPECT_FALSE(names.contains(unread2));
     EXPECT_FALSE(names.contains(unread3));
-    EXPECT_EQ(names.size(), 40 - 2 + 2);
 }
 
 TEST_F(BlockRead, AFailingBlockRaisesAndHoldsNoRead)

@@ -45,6 +45,21 @@ protected:
         return DbValue(QStringLiteral("select group_concat(fphm||fpzt,' ') from (select * from SaleDetail order by rowid)"))
             .toString();
     }
+    // Rows numbered step, 2·step, … total·step of one day, queried in the list of issued invoices.
+    TfrmYKJFPGL* Listed(int total, int step = 1)
+    {
+        folder.Sql(QStringLiteral(
+                       "with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
+                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
+                       "select '2026-03-02 09:00:00','%2',printf('%08d',i*%3),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
+                       .arg(total)
+                       .arg(QString::fromLatin1(kCode))
+                       .arg(step));
+        auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+        if (w)
+            w->btnQry->click();
+        return w;
+    }
 };
 
 TEST_F(IssuedInvoices, ListsThisPointsValidInvoicesOfTheDaysWithNegativesInRed)
@@ -355,15 +370,8 @@ TEST_F(IssuedInvoices, CtrlAAndVoidActOnEveryRowOfALongList)
 TEST_F(IssuedInvoices, ALongListShowsItsFirstRowsAtOnceAndTheRestWhileIdle)
 {
     const int total = TfrmYKJFPGL::kFirstRows + TfrmYKJFPGL::kRowsPerBlock + 500;
-    folder.Sql(
-        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
-                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
-                       "select '2026-03-02 09:00:00','%2',printf('%08d',i*2),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
-            .arg(total)
-            .arg(QString::fromLatin1(kCode)));
-    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    auto* w = Listed(total, 2);
     ASSERT_NE(w, nullptr);
-    w->btnQry->click();
     EXPECT_EQ(w->Panel3->text(), QStringLiteral("   共查询到：%1条记录").arg(total));
     EXPECT_EQ(w->dsSale->rowCount(), TfrmYKJFPGL::kFirstRows);
     EXPECT_TRUE(w->dsSale->Reading());
@@ -398,15 +406,8 @@ TEST_F(IssuedInvoices, ALongListShowsItsFirstRowsAtOnceAndTheRestWhileIdle)
 TEST_F(IssuedInvoices, CtrlAOnAListPartlyReadTakesEveryRow)
 {
     const int total = TfrmYKJFPGL::kFirstRows + 20;
-    folder.Sql(
-        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
-                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
-                       "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
-            .arg(total)
-            .arg(QString::fromLatin1(kCode)));
-    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    auto* w = Listed(total);
     ASSERT_NE(w, nullptr);
-    w->btnQry->click();
     ASSERT_EQ(w->dsSale->rowCount(), TfrmYKJFPGL::kFirstRows);
     ASSERT_TRUE(w->dsSale->Reading());
     ClickRow(w->dbgSale, 0);
@@ -431,15 +432,8 @@ TEST_F(IssuedInvoices, CtrlAOnAListPartlyReadTakesEveryRow)
 TEST_F(IssuedInvoices, ClearingOrQueryingAgainStopsTheReadingOfAList)
 {
     const int total = TfrmYKJFPGL::kFirstRows + 300;
-    folder.Sql(
-        QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i < %1) "
-                       "insert into SaleDetail(kprq,fpdm,fphm,ghdw,cjhm,jwjehj,fpzt,kpdName) "
-                       "select '2026-03-02 09:00:00','%2',printf('%08d',i),'深圳某某公司','LVIN'||i,80000,'0','总部' from n;")
-            .arg(total)
-            .arg(QString::fromLatin1(kCode)));
-    auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
+    auto* w = Listed(total);
     ASSERT_NE(w, nullptr);
-    w->btnQry->click();
     ASSERT_TRUE(w->dsSale->Reading());
     w->btnClear->click();
     EXPECT_FALSE(w->dsSale->Reading());

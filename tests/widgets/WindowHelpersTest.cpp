@@ -6,19 +6,19 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
+// The room left halved; larger than the room, the odd pixel is dropped on the far side, as div
+// does; a corner kept in view only when asked.
 TEST(CentredCorner, HalvesTheRoomLeftTruncatingTowardZero)
 {
-    EXPECT_EQ(CentredCorner(QSize(800, 600), QSize(720, 520)), QPoint(40, 40));
-    EXPECT_EQ(CentredCorner(QSize(801, 601), QSize(720, 520)), QPoint(40, 40));
-    // Larger than the room: the odd pixel is dropped on the far side, as div does.
-    EXPECT_EQ(CentredCorner(QSize(715, 511), QSize(720, 520)), QPoint(-2, -4));
-}
-
-TEST(CentredCorner, KeepsTheCornerInViewOnlyWhenAsked)
-{
-    EXPECT_EQ(CentredCorner(QSize(700, 600), QSize(720, 520), TOverhang::KeepCorner), QPoint(0, 40));
-    EXPECT_EQ(CentredCorner(QSize(800, 500), QSize(720, 520), TOverhang::KeepCorner), QPoint(40, 0));
-    EXPECT_EQ(CentredCorner(QSize(800, 600), QSize(720, 520), TOverhang::KeepCorner), QPoint(40, 40));
+    const struct {
+        QSize room;
+        TOverhang overhang;
+        QPoint corner;
+    } rows[] = {{{800, 600}, TOverhang::BothSides, {40, 40}}, {{801, 601}, TOverhang::BothSides, {40, 40}},
+                {{715, 511}, TOverhang::BothSides, {-2, -4}}, {{700, 600}, TOverhang::KeepCorner, {0, 40}},
+                {{800, 500}, TOverhang::KeepCorner, {40, 0}}, {{800, 600}, TOverhang::KeepCorner, {40, 40}}};
+    for (const auto& [room, overhang, corner] : rows)
+        EXPECT_EQ(CentredCorner(room, QSize(720, 520), overhang), corner) << room.width() << "x" << room.height();
 }
 
 TEST(CentrePanel, MovesThePanelOverTheFormsClientArea)
@@ -32,14 +32,6 @@ TEST(CentrePanel, MovesThePanelOverTheFormsClientArea)
     CentrePanel(&form, panel, TOverhang::KeepCorner);
     EXPECT_EQ(panel->pos(), QPoint(0, 100));
     EXPECT_EQ(panel->size(), QSize(600, 100)) << "only moved, never resized";
-}
-
-TEST(Named, GivesTheObjectNameAndHandsTheWidgetBack)
-{
-    QWidget form;
-    QWidget* made = Named(new QWidget(&form), "pnlMain");
-    EXPECT_EQ(made->objectName(), QStringLiteral("pnlMain"));
-    EXPECT_EQ(form.findChild<QWidget*>(QStringLiteral("pnlMain")), made);
 }
 
 TEST(GuardedOnFirstShow, PreparesOnceAndShowsAFailureInsteadOfLettingItOut)
