@@ -183,35 +183,20 @@ private:
                     doc.replace(i, static_cast<qsizetype>(std::strlen(from)), to);
                 break;
             }
-            case 11:
-                switch (Below(4)) {
-                    case 0:
-                        doc.replace("\r\n", "\r");
-                        break;
-                    case 1:
-                        doc.replace("\r\n", "\n");
-                        break;
-                    case 2:
-                        doc.replace('\'', '"');
-                        break;
-                    default:
-                        doc.replace("\n", "\r\n");
-                        break;
-                }
+            case 11: {
+                // Line ends or quotes made all one kind.
+                static const std::pair<const char*, const char*> kAll[] = {
+                    {"\r\n", "\r"}, {"\r\n", "\n"}, {"'", "\""}, {"\n", "\r\n"}};
+                const auto& [from, to] = kAll[Below(std::size(kAll))];
+                doc.replace(from, to);
                 break;
-            case 12:
-                switch (Below(3)) {
-                    case 0:
-                        doc.prepend("\xef\xbb\xbf");
-                        break;
-                    case 1:
-                        doc.prepend("<?xml version='1.0' encoding='UTF-8'?>\r\n");
-                        break;
-                    default:
-                        doc.prepend("<?xml version='1.0' encoding='ISO-8859-1'?>");
-                        break;
-                }
+            }
+            case 12: {
+                static const char* const kHeads[] = {"\xef\xbb\xbf", "<?xml version='1.0' encoding='UTF-8'?>\r\n",
+                                                     "<?xml version='1.0' encoding='ISO-8859-1'?>"};
+                doc.prepend(kHeads[Below(std::size(kHeads))]);
                 break;
+            }
             default: {
                 QStringEncoder to(Below(2) ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
                 doc = to.encode(QString::fromUtf8(doc));
