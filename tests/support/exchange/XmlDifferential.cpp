@@ -40,6 +40,13 @@ bool IsNcName(const QString& name)
     return !chars.isEmpty();
 }
 
+// A qualified name of XML 1.0 (fifth edition) with namespaces: NCName, or NCName:NCName.
+bool IsQualifiedName(const QString& name)
+{
+    const qsizetype colon = name.indexOf(u':');
+    return colon < 0 ? IsNcName(name) : IsNcName(name.left(colon)) && IsNcName(name.mid(colon + 1));
+}
+
 QString Decoded(const QByteArray& bytes);
 
 // The names of a declaration, in order, where it repeats one or has them out of order.
@@ -129,12 +136,6 @@ QString Decoded(const QByteArray& bytes)
     return QString::fromUtf8(bytes);
 }
 }  // namespace
-
-bool IsQualifiedName(const QString& name)
-{
-    const qsizetype colon = name.indexOf(u':');
-    return colon < 0 ? IsNcName(name) : IsNcName(name.left(colon)) && IsNcName(name.mid(colon + 1));
-}
 
 TXmlReading ReadWithScanner(const QByteArray& bytes)
 {

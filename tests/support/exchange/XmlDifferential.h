@@ -21,9 +21,6 @@ struct TXmlReading {
     bool badName = false;           // an element or attribute name XML does not allow
 };
 
-// A qualified name of XML 1.0 (fifth edition) with namespaces: NCName, or NCName:NCName.
-bool IsQualifiedName(const QString& name);
-
 TXmlReading ReadWithScanner(const QByteArray& bytes);
 TXmlReading ReadWithQt(const QByteArray& bytes);
 
