@@ -122,21 +122,17 @@ TReadRows TBlockRead::Start(int& count)
     m_key.clear();
     m_done = false;
     // One read for both, so that the count line and the rows agree.
-    const bool own = !DataBase->InTransaction();
-    if (own)
-        DataBase->BeginTrans();
-    try {
+    TReadRows rows;
+    const auto read = [&] {
         const TReadRows counted = DataBase->ReadRows(QStringLiteral("select count(*) ") + m_statement.Rows, m_statement.Params);
         count = int(counted.Value(0, 0).toLongLong());
-        TReadRows rows = Read(m_firstBlock);
-        if (own)
-            DataBase->CommitTrans();
-        return rows;
-    } catch (...) {
-        if (own)
-            DataBase->RollbackTrans();
-        throw;
-    }
+        rows = Read(m_firstBlock);
+    };
+    if (DataBase->InTransaction())
+        read();
+    else
+        DataBase->RunInTransaction(read);
+    return rows;
 }
 
 TReadRows TBlockRead::Next()
