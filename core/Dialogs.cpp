@@ -5,14 +5,14 @@
 QString CaptionOf(TMsgKind kind)
 {
     switch (kind) {
-        case TMsgKind::Warning:
-            return QStringLiteral("警告");
-        case TMsgKind::Error:
-            return QStringLiteral("错误");
-        case TMsgKind::Information:
-            return QStringLiteral("提示");
-        case TMsgKind::Confirmation:
-            return QStringLiteral("确定");
+    case TMsgKind::Warning:
+        return QStringLiteral("警告");
+    case TMsgKind::Error:
+        return QStringLiteral("错误");
+    case TMsgKind::Information:
+        return QStringLiteral("提示");
+    case TMsgKind::Confirmation:
+        return QStringLiteral("确定");
     }
     return {};
 }
@@ -20,16 +20,16 @@ QString CaptionOf(TMsgKind kind)
 QString ButtonText(TMsgButton button)
 {
     switch (button) {
-        case mbOK:
-            return QStringLiteral("确定");
-        case mbCancel:
-            return QStringLiteral("取消");
-        case mbYes:
-            return QStringLiteral("是");
-        case mbNo:
-            return QStringLiteral("否");
-        default:
-            return {};
+    case mbOK:
+        return QStringLiteral("确定");
+    case mbCancel:
+        return QStringLiteral("取消");
+    case mbYes:
+        return QStringLiteral("是");
+    case mbNo:
+        return QStringLiteral("否");
+    default:
+        return {};
     }
 }
 

@@ -55,22 +55,22 @@ int BindValue(sqlite3_stmt* st, int index, const QVariant& v)
     if (null)
         return sqlite3_bind_null(st, index);
     switch (type) {
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = v.toByteArray();
-            return sqlite3_bind_blob64(st, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
-        }
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            return sqlite3_bind_int64(st, index, v.toLongLong());
-        case QMetaType::Double:
-            return sqlite3_bind_double(st, index, v.toDouble());
-        default: {
-            const QByteArray text = v.toString().toUtf8();
-            return sqlite3_bind_text64(st, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-        }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob64(st, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return sqlite3_bind_int64(st, index, v.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(st, index, v.toDouble());
+    default: {
+        const QByteArray text = v.toString().toUtf8();
+        return sqlite3_bind_text64(st, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
     }
 }
 
@@ -98,16 +98,16 @@ QVariant TReadRows::Value(int row, int column) const
     const quint32 entry = Read<quint32>(block + sizeof(quint32) * size_t(column));
     const char* at = block + (entry & kOffsetMask);
     switch (entry >> kKindShift) {
-        case kInteger:
-            return QVariant(Read<qint64>(at));
-        case kReal:
-            return QVariant(Read<double>(at));
-        case kText:
-            return QString::fromUtf8(at + sizeof(quint32), Read<quint32>(at));
-        case kBlob:
-            return QByteArray(at + sizeof(quint32), Read<quint32>(at));
-        default:
-            return QVariant(QMetaType::fromType<QString>());  // Null, as a query gives it
+    case kInteger:
+        return QVariant(Read<qint64>(at));
+    case kReal:
+        return QVariant(Read<double>(at));
+    case kText:
+        return QString::fromUtf8(at + sizeof(quint32), Read<quint32>(at));
+    case kBlob:
+        return QByteArray(at + sizeof(quint32), Read<quint32>(at));
+    default:
+        return QVariant(QMetaType::fromType<QString>());  // Null, as a query gives it
     }
 }
 
@@ -477,25 +477,25 @@ TReadRows TADODB::ReadRows(const QString& statement, const TParams& params)
             const TCell& cell = cells[size_t(c)];
             const quint32 offset = quint32(at - row);
             switch (cell.type) {
-                case SQLITE_INTEGER:
-                    entry = Write(entry, offset | (kInteger << kKindShift));
-                    at = Write(at, qint64(sqlite3_column_int64(st, c)));
-                    break;
-                case SQLITE_FLOAT:
-                    entry = Write(entry, offset | (kReal << kKindShift));
-                    at = Write(at, sqlite3_column_double(st, c));
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB:
-                    entry = Write(entry, offset | ((cell.type == SQLITE_TEXT ? kText : kBlob) << kKindShift));
-                    at = Write(at, cell.size);
-                    if (cell.size > 0)
-                        std::memcpy(at, cell.bytes, cell.size);
-                    at += cell.size;
-                    break;
-                default:
-                    entry = Write(entry, quint32(kNull << kKindShift));
-                    break;
+            case SQLITE_INTEGER:
+                entry = Write(entry, offset | (kInteger << kKindShift));
+                at = Write(at, qint64(sqlite3_column_int64(st, c)));
+                break;
+            case SQLITE_FLOAT:
+                entry = Write(entry, offset | (kReal << kKindShift));
+                at = Write(at, sqlite3_column_double(st, c));
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB:
+                entry = Write(entry, offset | ((cell.type == SQLITE_TEXT ? kText : kBlob) << kKindShift));
+                at = Write(at, cell.size);
+                if (cell.size > 0)
+                    std::memcpy(at, cell.bytes, cell.size);
+                at += cell.size;
+                break;
+            default:
+                entry = Write(entry, quint32(kNull << kKindShift));
+                break;
             }
         }
     }

@@ -193,30 +193,30 @@ void TRowDraft::SetValue(int field, const QVariant& value)
         return;
     }
     switch (value.metaType().id()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-            SetInteger(field, value.toLongLong());
-            return;
-        case QMetaType::ULongLong: {
-            const qulonglong u = value.toULongLong();
-            if (u > static_cast<qulonglong>(std::numeric_limits<qlonglong>::max()))
-                SetUnsigned(field, u);
-            else
-                SetInteger(field, static_cast<qlonglong>(u));
-            return;
-        }
-        case QMetaType::Double:
-        case QMetaType::Float:
-            SetNumber(field, value.toDouble());
-            return;
-        case QMetaType::QString:
-            SetString(field, *static_cast<const QString*>(value.constData()));
-            return;
-        default:
-            SetString(field, value.toString());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        SetInteger(field, value.toLongLong());
+        return;
+    case QMetaType::ULongLong: {
+        const qulonglong u = value.toULongLong();
+        if (u > static_cast<qulonglong>(std::numeric_limits<qlonglong>::max()))
+            SetUnsigned(field, u);
+        else
+            SetInteger(field, static_cast<qlonglong>(u));
+        return;
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        SetNumber(field, value.toDouble());
+        return;
+    case QMetaType::QString:
+        SetString(field, *static_cast<const QString*>(value.constData()));
+        return;
+    default:
+        SetString(field, value.toString());
     }
 }
 
@@ -247,19 +247,19 @@ TRecord TRowStore::Row(size_t row) const
             rec.resize(static_cast<size_t>(c.field) + 1);
         QVariant& v = rec[static_cast<size_t>(c.field)];
         switch (c.kind) {
-            case TKind::Integer:
-                v = c.integer;
-                break;
-            case TKind::Unsigned:
-                v = c.unsignedInteger;
-                break;
-            case TKind::Number:
-                v = c.number;
-                break;
-            case TKind::Text:
-            case TKind::BadText:
-                v = Text(c.text);
-                break;
+        case TKind::Integer:
+            v = c.integer;
+            break;
+        case TKind::Unsigned:
+            v = c.unsignedInteger;
+            break;
+        case TKind::Number:
+            v = c.number;
+            break;
+        case TKind::Text:
+        case TKind::BadText:
+            v = Text(c.text);
+            break;
         }
     });
     return rec;
@@ -272,19 +272,19 @@ QVariant TRowStore::Value(size_t row, size_t field) const
         if (static_cast<size_t>(c.field) != field)
             return;
         switch (c.kind) {
-            case TKind::Integer:
-                v = c.integer;
-                break;
-            case TKind::Unsigned:
-                v = c.unsignedInteger;
-                break;
-            case TKind::Number:
-                v = c.number;
-                break;
-            case TKind::Text:
-            case TKind::BadText:
-                v = Text(c.text);
-                break;
+        case TKind::Integer:
+            v = c.integer;
+            break;
+        case TKind::Unsigned:
+            v = c.unsignedInteger;
+            break;
+        case TKind::Number:
+            v = c.number;
+            break;
+        case TKind::Text:
+        case TKind::BadText:
+            v = Text(c.text);
+            break;
         }
     });
     return v;

@@ -384,30 +384,30 @@ private:
     {
         const TField& f = m_rs.fields[static_cast<size_t>(field)];
         switch (f.kind) {
-            case TFieldKind::Integer:
-                if (const std::optional<qlonglong> v = IntegerFromText(s)) {
-                    draft.SetInteger(field, *v);
-                    return;
-                }
-                if (IsIntegerText(s) && s.front() != '-') {
-                    qulonglong u = 0;
-                    const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
-                    if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
-                        draft.SetUnsigned(field, u);
-                        return;
-                    }
-                }
-                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
-            case TFieldKind::Number:
-                if (const std::optional<double> v = NumberFromText(s)) {
-                    draft.SetNumber(field, *v);
-                    return;
-                }
-                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
-            case TFieldKind::Text:
-            case TFieldKind::DateTime:
-                draft.SetText(field, s);  // an empty value is empty text, never NULL
+        case TFieldKind::Integer:
+            if (const std::optional<qlonglong> v = IntegerFromText(s)) {
+                draft.SetInteger(field, *v);
                 return;
+            }
+            if (IsIntegerText(s) && s.front() != '-') {
+                qulonglong u = 0;
+                const auto r = std::from_chars(s.data(), s.data() + s.size(), u);
+                if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
+                    draft.SetUnsigned(field, u);
+                    return;
+                }
+            }
+            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
+        case TFieldKind::Number:
+            if (const std::optional<double> v = NumberFromText(s)) {
+                draft.SetNumber(field, *v);
+                return;
+            }
+            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
+        case TFieldKind::Text:
+        case TFieldKind::DateTime:
+            draft.SetText(field, s);  // an empty value is empty text, never NULL
+            return;
         }
     }
 

@@ -89,30 +89,30 @@ bool AppendEscaped(QByteArray& out, std::string_view utf8)
         }
         const char* entity = "";
         switch (c) {
-            case '&':
-                entity = "&#x26;";
-                break;
-            case '\'':
-                entity = "&#x27;";
-                break;
-            case '"':
-                entity = "&#x22;";
-                break;
-            case '<':
-                entity = "&#x3c;";
-                break;
-            case '>':
-                entity = "&#x3e;";
-                break;
-            case '\t':
-                entity = "&#x9;";
-                break;
-            case '\n':
-                entity = "&#xA;";
-                break;
-            case '\r':
-                entity = "&#xD;";
-                break;
+        case '&':
+            entity = "&#x26;";
+            break;
+        case '\'':
+            entity = "&#x27;";
+            break;
+        case '"':
+            entity = "&#x22;";
+            break;
+        case '<':
+            entity = "&#x3c;";
+            break;
+        case '>':
+            entity = "&#x3e;";
+            break;
+        case '\t':
+            entity = "&#x9;";
+            break;
+        case '\n':
+            entity = "&#xA;";
+            break;
+        case '\r':
+            entity = "&#xD;";
+            break;
         }
         out.append(utf8.data() + plain, static_cast<qsizetype>(i - plain));
         out.append(entity);
@@ -144,51 +144,51 @@ void AppendValue(QByteArray& out, const TField& f, const TRowStore::TCell& c, si
 {
     using K = TRowStore::TKind;
     switch (f.kind) {
-        case TFieldKind::Integer: {
-            std::optional<qlonglong> i;
-            if (c.kind == K::Integer)
-                i = c.integer;
-            else if (c.kind == K::Number && std::isfinite(c.number) && c.number == std::trunc(c.number) &&
-                     std::fabs(c.number) <= 9.0e15)
-                i = static_cast<qlonglong>(c.number);
-            if (!i || *i < std::numeric_limits<qint32>::min() || *i > std::numeric_limits<qint32>::max())
-                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
-            AppendInteger(out, *i);
-            return;
-        }
-        case TFieldKind::Number: {
-            std::optional<double> d;
-            if (c.kind == K::Integer)
-                d = static_cast<double>(c.integer);
-            else if (c.kind == K::Unsigned)
-                d = static_cast<double>(c.unsignedInteger);
-            else if (c.kind == K::Number && std::isfinite(c.number))
-                d = c.number;
-            if (!d)
-                throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
-            AppendDouble17(out, *d);
-            return;
-        }
-        case TFieldKind::Text:
-        case TFieldKind::DateTime:
-            break;
+    case TFieldKind::Integer: {
+        std::optional<qlonglong> i;
+        if (c.kind == K::Integer)
+            i = c.integer;
+        else if (c.kind == K::Number && std::isfinite(c.number) && c.number == std::trunc(c.number) &&
+                 std::fabs(c.number) <= 9.0e15)
+            i = static_cast<qlonglong>(c.number);
+        if (!i || *i < std::numeric_limits<qint32>::min() || *i > std::numeric_limits<qint32>::max())
+            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是整数"));
+        AppendInteger(out, *i);
+        return;
+    }
+    case TFieldKind::Number: {
+        std::optional<double> d;
+        if (c.kind == K::Integer)
+            d = static_cast<double>(c.integer);
+        else if (c.kind == K::Unsigned)
+            d = static_cast<double>(c.unsignedInteger);
+        else if (c.kind == K::Number && std::isfinite(c.number))
+            d = c.number;
+        if (!d)
+            throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值不是数值"));
+        AppendDouble17(out, *d);
+        return;
+    }
+    case TFieldKind::Text:
+    case TFieldKind::DateTime:
+        break;
     }
     switch (c.kind) {
-        case K::Integer:
-            AppendInteger(out, c.integer);
+    case K::Integer:
+        AppendInteger(out, c.integer);
+        return;
+    case K::Unsigned:
+        out.append(QByteArray::number(c.unsignedInteger));
+        return;
+    case K::Number:
+        out.append(QString::number(c.number, 'g', QLocale::FloatingPointShortest).toLatin1());
+        return;
+    case K::Text:
+        if (AppendEscaped(out, c.text))
             return;
-        case K::Unsigned:
-            out.append(QByteArray::number(c.unsignedInteger));
-            return;
-        case K::Number:
-            out.append(QString::number(c.number, 'g', QLocale::FloatingPointShortest).toLatin1());
-            return;
-        case K::Text:
-            if (AppendEscaped(out, c.text))
-                return;
-            break;
-        case K::BadText:
-            break;
+        break;
+    case K::BadText:
+        break;
     }
     throw ERecordsetFormat(CellName(row, f.name) + QStringLiteral("的值含有文件不能写入的字符"));
 }

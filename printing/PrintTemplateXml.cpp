@@ -45,15 +45,15 @@ void ReadProlog(const QByteArray& bytes, QString& encoding)
     QXmlStreamReader reader(bytes);
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
-            case QXmlStreamReader::StartDocument:
-                encoding = reader.documentEncoding().toString();
-                break;
-            case QXmlStreamReader::DTD:
-                throw TRefused(QStringLiteral("文件含有 DOCTYPE"));
-            case QXmlStreamReader::StartElement:
-                return;
-            default:
-                break;
+        case QXmlStreamReader::StartDocument:
+            encoding = reader.documentEncoding().toString();
+            break;
+        case QXmlStreamReader::DTD:
+            throw TRefused(QStringLiteral("文件含有 DOCTYPE"));
+        case QXmlStreamReader::StartElement:
+            return;
+        default:
+            break;
         }
     }
     throw TRefused(reader.hasError() ? ReaderError(reader) : QStringLiteral("文件中没有元素"));
@@ -118,14 +118,14 @@ void ReadText(const QDomElement& e, QString& into)
 {
     QString value;
     switch (ElementValue(e, value)) {
-        case TValue::Text:
-            into = value;
-            break;
-        case TValue::Empty:
-            into.clear();
-            break;
-        case TValue::Invalid:
-            throw TRefused(QStringLiteral("%1 不是文本（第%2行）").arg(e.tagName()).arg(e.lineNumber()));
+    case TValue::Text:
+        into = value;
+        break;
+    case TValue::Empty:
+        into.clear();
+        break;
+    case TValue::Invalid:
+        throw TRefused(QStringLiteral("%1 不是文本（第%2行）").arg(e.tagName()).arg(e.lineNumber()));
     }
 }
 

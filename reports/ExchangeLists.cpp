@@ -79,15 +79,15 @@ std::optional<QVariant> Convert(const QVariant& v, TFieldKind from, TAffinity to
         return std::nullopt;
     }
     switch (from) {
-        case TFieldKind::DateTime:
-            if (auto t = DateTimeForTable(v.toString()))
-                return QVariant(*t);
-            return std::nullopt;
-        case TFieldKind::Number:
-            return QVariant(QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
-        case TFieldKind::Integer:
-        case TFieldKind::Text:
-            break;
+    case TFieldKind::DateTime:
+        if (auto t = DateTimeForTable(v.toString()))
+            return QVariant(*t);
+        return std::nullopt;
+    case TFieldKind::Number:
+        return QVariant(QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
+    case TFieldKind::Integer:
+    case TFieldKind::Text:
+        break;
     }
     return QVariant(TextParam(v.toString()));  // empty text stays text, not NULL
 }
@@ -258,19 +258,19 @@ TRecordset QueryList(TADODB& db, const TListKind& kind, const QString& point, co
         row.Clear();
         for (int i = 0; i < n; ++i) {
             switch (sqlite3_column_type(q.Get(), i)) {
-                case SQLITE_NULL:
-                    break;
-                case SQLITE_INTEGER:
-                    row.SetInteger(i, sqlite3_column_int64(q.Get(), i));
-                    break;
-                case SQLITE_FLOAT:
-                    row.SetNumber(i, sqlite3_column_double(q.Get(), i));
-                    break;
-                default: {
-                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.Get(), i));
-                    row.SetUncheckedText(
-                        i, std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(q.Get(), i))));
-                }
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                row.SetInteger(i, sqlite3_column_int64(q.Get(), i));
+                break;
+            case SQLITE_FLOAT:
+                row.SetNumber(i, sqlite3_column_double(q.Get(), i));
+                break;
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.Get(), i));
+                row.SetUncheckedText(i,
+                                     std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(q.Get(), i))));
+            }
             }
         }
         rs.rows.Append(row);

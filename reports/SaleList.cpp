@@ -21,13 +21,13 @@ QString CellText(const QVariant& v)
     if (v.isNull())
         return QString();
     switch (v.typeId()) {
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-            return GeneralNumberText(v.toDouble());
-        default:
-            return TrimBlanks(v.toString());
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return GeneralNumberText(v.toDouble());
+    default:
+        return TrimBlanks(v.toString());
     }
 }
 

@@ -733,17 +733,17 @@ void TfrmMain::UpdateMenus()
     }
     for (const TActionRow& row : kActionRows) {
         switch (row.offer) {
-            case TOffer::Always:
-                break;
-            case TOffer::Work:
-                (this->*(row.member))->setVisible(showWork);
-                break;
-            case TOffer::Head:
-                (this->*(row.member))->setVisible(showHead);
-                break;
-            case TOffer::Branch:
-                (this->*(row.member))->setVisible(showBranch);
-                break;
+        case TOffer::Always:
+            break;
+        case TOffer::Work:
+            (this->*(row.member))->setVisible(showWork);
+            break;
+        case TOffer::Head:
+            (this->*(row.member))->setVisible(showHead);
+            break;
+        case TOffer::Branch:
+            (this->*(row.member))->setVisible(showBranch);
+            break;
         }
     }
     // A menu shows while it offers something.

@@ -119,26 +119,26 @@ protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         switch (event->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseButtonRelease:
-            case QEvent::Wheel:
-                return true;
-            case QEvent::KeyPress: {
-                const auto* key = static_cast<QKeyEvent*>(event);
-                switch (key->key()) {
-                    case Qt::Key_Tab:
-                    case Qt::Key_Backtab:
-                    case Qt::Key_Return:
-                    case Qt::Key_Enter:
-                    case Qt::Key_Escape:
-                        return false;
-                    default:
-                        return !key->matches(QKeySequence::Copy);
-                }
-            }
-            default:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+            return true;
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            switch (key->key()) {
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
                 return false;
+            default:
+                return !key->matches(QKeySequence::Copy);
+            }
+        }
+        default:
+            return false;
         }
     }
 };

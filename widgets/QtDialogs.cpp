@@ -23,18 +23,18 @@ TMsgButton TQtDialogs::MessageBox(TMsgKind kind, const QString& caption, const Q
     box.setWindowTitle(caption);
     box.setText(text);
     switch (kind) {
-        case TMsgKind::Warning:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case TMsgKind::Error:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case TMsgKind::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case TMsgKind::Confirmation:
-            box.setIcon(QMessageBox::Question);
-            break;
+    case TMsgKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case TMsgKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case TMsgKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case TMsgKind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     struct Choice {
         TMsgButton button;

@@ -16,18 +16,18 @@ namespace {
 QPageSize PaperOf(int code)
 {
     switch (code) {
-        case 1:
-            return QPageSize(QPageSize::Letter);
-        case 5:
-            return QPageSize(QPageSize::Legal);
-        case 8:
-            return QPageSize(QPageSize::A3);
-        case 11:
-            return QPageSize(QPageSize::A5);
-        case 13:
-            return QPageSize(QPageSize::B5);
-        default:
-            return QPageSize(QPageSize::A4);
+    case 1:
+        return QPageSize(QPageSize::Letter);
+    case 5:
+        return QPageSize(QPageSize::Legal);
+    case 8:
+        return QPageSize(QPageSize::A3);
+    case 11:
+        return QPageSize(QPageSize::A5);
+    case 13:
+        return QPageSize(QPageSize::B5);
+    default:
+        return QPageSize(QPageSize::A4);
     }
 }
 

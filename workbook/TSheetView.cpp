@@ -51,28 +51,28 @@ Qt::Alignment AlignmentOf(const TCellLook& look, TCellKind kind)
 {
     Qt::Alignment a;
     switch (look.horizontal) {
-        case TCellLook::General:
-            a = kind == TCellKind::Number                                ? Qt::AlignRight
-                : kind == TCellKind::Boolean || kind == TCellKind::Error ? Qt::AlignHCenter
-                                                                         : Qt::AlignLeft;
-            break;
-        case TCellLook::Left:
-            a = Qt::AlignLeft;
-            break;
-        case TCellLook::Center:
-            a = Qt::AlignHCenter;
-            break;
-        case TCellLook::Right:
-            a = Qt::AlignRight;
-            break;
+    case TCellLook::General:
+        a = kind == TCellKind::Number                                ? Qt::AlignRight
+            : kind == TCellKind::Boolean || kind == TCellKind::Error ? Qt::AlignHCenter
+                                                                     : Qt::AlignLeft;
+        break;
+    case TCellLook::Left:
+        a = Qt::AlignLeft;
+        break;
+    case TCellLook::Center:
+        a = Qt::AlignHCenter;
+        break;
+    case TCellLook::Right:
+        a = Qt::AlignRight;
+        break;
     }
     switch (look.vertical) {
-        case TCellLook::Bottom:
-            return a | Qt::AlignBottom;
-        case TCellLook::Middle:
-            return a | Qt::AlignVCenter;
-        case TCellLook::Top:
-            return a | Qt::AlignTop;
+    case TCellLook::Bottom:
+        return a | Qt::AlignBottom;
+    case TCellLook::Middle:
+        return a | Qt::AlignVCenter;
+    case TCellLook::Top:
+        return a | Qt::AlignTop;
     }
     return a;
 }
@@ -104,16 +104,16 @@ QVariant TSheetModel::data(const QModelIndex& index, int role) const
     if (!m_sheet.Cell(index.row() + 1, index.column() + 1, value, look))
         return {};
     switch (role) {
-        case Qt::DisplayRole:
-            return value.text;
-        case Qt::FontRole:
-            return FontOf(look);
-        case Qt::TextAlignmentRole:
-            return static_cast<int>(AlignmentOf(look, value.kind));
-        case BordersRole:
-            return BorderBits(look);
-        default:
-            return {};
+    case Qt::DisplayRole:
+        return value.text;
+    case Qt::FontRole:
+        return FontOf(look);
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(AlignmentOf(look, value.kind));
+    case BordersRole:
+        return BorderBits(look);
+    default:
+        return {};
     }
 }
 

@@ -113,42 +113,42 @@ void AppendEscaped(std::string& out, const char* p, const char* end, bool attrib
     for (; p < end; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (c) {
-            case '&':
-                out += "&amp;";
+        case '&':
+            out += "&amp;";
+            continue;
+        case '<':
+            out += "&lt;";
+            continue;
+        case '>':
+            out += "&gt;";
+            continue;
+        case '"':
+            if (attribute) {
+                out += "&quot;";
                 continue;
-            case '<':
-                out += "&lt;";
+            }
+            break;
+        case '_':
+            // A text that looks like an escape is itself escaped, so it reads back as written.
+            if (IsEscapeAt(p, end)) {
+                out += "_x005F_";
                 continue;
-            case '>':
-                out += "&gt;";
+            }
+            break;
+        case 0xEF:
+            if (end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xBF &&
+                (static_cast<unsigned char>(p[2]) == 0xBE || static_cast<unsigned char>(p[2]) == 0xBF)) {
+                AppendHexEscape(out, static_cast<unsigned char>(p[2]) == 0xBE ? 0xFFFE : 0xFFFF);
+                p += 2;
                 continue;
-            case '"':
-                if (attribute) {
-                    out += "&quot;";
-                    continue;
-                }
-                break;
-            case '_':
-                // A text that looks like an escape is itself escaped, so it reads back as written.
-                if (IsEscapeAt(p, end)) {
-                    out += "_x005F_";
-                    continue;
-                }
-                break;
-            case 0xEF:
-                if (end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xBF &&
-                    (static_cast<unsigned char>(p[2]) == 0xBE || static_cast<unsigned char>(p[2]) == 0xBF)) {
-                    AppendHexEscape(out, static_cast<unsigned char>(p[2]) == 0xBE ? 0xFFFE : 0xFFFF);
-                    p += 2;
-                    continue;
-                }
-                break;
-            default:
-                // Control characters, and CR, which XML reading would turn into LF.
-                if (c < 0x20 && c != '\t' && c != '\n') {
-                    AppendHexEscape(out, c);
-                    continue;
-                }
+            }
+            break;
+        default:
+            // Control characters, and CR, which XML reading would turn into LF.
+            if (c < 0x20 && c != '\t' && c != '\n') {
+                AppendHexEscape(out, c);
+                continue;
+            }
         }
         out += static_cast<char>(c);
     }
@@ -1140,48 +1140,48 @@ void TWorkbook::TData::WriteCell(std::string& out, const std::string& name, cons
         return;
     }
     switch (cell.kind) {
-        case TCellKind::Empty:
-            out += "/>";
-            return;
-        case TCellKind::Number:
-            out += '>';
-            element("v", ShortestNumberText(cell.number), false);
-            break;
-        case TCellKind::Boolean:
-            out += " t=\"b\">";
-            element("v", cell.number ? "1" : "0", false);
-            break;
-        case TCellKind::Error:
-            out += " t=\"e\">";
-            element("v", cell.text.toStdString(), true);
-            break;
-        case TCellKind::Text:
-            if (cell.sharedString >= 0) {
-                out += " t=\"s\">";
-                element("v", std::to_string(cell.sharedString), false);
+    case TCellKind::Empty:
+        out += "/>";
+        return;
+    case TCellKind::Number:
+        out += '>';
+        element("v", ShortestNumberText(cell.number), false);
+        break;
+    case TCellKind::Boolean:
+        out += " t=\"b\">";
+        element("v", cell.number ? "1" : "0", false);
+        break;
+    case TCellKind::Error:
+        out += " t=\"e\">";
+        element("v", cell.text.toStdString(), true);
+        break;
+    case TCellKind::Text:
+        if (cell.sharedString >= 0) {
+            out += " t=\"s\">";
+            element("v", std::to_string(cell.sharedString), false);
+        } else {
+            out += " t=\"inlineStr\"><";
+            out += p;
+            out += "is>";
+            if (!cell.richText.empty()) {
+                out += cell.richText;
             } else {
-                out += " t=\"inlineStr\"><";
+                const QByteArray utf8 = cell.text.toUtf8();
+                const bool preserve = cell.text.contains(u' ') || cell.text.contains(u'\t') || cell.text.contains(u'\n') ||
+                                      cell.text.contains(u'\r');
+                out += '<';
                 out += p;
-                out += "is>";
-                if (!cell.richText.empty()) {
-                    out += cell.richText;
-                } else {
-                    const QByteArray utf8 = cell.text.toUtf8();
-                    const bool preserve = cell.text.contains(u' ') || cell.text.contains(u'\t') || cell.text.contains(u'\n') ||
-                                          cell.text.contains(u'\r');
-                    out += '<';
-                    out += p;
-                    out += preserve ? "t xml:space=\"preserve\">" : "t>";
-                    AppendEscaped(out, utf8.constData(), utf8.constData() + utf8.size(), false);
-                    out += "</";
-                    out += p;
-                    out += "t>";
-                }
+                out += preserve ? "t xml:space=\"preserve\">" : "t>";
+                AppendEscaped(out, utf8.constData(), utf8.constData() + utf8.size(), false);
                 out += "</";
                 out += p;
-                out += "is>";
+                out += "t>";
             }
-            break;
+            out += "</";
+            out += p;
+            out += "is>";
+        }
+        break;
     }
     out += "</";
     out += p;

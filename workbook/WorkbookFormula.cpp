@@ -167,48 +167,48 @@ TCellValue Chain(const std::vector<TFormulaTerm>& chain, const TFormulaCells& ce
 TCellValue Term(const TFormulaTerm& term, const TFormulaCells& cells)
 {
     switch (term.kind) {
-        case TFormulaTerm::Number:
-            return NumberValue(term.number);
-        case TFormulaTerm::Ref: {
-            const TCellValue v = cells.value(term.ref.row, term.ref.column);
-            switch (v.kind) {
-                case TCellKind::Empty:
-                    return NumberValue(0);
-                case TCellKind::Number:
-                case TCellKind::Boolean:
-                    return NumberValue(v.number);
-                case TCellKind::Text:
-                    return ErrorValue(QStringLiteral("#VALUE!"));
-                case TCellKind::Error:
+    case TFormulaTerm::Number:
+        return NumberValue(term.number);
+    case TFormulaTerm::Ref: {
+        const TCellValue v = cells.value(term.ref.row, term.ref.column);
+        switch (v.kind) {
+        case TCellKind::Empty:
+            return NumberValue(0);
+        case TCellKind::Number:
+        case TCellKind::Boolean:
+            return NumberValue(v.number);
+        case TCellKind::Text:
+            return ErrorValue(QStringLiteral("#VALUE!"));
+        case TCellKind::Error:
+            return v;
+        }
+        break;
+    }
+    case TFormulaTerm::Sum: {
+        double total = 0;
+        for (const TFormulaArg& arg : term.args) {
+            if (arg.range) {
+                std::optional<TCellValue> error;
+                cells.forEach(arg.from.row, arg.from.column, arg.to.row, arg.to.column, [&](const TCellValue& v) {
+                    if (v.kind == TCellKind::Error) {
+                        error = v;
+                        return false;
+                    }
+                    if (v.kind == TCellKind::Number)
+                        total += v.number;
+                    return true;
+                });
+                if (error)
+                    return *error;
+            } else {
+                const TCellValue v = Chain(arg.chain, cells);
+                if (v.kind == TCellKind::Error)
                     return v;
+                total += v.number;
             }
-            break;
         }
-        case TFormulaTerm::Sum: {
-            double total = 0;
-            for (const TFormulaArg& arg : term.args) {
-                if (arg.range) {
-                    std::optional<TCellValue> error;
-                    cells.forEach(arg.from.row, arg.from.column, arg.to.row, arg.to.column, [&](const TCellValue& v) {
-                        if (v.kind == TCellKind::Error) {
-                            error = v;
-                            return false;
-                        }
-                        if (v.kind == TCellKind::Number)
-                            total += v.number;
-                        return true;
-                    });
-                    if (error)
-                        return *error;
-                } else {
-                    const TCellValue v = Chain(arg.chain, cells);
-                    if (v.kind == TCellKind::Error)
-                        return v;
-                    total += v.number;
-                }
-            }
-            return NumberValue(total);
-        }
+        return NumberValue(total);
+    }
     }
     return ErrorValue(QStringLiteral("#VALUE!"));
 }

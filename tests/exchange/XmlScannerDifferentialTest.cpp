@@ -121,87 +121,87 @@ private:
         if (doc.isEmpty())
             return kSnippets[Below(static_cast<quint32>(kSnippets.size()))];
         switch (Below(14)) {
-            case 0:
-                doc[At(doc) % doc.size()] = kBytes[Below(static_cast<quint32>(std::strlen(kBytes)))];
-                break;
-            case 1:
-                doc[At(doc) % doc.size()] = static_cast<char>(m_random());
-                break;
-            case 2:
-                doc.truncate(At(doc));
-                break;
-            case 3:
-            case 4:
-                doc.insert(At(doc), kSnippets[Below(static_cast<quint32>(kSnippets.size()))]);
-                break;
-            case 5:
-            case 6:
-                if (const qsizetype k = InStartTag(doc); k >= 0)
-                    doc.insert(k, kAttributes[Below(static_cast<quint32>(kAttributes.size()))]);
-                break;
-            case 7:
-                if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
-                    const qsizetype start = doc.lastIndexOf(' ', from);
-                    if (start >= 0)
-                        doc.insert(to, doc.mid(start, to - start));  // the attribute twice
+        case 0:
+            doc[At(doc) % doc.size()] = kBytes[Below(static_cast<quint32>(std::strlen(kBytes)))];
+            break;
+        case 1:
+            doc[At(doc) % doc.size()] = static_cast<char>(m_random());
+            break;
+        case 2:
+            doc.truncate(At(doc));
+            break;
+        case 3:
+        case 4:
+            doc.insert(At(doc), kSnippets[Below(static_cast<quint32>(kSnippets.size()))]);
+            break;
+        case 5:
+        case 6:
+            if (const qsizetype k = InStartTag(doc); k >= 0)
+                doc.insert(k, kAttributes[Below(static_cast<quint32>(kAttributes.size()))]);
+            break;
+        case 7:
+            if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
+                const qsizetype start = doc.lastIndexOf(' ', from);
+                if (start >= 0)
+                    doc.insert(to, doc.mid(start, to - start));  // the attribute twice
+            }
+            break;
+        case 8:
+            if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
+                static const char* const kValues[] = {"'a<b'",    "'a&b'", "\"a'b\"",       "'a\"b'", "'&lt;&amp;&apos;'",
+                                                      "'\r\n\t'", "''",    "'&#x20;&#32;'", "'a]]>b'"};
+                doc.replace(from, to - from, kValues[Below(std::size(kValues))]);
+            }
+            break;
+        case 9: {
+            // Mixed case in a name.
+            for (int tries = 0; tries < 16; ++tries) {
+                const qsizetype i = At(doc) % doc.size();
+                const char c = doc[i];
+                if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+                    doc[i] = static_cast<char>(c ^ 0x20);
+                    break;
                 }
-                break;
-            case 8:
-                if (const auto [from, to] = Value(doc); from >= 0 && to > from) {
-                    static const char* const kValues[] = {"'a<b'",    "'a&b'", "\"a'b\"",       "'a\"b'", "'&lt;&amp;&apos;'",
-                                                          "'\r\n\t'", "''",    "'&#x20;&#32;'", "'a]]>b'"};
-                    doc.replace(from, to - from, kValues[Below(std::size(kValues))]);
-                }
-                break;
-            case 9: {
-                // Mixed case in a name.
-                for (int tries = 0; tries < 16; ++tries) {
-                    const qsizetype i = At(doc) % doc.size();
-                    const char c = doc[i];
-                    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-                        doc[i] = static_cast<char>(c ^ 0x20);
-                        break;
-                    }
-                }
-                break;
             }
-            case 10: {
-                // Prefixes bound elsewhere, or bound to another namespace.
-                static const std::pair<const char*, const char*> kRebind[] = {
-                    {"xmlns:z='#RowsetSchema'", "xmlns:z='#rowsetschema'"},
-                    {"xmlns:rs=", "xmlns:RS="},
-                    {"z:row", "s:row"},
-                    {"xmlns:rs='urn:schemas-microsoft-com:rowset'", "xmlns:q='urn:schemas-microsoft-com:rowset'"},
-                    {"<rs:data>", "<rs:data xmlns:rs='urn:other'>"},
-                    {"<rs:data>", "<q:data xmlns:q='urn:schemas-microsoft-com:rowset'>"},
-                    {"</rs:data>", "</q:data>"},
-                    {"xmlns:z=", "xmlns="},
-                    {"<z:row", "<row"}};
-                const auto& [from, to] = kRebind[Below(std::size(kRebind))];
-                const qsizetype i = doc.indexOf(from, At(doc) / 2);
-                if (i >= 0)
-                    doc.replace(i, static_cast<qsizetype>(std::strlen(from)), to);
-                break;
-            }
-            case 11: {
-                // Line ends or quotes made all one kind.
-                static const std::pair<const char*, const char*> kAll[] = {
-                    {"\r\n", "\r"}, {"\r\n", "\n"}, {"'", "\""}, {"\n", "\r\n"}};
-                const auto& [from, to] = kAll[Below(std::size(kAll))];
-                doc.replace(from, to);
-                break;
-            }
-            case 12: {
-                static const char* const kHeads[] = {"\xef\xbb\xbf", "<?xml version='1.0' encoding='UTF-8'?>\r\n",
-                                                     "<?xml version='1.0' encoding='ISO-8859-1'?>"};
-                doc.prepend(kHeads[Below(std::size(kHeads))]);
-                break;
-            }
-            default: {
-                QStringEncoder to(Below(2) ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
-                doc = to.encode(QString::fromUtf8(doc));
-                break;
-            }
+            break;
+        }
+        case 10: {
+            // Prefixes bound elsewhere, or bound to another namespace.
+            static const std::pair<const char*, const char*> kRebind[] = {
+                {"xmlns:z='#RowsetSchema'", "xmlns:z='#rowsetschema'"},
+                {"xmlns:rs=", "xmlns:RS="},
+                {"z:row", "s:row"},
+                {"xmlns:rs='urn:schemas-microsoft-com:rowset'", "xmlns:q='urn:schemas-microsoft-com:rowset'"},
+                {"<rs:data>", "<rs:data xmlns:rs='urn:other'>"},
+                {"<rs:data>", "<q:data xmlns:q='urn:schemas-microsoft-com:rowset'>"},
+                {"</rs:data>", "</q:data>"},
+                {"xmlns:z=", "xmlns="},
+                {"<z:row", "<row"}};
+            const auto& [from, to] = kRebind[Below(std::size(kRebind))];
+            const qsizetype i = doc.indexOf(from, At(doc) / 2);
+            if (i >= 0)
+                doc.replace(i, static_cast<qsizetype>(std::strlen(from)), to);
+            break;
+        }
+        case 11: {
+            // Line ends or quotes made all one kind.
+            static const std::pair<const char*, const char*> kAll[] = {
+                {"\r\n", "\r"}, {"\r\n", "\n"}, {"'", "\""}, {"\n", "\r\n"}};
+            const auto& [from, to] = kAll[Below(std::size(kAll))];
+            doc.replace(from, to);
+            break;
+        }
+        case 12: {
+            static const char* const kHeads[] = {"\xef\xbb\xbf", "<?xml version='1.0' encoding='UTF-8'?>\r\n",
+                                                 "<?xml version='1.0' encoding='ISO-8859-1'?>"};
+            doc.prepend(kHeads[Below(std::size(kHeads))]);
+            break;
+        }
+        default: {
+            QStringEncoder to(Below(2) ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
+            doc = to.encode(QString::fromUtf8(doc));
+            break;
+        }
         }
         return doc;
     }

@@ -149,36 +149,35 @@ TXmlReading ReadWithScanner(const QByteArray& bytes)
     try {
         for (TXmlScanner::TToken t; (t = x.Next()) != TXmlScanner::TToken::Eof;) {
             switch (t) {
-                case TXmlScanner::TToken::Start: {
-                    FlushText(r.events, text);
-                    open.push_back(Expanded(Q(x.Ns()), Q(x.Local())));
-                    r.badName = r.badName || !IsQualifiedName(Q(x.RawName()));
-                    for (const TXmlAttribute& a : x.Attributes())
-                        r.badName = r.badName || !IsQualifiedName(Q(a.name));
-                    r.events.push_back({'<', open.back(), {}});
-                    for (const TXmlAttribute& a : x.Attributes())
-                        if (a.name == "xmlns")
-                            r.events.push_back({'n', QString(), Q(a.value)});
-                        else if (a.prefix == "xmlns")
-                            r.events.push_back({'n', Q(a.local), Q(a.value)});
-                    for (const TXmlAttribute& a : x.Attributes())
-                        if (a.name != "xmlns" && a.prefix != "xmlns")
-                            r.events.push_back({'@',
-                                                Expanded(a.prefix.empty() ? QString() : Q(x.NamespaceOf(a.prefix)), Q(a.local)),
-                                                Q(a.value)});
-                    break;
-                }
-                case TXmlScanner::TToken::End:
-                    FlushText(r.events, text);
-                    r.events.push_back({'>', open.back(), {}});
-                    open.pop_back();
-                    break;
-                case TXmlScanner::TToken::Text:
-                    if (!open.empty())
-                        text += Q(x.TextValue());
-                    break;
-                case TXmlScanner::TToken::Eof:
-                    break;
+            case TXmlScanner::TToken::Start: {
+                FlushText(r.events, text);
+                open.push_back(Expanded(Q(x.Ns()), Q(x.Local())));
+                r.badName = r.badName || !IsQualifiedName(Q(x.RawName()));
+                for (const TXmlAttribute& a : x.Attributes())
+                    r.badName = r.badName || !IsQualifiedName(Q(a.name));
+                r.events.push_back({'<', open.back(), {}});
+                for (const TXmlAttribute& a : x.Attributes())
+                    if (a.name == "xmlns")
+                        r.events.push_back({'n', QString(), Q(a.value)});
+                    else if (a.prefix == "xmlns")
+                        r.events.push_back({'n', Q(a.local), Q(a.value)});
+                for (const TXmlAttribute& a : x.Attributes())
+                    if (a.name != "xmlns" && a.prefix != "xmlns")
+                        r.events.push_back(
+                            {'@', Expanded(a.prefix.empty() ? QString() : Q(x.NamespaceOf(a.prefix)), Q(a.local)), Q(a.value)});
+                break;
+            }
+            case TXmlScanner::TToken::End:
+                FlushText(r.events, text);
+                r.events.push_back({'>', open.back(), {}});
+                open.pop_back();
+                break;
+            case TXmlScanner::TToken::Text:
+                if (!open.empty())
+                    text += Q(x.TextValue());
+                break;
+            case TXmlScanner::TToken::Eof:
+                break;
             }
         }
         r.wellFormed = true;
@@ -197,38 +196,38 @@ TXmlReading ReadWithQt(const QByteArray& bytes)
     QString text;
     while (!x.atEnd()) {
         switch (x.readNext()) {
-            case QXmlStreamReader::StartElement:
-                FlushText(r.events, text);
-                ++depth;
-                r.events.push_back({'<', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
-                r.badName = r.badName || !IsQualifiedName(x.qualifiedName().toString());
-                for (const QXmlStreamAttribute& a : x.attributes())
-                    r.badName = r.badName || !IsQualifiedName(a.qualifiedName().toString());
-                for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
-                    r.badName = r.badName || (!d.prefix().isEmpty() && !IsNcName(d.prefix().toString()));
-                for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
-                    r.events.push_back({'n', d.prefix().toString(), d.namespaceUri().toString()});
-                for (const QXmlStreamAttribute& a : x.attributes())
-                    r.events.push_back({'@', Expanded(a.namespaceUri().toString(), a.name().toString()), a.value().toString()});
-                break;
-            case QXmlStreamReader::EndElement:
-                FlushText(r.events, text);
-                --depth;
-                r.events.push_back({'>', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
-                break;
-            case QXmlStreamReader::Characters:
-                if (depth > 0)
-                    text += x.text();
-                break;
-            case QXmlStreamReader::ProcessingInstruction:
-                r.badName = r.badName || !IsNcName(x.processingInstructionTarget().toString());
-                break;
-            case QXmlStreamReader::EntityReference:
-                // Undeclared without a DTD: no conforming reading of the document.
-                r.events.push_back({'&', x.name().toString(), {}});
-                break;
-            default:
-                break;
+        case QXmlStreamReader::StartElement:
+            FlushText(r.events, text);
+            ++depth;
+            r.events.push_back({'<', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
+            r.badName = r.badName || !IsQualifiedName(x.qualifiedName().toString());
+            for (const QXmlStreamAttribute& a : x.attributes())
+                r.badName = r.badName || !IsQualifiedName(a.qualifiedName().toString());
+            for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
+                r.badName = r.badName || (!d.prefix().isEmpty() && !IsNcName(d.prefix().toString()));
+            for (const QXmlStreamNamespaceDeclaration& d : x.namespaceDeclarations())
+                r.events.push_back({'n', d.prefix().toString(), d.namespaceUri().toString()});
+            for (const QXmlStreamAttribute& a : x.attributes())
+                r.events.push_back({'@', Expanded(a.namespaceUri().toString(), a.name().toString()), a.value().toString()});
+            break;
+        case QXmlStreamReader::EndElement:
+            FlushText(r.events, text);
+            --depth;
+            r.events.push_back({'>', Expanded(x.namespaceUri().toString(), x.name().toString()), {}});
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth > 0)
+                text += x.text();
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            r.badName = r.badName || !IsNcName(x.processingInstructionTarget().toString());
+            break;
+        case QXmlStreamReader::EntityReference:
+            // Undeclared without a DTD: no conforming reading of the document.
+            r.events.push_back({'&', x.name().toString(), {}});
+            break;
+        default:
+            break;
         }
     }
     r.wellFormed = !x.hasError();
