@@ -239,28 +239,29 @@ const TRecord TRowStore::at(size_t row) const
     return Row(row);
 }
 
+QVariant TRowStore::CellValue(const TCell& c)
+{
+    switch (c.kind) {
+    case TKind::Integer:
+        return c.integer;
+    case TKind::Unsigned:
+        return c.unsignedInteger;
+    case TKind::Number:
+        return c.number;
+    case TKind::Text:
+    case TKind::BadText:
+        break;
+    }
+    return Text(c.text);
+}
+
 TRecord TRowStore::Row(size_t row) const
 {
     TRecord rec(m_width);
     ForEachCell(row, [&](const TCell& c) {
         if (static_cast<size_t>(c.field) >= rec.size())
             rec.resize(static_cast<size_t>(c.field) + 1);
-        QVariant& v = rec[static_cast<size_t>(c.field)];
-        switch (c.kind) {
-        case TKind::Integer:
-            v = c.integer;
-            break;
-        case TKind::Unsigned:
-            v = c.unsignedInteger;
-            break;
-        case TKind::Number:
-            v = c.number;
-            break;
-        case TKind::Text:
-        case TKind::BadText:
-            v = Text(c.text);
-            break;
-        }
+        rec[static_cast<size_t>(c.field)] = CellValue(c);
     });
     return rec;
 }
@@ -269,23 +270,8 @@ QVariant TRowStore::Value(size_t row, size_t field) const
 {
     QVariant v;
     ForEachCell(row, [&](const TCell& c) {
-        if (static_cast<size_t>(c.field) != field)
-            return;
-        switch (c.kind) {
-        case TKind::Integer:
-            v = c.integer;
-            break;
-        case TKind::Unsigned:
-            v = c.unsignedInteger;
-            break;
-        case TKind::Number:
-            v = c.number;
-            break;
-        case TKind::Text:
-        case TKind::BadText:
-            v = Text(c.text);
-            break;
-        }
+        if (static_cast<size_t>(c.field) == field)
+            v = CellValue(c);
     });
     return v;
 }

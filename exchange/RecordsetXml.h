@@ -111,6 +111,7 @@ private:
     const char* RowData(size_t row) const;
     static quint64 Varint(const char*& p);
     static TCell NextCell(const char*& p);
+    static QVariant CellValue(const TCell& c);
     static constexpr size_t kBlock = 1 << 20;
     std::vector<std::vector<char>> m_blocks;  // rows one after another, a row never split
     std::vector<quint64> m_rowAt;             // block << 32 | offset
