@@ -1,3 +1,4 @@
+#include "Screen.h"
 #include "ManagementTestData.h"
 #include "Typing.h"
 #include "core/Globals.h"
@@ -186,17 +187,6 @@ TEST_F(IssuedInvoices, TheDetailViewShowsTheInvoiceReadOnlyAndLeavesTheStockAlon
     DbExec(QStringLiteral("delete from fpkcxx"));
     EXPECT_EQ(look(0).value(0), QStringLiteral("发票详细信息——00000001"));
     EXPECT_TRUE(dialogs.Texts().isEmpty()) << dialogs.Texts().join(u'/').toStdString();
-}
-
-// The darkest pixel of what a field draws: its text, when the text is drawn in black.
-int Darkest(QWidget* field)
-{
-    const QImage image = field->grab().toImage();
-    int darkest = 255;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            darkest = std::min(darkest, qGray(image.pixel(x, y)));
-    return darkest;
 }
 
 // The detail view's values are read in the normal text colour: locked read-only, not disabled,
