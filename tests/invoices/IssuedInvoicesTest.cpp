@@ -199,45 +199,42 @@ TEST_F(IssuedInvoices, TheDetailViewShowsItsValuesInTheNormalTextColour)
     w->btnQry->click();
     ClickRow(w->dbgSale, 0);
     const QPoint at = w->dbgSale->visualRect(w->dsSale->index(0, 0)).center();
-    bool looked = false;
-    WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); },
-               [&](QWidget* up) {
-                   auto* d = qobject_cast<TfrmInvDetail*>(up);
-                   ASSERT_NE(d, nullptr);
-                   looked = true;
-                   TframeInput& f = *d->frameInput1;
-                   for (QWidget* c : f.EntryControls()) {
-                       EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
-                       EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
-                   }
-                   // Black text, as in an editable field; a disabled one would be grey.
-                   QLineEdit editable(f.edtGHDW->text());
-                   editable.resize(f.edtGHDW->size());
-                   for (QWidget* shown : std::initializer_list<QWidget*>{f.edtGHDW, f.edtDJ, f.cmbCPXH, f.edtFDJH})
-                       EXPECT_LE(Darkest(shown), Darkest(&editable) + 16) << shown->objectName().toStdString();
-                   // Selected and copied, never changed.
-                   f.edtGHDW->setFocus();
-                   QTest::keyClick(f.edtGHDW, Qt::Key_A, Qt::ControlModifier);
-                   EXPECT_EQ(f.edtGHDW->selectedText(), QStringLiteral("深圳某某公司"));
-                   TypeText(f.edtGHDW, QStringLiteral("X"));
-                   EXPECT_EQ(f.edtGHDW->text(), QStringLiteral("深圳某某公司"));
-                   const QString model = f.cmbCPXH->currentText();
-                   f.cmbCPXH->setFocus();
-                   for (const int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_F4, Qt::Key_Space})
-                       QTest::keyClick(f.cmbCPXH, Qt::Key(key));
-                   QTest::mouseClick(f.cmbCPXH, Qt::LeftButton);
-                   QWheelEvent wheel(QPointF(5, 5), f.cmbCPXH->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
-                                     Qt::NoModifier, Qt::NoScrollPhase, false);
-                   QApplication::sendEvent(f.cmbCPXH, &wheel);
-                   EXPECT_FALSE(f.cmbCPXH->view()->isVisible()) << "the list does not open";
-                   EXPECT_EQ(f.cmbCPXH->currentText(), model);
-                   EXPECT_EQ(f.edtCD->text(), QStringLiteral("广州"));
-                   // Enter closes the view.
-                   d->btnClose->setFocus();
-                   QTest::keyClick(d->windowHandle(), Qt::Key_Return);
-                   EXPECT_FALSE(d->isVisible());
-               });
-    EXPECT_TRUE(looked);
+    EXPECT_TRUE(WhileModal([&] { QTest::mouseDClick(w->dbgSale->viewport(), Qt::LeftButton, {}, at); },
+                           [&](QWidget* up) {
+                               auto* d = qobject_cast<TfrmInvDetail*>(up);
+                               ASSERT_NE(d, nullptr);
+                               TframeInput& f = *d->frameInput1;
+                               for (QWidget* c : f.EntryControls()) {
+                                   EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+                                   EXPECT_TRUE(IsFieldReadOnly(c)) << c->objectName().toStdString();
+                               }
+                               // Black text, as in an editable field; a disabled one would be grey.
+                               QLineEdit editable(f.edtGHDW->text());
+                               editable.resize(f.edtGHDW->size());
+                               for (QWidget* shown : std::initializer_list<QWidget*>{f.edtGHDW, f.edtDJ, f.cmbCPXH, f.edtFDJH})
+                                   EXPECT_LE(Darkest(shown), Darkest(&editable) + 16) << shown->objectName().toStdString();
+                               // Selected and copied, never changed.
+                               f.edtGHDW->setFocus();
+                               QTest::keyClick(f.edtGHDW, Qt::Key_A, Qt::ControlModifier);
+                               EXPECT_EQ(f.edtGHDW->selectedText(), QStringLiteral("深圳某某公司"));
+                               TypeText(f.edtGHDW, QStringLiteral("X"));
+                               EXPECT_EQ(f.edtGHDW->text(), QStringLiteral("深圳某某公司"));
+                               const QString model = f.cmbCPXH->currentText();
+                               f.cmbCPXH->setFocus();
+                               for (const int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_F4, Qt::Key_Space})
+                                   QTest::keyClick(f.cmbCPXH, Qt::Key(key));
+                               QTest::mouseClick(f.cmbCPXH, Qt::LeftButton);
+                               QWheelEvent wheel(QPointF(5, 5), f.cmbCPXH->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120),
+                                                 Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                               QApplication::sendEvent(f.cmbCPXH, &wheel);
+                               EXPECT_FALSE(f.cmbCPXH->view()->isVisible()) << "the list does not open";
+                               EXPECT_EQ(f.cmbCPXH->currentText(), model);
+                               EXPECT_EQ(f.edtCD->text(), QStringLiteral("广州"));
+                               // Enter closes the view.
+                               d->btnClose->setFocus();
+                               QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+                               EXPECT_FALSE(d->isVisible());
+                           }));
 }
 
 // Tab leaves a date for the next field instead of walking the date's year, month and day.
