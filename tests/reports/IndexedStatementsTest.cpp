@@ -1,7 +1,6 @@
 // The month, day-range and number statements give the same rows whether or not the indexes
-// made for them are there: two program folders with the same awkward data, one whose
-// connection drops every index after start-up, one made before the indexes that gets them
-// when the program starts.
+// made for them are there: two program folders with the same awkward data, one whose indexes
+// are dropped after start-up, one made before the indexes that gets them when the program starts.
 #include "QtPrinters.h"
 #include "ReportTestData.h"
 #include "ProgramFolder.h"
@@ -217,14 +216,8 @@ TEST(IndexedStatements, GiveTheSameRowsWithAndWithoutTheirIndexes)
         TTestProgramFolder folder;
         folder.Sql(AwkwardData());
         TTestContext context(folder);
-        QStringList names;
-        for (QSqlQuery q = DataBase->Run(QStringLiteral("select name from sqlite_master where type='index'")); q.next();)
-            names << q.value(0).toString();
-        indexes = int(names.size());
+        indexes = folder.DropIndexes();  // those start-up made
         ASSERT_GT(indexes, 0);
-        DataBase->Query().finish();  // a statement left on a row would refuse the drops
-        for (const QString& name : names)
-            DataBase->Run(QStringLiteral("drop index ") + name);
         ASSERT_EQ(IndexCount(), 0);
         without = Collect();
         EXPECT_EQ(IndexCount(), 0);
