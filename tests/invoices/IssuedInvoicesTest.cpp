@@ -271,24 +271,24 @@ TEST_F(IssuedInvoices, ColumnsFitTheRowsShownUpToAThirdOfTheGrid)
     auto* w = Through<TfrmYKJFPGL>(main->YKFPGL);
     ASSERT_NE(w, nullptr);
     const QFontMetrics metrics(w->dbgSale->font());
+    const auto fit = [&](const QString& text) { return metrics.horizontalAdvance(text) + 4; };
+    const QString vinTitle = QStringLiteral("车架号码/车辆识别代码");
     const int buyerColumn = 3, vinColumn = 9, numberColumn = 2, quantityColumn = 10;
     w->btnQry->click();
     ASSERT_EQ(w->dsSale->rowCount(), 60);
     ASSERT_LT(w->dbgSale->rowAt(w->dbgSale->viewport()->height() - 1), 59) << "the last row out of view";
-    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), metrics.horizontalAdvance(buyer) + 4);
-    EXPECT_EQ(w->dbgSale->columnWidth(numberColumn), metrics.horizontalAdvance(QStringLiteral("00000001")) + 4);
-    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn), metrics.horizontalAdvance(QStringLiteral("车架号码/车辆识别代码")) + 4);
-    EXPECT_EQ(w->dbgSale->columnWidth(quantityColumn), metrics.horizontalAdvance(QStringLiteral("数量")) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), fit(buyer));
+    EXPECT_EQ(w->dbgSale->columnWidth(numberColumn), fit(QStringLiteral("00000001")));
+    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn), fit(vinTitle));
+    EXPECT_EQ(w->dbgSale->columnWidth(quantityColumn), fit(QStringLiteral("数量")));
 
     // Scrolled to the end: the last row's buyer and frame number widen their columns, the buyer
     // only to a third of the grid, its whole name in the tooltip.
     w->dbgSale->scrollToBottom();
     const int third = w->dbgSale->viewport()->width() / 3;
-    ASSERT_LT(third, metrics.horizontalAdvance(longest) + 4);
+    ASSERT_LT(third, fit(longest));
     EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), third);
-    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn), std::max(metrics.horizontalAdvance(QStringLiteral("LSVAB2B3000000060")),
-                                                           metrics.horizontalAdvance(QStringLiteral("车架号码/车辆识别代码"))) +
-                                                      4);
+    EXPECT_EQ(w->dbgSale->columnWidth(vinColumn), std::max(fit(QStringLiteral("LSVAB2B3000000060")), fit(vinTitle)));
     auto tip = [&](int row, int column) {
         const QModelIndex index = w->dsSale->index(row, column);
         const QPoint at = w->dbgSale->visualRect(index).center();
@@ -302,7 +302,7 @@ TEST_F(IssuedInvoices, ColumnsFitTheRowsShownUpToAThirdOfTheGrid)
     // The next list starts anew from its own rows.
     w->edtFPHM->setText(QStringLiteral("00000002"));
     w->btnQry->click();
-    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), metrics.horizontalAdvance(buyer) + 4);
+    EXPECT_EQ(w->dbgSale->columnWidth(buyerColumn), fit(buyer));
 }
 
 // A list longer than its first block: the count line and the first rows at once, the rest while
