@@ -115,20 +115,13 @@ QString AwkwardData()
     return sql;
 }
 
-QString Text(const QVariant& v)
-{
-    return v.isNull()                        ? QStringLiteral("∅")
-           : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
-                                             : v.toString();
-}
-
 QStringList Lines(QSqlQuery q)
 {
     QStringList lines;
     while (FetchNext(q)) {
         QStringList fields;
         for (int i = 0; i < q.record().count(); ++i)
-            fields << Text(q.value(i));
+            fields << StoredText(q.value(i));
         lines << fields.join(u'|');
     }
     return lines;
@@ -154,8 +147,9 @@ TResults Collect()
     r[QStringLiteral("list")] = Cells(list);
 
     for (const TDeclarationRow& d : QueryDeclarationRows(*DataBase, QStringLiteral("2026-02")))
-        r[QStringLiteral("declaration")]
-            << QStringList{Text(d.fpdm), Text(d.fphm), Text(d.sccj), Text(d.cpxh), Text(d.cjhm), Text(d.jwjehj)}.join(u'|');
+        r[QStringLiteral("declaration")] << QStringList{StoredText(d.fpdm), StoredText(d.fphm), StoredText(d.sccj),
+                                                        StoredText(d.cpxh), StoredText(d.cjhm), StoredText(d.jwjehj)}
+                                                .join(u'|');
 
     TWorkbook statement;
     statement.Open(StockStatementTemplate());
@@ -187,7 +181,7 @@ TResults Collect()
         for (size_t i = 0; i < exported.rows.size(); ++i) {
             QStringList fields;
             for (const QVariant& v : exported.rows.Row(i))
-                fields << Text(v);
+                fields << StoredText(v);
             r[QStringLiteral("export ") + point] << fields.join(u'|');
         }
     }
