@@ -9,28 +9,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <gtest/gtest.h>
-
-namespace {
-// A count through a connection of its own, as another program would see the file.
-int CountElsewhere(const QString& file, const QString& sql)
-{
-    int n = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("elsewhere"));
-        db.setDatabaseName(file);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(sql) && q.next())
-                n = q.value(0).toInt();
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("elsewhere"));
-    return n;
-}
-}  // namespace
 
 TEST(HostileUpdateSql, ABeginLeftOpenIsRolledBackLoggedAndTheSessionWritesForReal)
 {
@@ -48,7 +27,7 @@ TEST(HostileUpdateSql, ABeginLeftOpenIsRolledBackLoggedAndTheSessionWritesForRea
     EXPECT_EQ(DataBase->BeginTrans(), 1);
     EXPECT_EQ(DataBase->ExecSQL(QStringLiteral("insert into CLLX(cllx) values('轿车')")), 1);
     DataBase->CommitTrans();
-    EXPECT_EQ(CountElsewhere(folder.DatabaseFile(), QStringLiteral("select count(*) from CLLX")), 1);
+    EXPECT_EQ(FileInt(folder.DatabaseFile(), QStringLiteral("select count(*) from CLLX")), 1);
 }
 
 TEST(HostileUpdateSql, ALineInTheOldCodePageIsReadAsGbkAndOneOfNeitherIsNotRun)

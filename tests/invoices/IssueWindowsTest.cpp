@@ -430,15 +430,13 @@ TEST_F(IssuingAtTheKeyboard, EveryFieldShowsItsLongestValueWhole)
         {f.edtJWJE3, QStringLiteral("9999999.99")},
         {f.edtSKR, Chinese(10)},
     };
-    int checked = 0;
     for (const auto& field : fields) {
         field.edit->setText(field.value);
         EXPECT_EQ(field.edit->text(), field.value) << "typed whole: " << field.edit->objectName().toStdString();
         const int width = field.edit->fontMetrics().horizontalAdvance(field.value);
         EXPECT_LE(width + 1, TextRoom(field.edit)) << field.edit->objectName().toStdString();
-        ++checked;
     }
-    EXPECT_EQ(checked + 3, f.EntryControls().size()) << "every edit of the image, the three lists aside";
+    EXPECT_EQ(std::size(fields) + 3, size_t(f.EntryControls().size())) << "every edit of the image, the three lists aside";
     // The window shows the whole image and stays whole in the workspace.
     QWidget* frame = w->parentWidget();
     EXPECT_TRUE(w->rect().contains(w->Panel1->geometry()));

@@ -1,5 +1,6 @@
 // The declaration and exchange windows as the clerks of a branch and of the head invoicing
 // point get them from the main window, each point with a program folder of its own.
+#include "Screen.h"
 #include "QtPrinters.h"
 #include "MainWindowTest.h"
 #include "ReportTestData.h"
@@ -498,19 +499,6 @@ TEST_F(ExchangeWindows, APointNameThatCannotBeInAFileNameIsRefusedBeforeAnyQuery
     }
     EXPECT_EQ(dialogs.Unanswered(), 0);
 }
-
-namespace {
-// The darkest pixel a widget draws: its text, when the text is black.
-int Darkest(QWidget* w)
-{
-    const QImage image = w->grab().toImage();
-    int darkest = 255;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            darkest = std::min(darkest, qGray(image.pixel(x, y)));
-    return darkest;
-}
-}  // namespace
 
 // Each window says which month it works on, in text the clerk reads: the exports their month,
 // black and unchangeable, the declaration the month it declares.

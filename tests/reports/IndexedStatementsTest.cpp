@@ -1,7 +1,6 @@
 // The month, day-range and number statements give the same rows whether or not the indexes
-// made for them are there: two program folders with the same awkward data, one whose
-// connection drops every index after start-up, one made before the indexes that gets them
-// when the program starts.
+// made for them are there: two program folders with the same awkward data, one whose indexes
+// are dropped after start-up, one made before the indexes that gets them when the program starts.
 #include "QtPrinters.h"
 #include "ReportTestData.h"
 #include "ProgramFolder.h"
@@ -116,20 +115,13 @@ QString AwkwardData()
     return sql;
 }
 
-QString Text(const QVariant& v)
-{
-    return v.isNull()                        ? QStringLiteral("∅")
-           : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
-                                             : v.toString();
-}
-
 QStringList Lines(QSqlQuery q)
 {
     QStringList lines;
     while (FetchNext(q)) {
         QStringList fields;
         for (int i = 0; i < q.record().count(); ++i)
-            fields << Text(q.value(i));
+            fields << StoredText(q.value(i));
         lines << fields.join(u'|');
     }
     return lines;
@@ -155,8 +147,9 @@ TResults Collect()
     r[QStringLiteral("list")] = Cells(list);
 
     for (const TDeclarationRow& d : QueryDeclarationRows(*DataBase, QStringLiteral("2026-02")))
-        r[QStringLiteral("declaration")]
-            << QStringList{Text(d.fpdm), Text(d.fphm), Text(d.sccj), Text(d.cpxh), Text(d.cjhm), Text(d.jwjehj)}.join(u'|');
+        r[QStringLiteral("declaration")] << QStringList{StoredText(d.fpdm), StoredText(d.fphm), StoredText(d.sccj),
+                                                        StoredText(d.cpxh), StoredText(d.cjhm), StoredText(d.jwjehj)}
+                                                .join(u'|');
 
     TWorkbook statement;
     statement.Open(StockStatementTemplate());
@@ -188,7 +181,7 @@ TResults Collect()
         for (size_t i = 0; i < exported.rows.size(); ++i) {
             QStringList fields;
             for (const QVariant& v : exported.rows.Row(i))
-                fields << Text(v);
+                fields << StoredText(v);
             r[QStringLiteral("export ") + point] << fields.join(u'|');
         }
     }
@@ -217,14 +210,8 @@ TEST(IndexedStatements, GiveTheSameRowsWithAndWithoutTheirIndexes)
         TTestProgramFolder folder;
         folder.Sql(AwkwardData());
         TTestContext context(folder);
-        QStringList names;
-        for (QSqlQuery q = DataBase->Run(QStringLiteral("select name from sqlite_master where type='index'")); q.next();)
-            names << q.value(0).toString();
-        indexes = int(names.size());
+        indexes = folder.DropIndexes();  // those start-up made
         ASSERT_GT(indexes, 0);
-        DataBase->Query().finish();  // a statement left on a row would refuse the drops
-        for (const QString& name : names)
-            DataBase->Run(QStringLiteral("drop index ") + name);
         ASSERT_EQ(IndexCount(), 0);
         without = Collect();
         EXPECT_EQ(IndexCount(), 0);

@@ -1,6 +1,7 @@
 #include "Screen.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -43,4 +44,14 @@ bool WhileModal(const std::function<void()>& trigger, const std::function<void(Q
     poll.stop();
     FreeClosedWindows();
     return seen;
+}
+
+int Darkest(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
 }

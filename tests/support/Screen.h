@@ -10,3 +10,5 @@ void FreeClosedWindows();
 // Runs trigger; once a modal window it puts up is the active one, runs act on it and closes it
 // if act did not. False when trigger put none up.
 bool WhileModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
+// The darkest grey a widget draws: that of its text, when the text is drawn in black.
+int Darkest(QWidget* widget);

@@ -61,18 +61,21 @@ void InsertRoll(const TTestProgramFolder& folder, const QString& point, const QS
             left, point});
 }
 
+QString StoredText(const QVariant& v)
+{
+    return v.isNull()                               ? QStringLiteral("∅")
+           : v.metaType().id() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
+                                                    : v.toString();
+}
+
 std::vector<QStringList> TableRows(const QString& table, const QString& where)
 {
     QSqlQuery q = DataBase->Run(QStringLiteral("select * from ") + table + u' ' + where + QStringLiteral(" order by rowid"));
     std::vector<QStringList> rows;
     while (q.next()) {
         QStringList row;
-        for (int i = 0; i < q.record().count(); ++i) {
-            const QVariant v = q.value(i);
-            row << (v.isNull()                               ? QStringLiteral("∅")
-                    : v.metaType().id() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
-                                                             : v.toString());
-        }
+        for (int i = 0; i < q.record().count(); ++i)
+            row << StoredText(q.value(i));
         rows.push_back(row);
     }
     return rows;

@@ -30,6 +30,7 @@ void InsertInvoice(const TTestProgramFolder& folder, const QVariantList& values)
 void InsertRoll(const TTestProgramFolder& folder, const QString& point, const QString& received, const QString& first,
                 const QString& current, int left);
 
-// Every row of a table, every column, in rowid order, as texts that tell NULL ("∅") from empty
-// text and show doubles in full.
+// A stored value as a text that tells NULL ("∅") from empty text and shows a double in full.
+QString StoredText(const QVariant& v);
+// Every row of a table, every column, in rowid order, as StoredText.
 std::vector<QStringList> TableRows(const QString& table, const QString& where = {});
